@@ -1,0 +1,33 @@
+#!/usr/bin/env bash
+# Installs what tolvexqr needs to build and test on Debian, then exits.
+# Quick when everything is already there: apt-get runs only for missing packages.
+set -euo pipefail
+
+packages=(
+  g++ cmake make pkg-config
+  libxml2-dev libcairo2-dev liblzma-dev
+  libgtest-dev libbenchmark-dev
+  zbar-tools zxing-cpp-tools python3
+  locales
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
+    missing+=("$p")
+  fi
+done
+
+if [ ${#missing[@]} -gt 0 ]; then
+  echo "setup: installing ${missing[*]}"
+  export DEBIAN_FRONTEND=noninteractive
+  apt-get update -q
+  apt-get install -y -q --no-install-recommends "${missing[@]}"
+fi
+
+# A decimal-comma locale lets the tests prove that numbers never follow the caller's locale.
+if ! locale -a 2>/dev/null | grep -qi '^de_DE\.utf-\?8$'; then
+  sed -i 's/^# *\(de_DE.UTF-8 UTF-8\)/\1/' /etc/locale.gen
+  grep -q '^de_DE.UTF-8 UTF-8' /etc/locale.gen || echo 'de_DE.UTF-8 UTF-8' >> /etc/locale.gen
+  locale-gen >/dev/null
+fi

@@ -1,0 +1,59 @@
+// The command line of tolvexqr: options into the settings of one run, the usage text,
+// and standard input read whole.
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+
+#include "cli/error.h"
+
+namespace tolvex {
+
+enum class InputKind : std::int32_t { xml = 0, base32hex = 1 };
+
+// Where the logo sits around the code; the order of the -r values.
+enum class LogoRotation : std::int32_t { bottom = 0, top = 1, left = 2, right = 3 };
+
+// The colour variant of the logo; the order of the -v values.
+enum class LogoVariation : std::int32_t { dark = 0, medium = 1, light = 2, gray = 3 };
+
+struct Settings {
+  std::string outputFile = "qrImage.png";
+  InputKind inputKind = InputKind::xml;
+  std::string logoDirectory = "./logo/";
+  LogoRotation rotation = LogoRotation::bottom;
+  LogoVariation variation = LogoVariation::dark;
+  bool frame = true;
+  bool logo = true;
+  std::int32_t imageSize = 0;  // 0: one pixel a module
+};
+
+struct SplitOption {
+  std::string_view name;
+  std::string_view value;  // empty when the argument has no "="
+};
+
+// Cuts an argument at its first "=".
+SplitOption split_option(std::string_view argument);
+
+// Finds value (ignoring ASCII case) in the option's list and stores its position in index.
+// No match: records ERROR_ILLEGAL_ARGUMENT "Illegal value for: " with the option's name.
+ErrorCode match_option_value(std::string_view value, std::string_view optionName,
+                             std::span<const std::string_view> values, std::int32_t& index);
+
+// Reads every argument after the program name into settings. Unknown options are ignored;
+// a later occurrence overrides an earlier one. Stops at the first illegal value.
+ErrorCode parse_options(std::span<const std::string_view> arguments, Settings& settings);
+
+// The usage text for the given (default) settings.
+std::string usage_text(const Settings& settings);
+
+// Reads the stream whole. A byte 0x04 ends the input: within one read of up to a line
+// (2047 bytes) the last 0x04 cuts it, and nothing after that read is taken.
+std::string read_standard_input(std::FILE* stream);
+
+}  // namespace tolvex

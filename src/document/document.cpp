@@ -1,0 +1,20 @@
+#include "document/document.h"
+
+namespace tolvex {
+
+void document_free(Document* document) {
+  if (document != nullptr && document->free != nullptr) document->free(document);
+}
+
+void document_derive_amounts(Document* document) {
+  if (document != nullptr && document->deriveAmounts != nullptr) document->deriveAmounts(document);
+}
+
+ErrorCode document_validate(const Document* document) {
+  if (document == nullptr || document->validate == nullptr) {
+    return set_error_message(ERROR_NULL_POINTER, "Document cannot be null. ");
+  }
+  return document->validate(document);
+}
+
+}  // namespace tolvex
