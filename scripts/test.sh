@@ -1,0 +1,13 @@
+#!/usr/bin/env bash
+# Sets up the machine, then builds and runs the whole test suite twice: in the normal build
+# and in the AddressSanitizer + UndefinedBehaviorSanitizer build.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+bash scripts/setup.sh
+
+bash scripts/build.sh build -DTOLVEX_WERROR=ON
+ctest --test-dir build --output-on-failure -j"$(nproc)"
+
+bash scripts/build.sh build-asan -DTOLVEX_WERROR=ON -DTOLVEX_SANITIZE=ON
+ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
+  ctest --test-dir build-asan --output-on-failure -j"$(nproc)"
