@@ -1,0 +1,57 @@
+#include "qr/qr_error_correction.h"
+
+#include <algorithm>
+#include <array>
+
+namespace tolvex {
+
+// A linear feedback register over the remainder: each data codeword enters at the top, and the
+// feedback term times the generator is added to what stays.
+void qr_rs_remainder(std::span<std::uint8_t> work, int data_count, int ec_count) {
+  const std::array<std::uint8_t, kQrMaxEcCodewords>& generator = kQrGenerators[ec_count];
+  std::array<std::uint8_t, kQrMaxEcCodewords + 1> remainder{};
+  for (int d = 0; d < data_count; ++d) {
+    const std::uint8_t feedback = work[d] ^ remainder[0];
+    std::copy(remainder.begin() + 1, remainder.begin() + ec_count, remainder.begin());
+    remainder[ec_count - 1] = 0;
+    if (feedback == 0) continue;
+    const int log_feedback = kQrGaloisField.log[feedback];
+    for (int j = 0; j < ec_count; ++j) {
+      int exponent = generator[j] + log_feedback;
+      if (exponent >= 255) exponent -= 255;
+      remainder[j] ^= kQrGaloisField.antilog[exponent];
+    }
+  }
+  std::copy_n(remainder.begin(), ec_count, work.begin());
+}
+
+void qr_add_error_correction(QrEncodeContext& context) {
+  const QrVersionInfo& info = kQrVersionTable[context.version];
+  const QrBlockInfo& short_blocks = info.group1[context.level];
+  const QrBlockInfo& long_blocks = info.group2[context.level];
+  const int block_count = short_blocks.count + long_blocks.count;
+  const int ec_count = short_blocks.total - short_blocks.data;
+  const int short_data = short_blocks.data;
+  const int data_count = info.data_codewords[context.level];
+  const int total = info.total_codewords;
+
+  std::fill_n(context.codewords.begin(), total, std::uint8_t{0});
+  const std::uint8_t* block_data = context.data.data();
+  for (int b = 0; b < block_count; ++b) {
+    const bool is_long = b >= short_blocks.count;
+    const int d = is_long ? short_data + 1 : short_data;
+    for (int j = 0; j < short_data; ++j) context.codewords[static_cast<std::size_t>(j * block_count + b)] = block_data[j];
+    if (is_long) {
+      context.codewords[static_cast<std::size_t>(block_count * short_data + b - short_blocks.count)] = block_data[short_data];
+    }
+    std::copy_n(block_data, d, context.rs_work.begin());
+    qr_rs_remainder(context.rs_work, d, ec_count);
+    for (int j = 0; j < ec_count; ++j) {
+      context.codewords[static_cast<std::size_t>(data_count + j * block_count + b)] = context.rs_work[static_cast<std::size_t>(j)];
+    }
+    block_data += d;
+  }
+  context.total_codewords = total;
+}
+
+}  // namespace tolvex
