@@ -115,6 +115,7 @@ TEST(XmlReadText, TakesFirstChildContentUntrimmed) {
       {"<v/>", std::nullopt},
       {"<v></v>", std::nullopt},
       {"<v><x>only nested</x></v>", std::nullopt},
+      {"<v><![CDATA[]]></v>", std::nullopt},
       {"<V>case</V>", std::nullopt},
       {"<x><v>grandchild</v></x>", std::nullopt},
   };
@@ -308,8 +309,11 @@ TEST(XmlReadDocument, ReportsOnlyTheMessagesOfItsOwnParse) {
   // A relative namespace URI draws a warning, yet the document is read.
   ASSERT_EQ(read("<Pay xmlns=\"tolvex\"/>", document), ERROR_OK);
   ASSERT_NE(document, nullptr);
+  // So does a message that reached this thread's handlers outside any parse.
+  xmlGenericError(xmlGenericErrorContext, "stale\n");
   ASSERT_EQ(read("<Pay>", document), ERROR_XML);
   EXPECT_EQ(last_error().detail.find("tolvex"), std::string::npos) << last_error().detail;
+  EXPECT_EQ(last_error().detail.find("stale"), std::string::npos) << last_error().detail;
   ASSERT_EQ(read(" ", document), ERROR_XML);
   EXPECT_TRUE(std::regex_match(last_error().detail, std::regex("[^\\n]+\\n line:1,\\n")))
       << last_error().detail;
