@@ -28,7 +28,8 @@ int write_alphanumeric(QrEncodeContext& context, int position, const std::uint8_
         static_cast<std::uint32_t>(45 * qr_alphanumeric_value(text[i]) + qr_alphanumeric_value(text[i + 1]));
     position = qr_put_bits(context, position, value, 11);
   }
-  if (i < length) position = qr_put_bits(context, position, static_cast<std::uint32_t>(qr_alphanumeric_value(text[i])), 6);
+  if (i < length)
+    position = qr_put_bits(context, position, static_cast<std::uint32_t>(qr_alphanumeric_value(text[i])), 6);
   return position;
 }
 
@@ -56,7 +57,8 @@ int qr_put_bits(QrEncodeContext& context, int position, std::uint32_t value, int
     const int free_bits = 8 - position % 8;
     const int taken = std::min(free_bits, left);
     const std::uint32_t bits = (value >> (left - taken)) & ((1u << taken) - 1);
-    context.data[static_cast<std::size_t>(position / 8)] |= static_cast<std::uint8_t>(bits << (free_bits - taken));
+    context.data[static_cast<std::size_t>(position / 8)] |=
+        static_cast<std::uint8_t>(bits << (free_bits - taken));
     position += taken;
     left -= taken;
   }
@@ -78,7 +80,8 @@ bool qr_encode_data(QrEncodeContext& context, const std::uint8_t* text, int leng
     const int mode = static_cast<int>(segment.mode);
     const int characters = segment.mode == QrMode::kKanji ? segment.length / 2 : segment.length;
     position = qr_put_bits(context, position, kQrModeIndicator[mode], 4);
-    position = qr_put_bits(context, position, static_cast<std::uint32_t>(characters), kQrCountWidth[mode][group]);
+    position =
+        qr_put_bits(context, position, static_cast<std::uint32_t>(characters), kQrCountWidth[mode][group]);
     switch (segment.mode) {
       case QrMode::kNumeric:
         position = write_numeric(context, position, segment_text, segment.length);

@@ -24,8 +24,9 @@ void qr_build_matrix(QrEncodeContext& context) {
   QrModuleMatrix& matrix = context.matrix;
   qr_clear_matrix(matrix, context.width);
   qr_place_function_patterns(matrix, context.version);
-  qr_place_codewords(matrix, std::span<const std::uint8_t>(context.codewords.data(),
-                                                           static_cast<std::size_t>(context.total_codewords)));
+  qr_place_codewords(matrix,
+                     std::span<const std::uint8_t>(context.codewords.data(),
+                                                   static_cast<std::size_t>(context.total_codewords)));
 
   // The format information is part of what each mask is scored on.
   int best_mask = 0;
@@ -71,17 +72,15 @@ void qr_pack_matrix(const QrModuleMatrix& matrix, QrBitMatrix& output) {
   if (pending_bits > 0) output[byte] = static_cast<std::uint8_t>(pending >> 56);
 }
 
-int qr_encode_symbol(int level, int version, const std::uint8_t* text, int length, QrBitMatrix& output) {
-  output.fill(0);
+int qr_encode_text(QrEncodeContext& context, int level, int version, const std::uint8_t* text, int length) {
   if (level < kQrLevelL || level > kQrLevelH || version < 0 || version > kQrMaxVersion || text == nullptr) {
     return -1;
   }
+  context.level = level;
+  context.mask = kQrMaskAuto;
   if (length <= 0) length = static_cast<int>(std::strlen(reinterpret_cast<const char*>(text)));
   if (length == 0 || length > kMaxTextLength) return -1;
 
-  QrEncodeContext context;
-  context.level = level;
-  context.mask = kQrMaskAuto;
   const int found = qr_choose_version(context, version, text, length);
   if (found == 0) return -1;
   if (version != 0 && version < found) return -1;
@@ -91,8 +90,15 @@ int qr_encode_symbol(int level, int version, const std::uint8_t* text, int lengt
   qr_add_terminator_and_padding(context);
   qr_add_error_correction(context);
   qr_build_matrix(context);
-  qr_pack_matrix(context.matrix, output);
   return context.width;
+}
+
+int qr_encode_symbol(int level, int version, const std::uint8_t* text, int length, QrBitMatrix& output) {
+  output.fill(0);
+  QrEncodeContext context;
+  const int width = qr_encode_text(context, level, version, text, length);
+  if (width > 0) qr_pack_matrix(context.matrix, output);
+  return width;
 }
 
 }  // namespace tolvex

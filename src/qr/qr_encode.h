@@ -24,6 +24,10 @@ using QrBitMatrix = std::array<std::uint8_t, 3917>;
 // Sets no error record. Each call keeps its own state; calls may run on several threads.
 int qr_encode_symbol(int level, int version, const std::uint8_t* text, int length, QrBitMatrix& output);
 
+// qr_encode_symbol's work without the packing: leaves the segments, data codewords, final
+// codeword sequence, chosen version and mask and the module matrix in context. Same result.
+int qr_encode_text(QrEncodeContext& context, int level, int version, const std::uint8_t* text, int length);
+
 // Lays out function patterns and codewords, applies the mask with the lowest penalty (the
 // lowest-numbered among equals) with its format information, and records it in context.mask.
 void qr_build_matrix(QrEncodeContext& context);

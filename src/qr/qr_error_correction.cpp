@@ -40,14 +40,17 @@ void qr_add_error_correction(QrEncodeContext& context) {
   for (int b = 0; b < block_count; ++b) {
     const bool is_long = b >= short_blocks.count;
     const int d = is_long ? short_data + 1 : short_data;
-    for (int j = 0; j < short_data; ++j) context.codewords[static_cast<std::size_t>(j * block_count + b)] = block_data[j];
+    for (int j = 0; j < short_data; ++j)
+      context.codewords[static_cast<std::size_t>(j * block_count + b)] = block_data[j];
     if (is_long) {
-      context.codewords[static_cast<std::size_t>(block_count * short_data + b - short_blocks.count)] = block_data[short_data];
+      context.codewords[static_cast<std::size_t>(block_count * short_data + b - short_blocks.count)] =
+          block_data[short_data];
     }
     std::copy_n(block_data, d, context.rs_work.begin());
     qr_rs_remainder(context.rs_work, d, ec_count);
     for (int j = 0; j < ec_count; ++j) {
-      context.codewords[static_cast<std::size_t>(data_count + j * block_count + b)] = context.rs_work[static_cast<std::size_t>(j)];
+      context.codewords[static_cast<std::size_t>(data_count + j * block_count + b)] =
+          context.rs_work[static_cast<std::size_t>(j)];
     }
     block_data += d;
   }

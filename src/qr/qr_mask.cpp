@@ -156,7 +156,8 @@ void apply_to_plane(QrModulePlane& plane, const std::array<QrLine, kMaskPeriod>&
     if (++period_line == kMaskPeriod) period_line = 0;
     for (std::size_t word = 0; word < N; ++word) {
       const std::uint64_t data_area = ~plane.function[l][word] & inside[word];
-      plane.dark[l][word] = plane.function_dark[l][word] | ((plane.data[l][word] ^ pattern[word]) & data_area);
+      plane.dark[l][word] =
+          plane.function_dark[l][word] | ((plane.data[l][word] ^ pattern[word]) & data_area);
     }
   }
 }
@@ -169,7 +170,8 @@ void apply_to_plane(QrModulePlane& plane, const std::array<QrLine, kMaskPeriod>&
 template <std::size_t N>
 Bits<N> run_marks(const Bits<N>& line, const Bits<N>& pairs) {
   const Bits<N> same_as_next = ~(line ^ ahead<1>(line)) & pairs;
-  const Bits<N> five = same_as_next & ahead<1>(same_as_next) & ahead<2>(same_as_next) & ahead<3>(same_as_next);
+  const Bits<N> five =
+      same_as_next & ahead<1>(same_as_next) & ahead<2>(same_as_next) & ahead<3>(same_as_next);
   const Bits<N> last = five & ~ahead<1>(five);
   return five | behind<1>(last) | behind<2>(last);
 }
@@ -237,7 +239,8 @@ void qr_apply_mask(QrModuleMatrix& matrix, int mask) {
 }
 
 QrPenalty qr_penalty_rules(const QrModuleMatrix& matrix) {
-  return by_line_words(matrix.width, [&matrix](auto words) { return penalty_rules<decltype(words)::value>(matrix); });
+  return by_line_words(matrix.width,
+                       [&matrix](auto words) { return penalty_rules<decltype(words)::value>(matrix); });
 }
 
 int qr_penalty(const QrModuleMatrix& matrix) {

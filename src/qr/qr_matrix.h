@@ -34,7 +34,9 @@ struct QrModuleMatrix {
   QrModulePlane columns;
 };
 
-constexpr std::uint64_t qr_line_bit(int k) { return std::uint64_t{1} << (63 - static_cast<unsigned>(k) % 64); }
+constexpr std::uint64_t qr_line_bit(int k) {
+  return std::uint64_t{1} << (63 - static_cast<unsigned>(k) % 64);
+}
 constexpr std::size_t qr_line_word(int k) { return static_cast<unsigned>(k) / 64; }
 inline bool qr_line_test(const QrLine& line, int k) { return (line[qr_line_word(k)] & qr_line_bit(k)) != 0; }
 

@@ -40,7 +40,8 @@ void QrSegmentTable::join(std::int32_t into, std::int32_t from) {
 
 void QrSegmentTable::compact() {
   scratch_.clear();
-  for (std::int32_t entry = first_; entry != kNone; entry = links_[entry].next) scratch_.push_back(entries_[entry]);
+  for (std::int32_t entry = first_; entry != kNone; entry = links_[entry].next)
+    scratch_.push_back(entries_[entry]);
   std::swap(entries_, scratch_);
   links_.clear();
   for (std::int32_t entry = 0; entry < count_; ++entry) {
@@ -61,7 +62,9 @@ constexpr std::array<std::int8_t, 256> make_alphanumeric_values() {
 
 constexpr std::array<std::int8_t, 256> kAlphanumericValues = make_alphanumeric_values();
 
-bool is_kanji_lead(std::uint8_t byte) { return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xEB); }
+bool is_kanji_lead(std::uint8_t byte) {
+  return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xEB);
+}
 
 // Shift JIS leaves the double-byte area after 0x9FFC and 0xEBBF.
 bool is_kanji_pair(std::uint8_t lead, std::uint8_t trail) {

@@ -1,0 +1,147 @@
+#include "qr/qr_error_correction.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <random>
+#include <vector>
+
+namespace tolvex {
+namespace {
+
+std::uint8_t multiply(std::uint8_t a, std::uint8_t b) {
+  unsigned product = 0;
+  unsigned shifted = a;
+  for (unsigned bits = b; bits != 0; bits >>= 1) {
+    if (bits & 1u) product ^= shifted;
+    shifted <<= 1;
+    if (shifted & 0x100u) shifted ^= 0x11Du;
+  }
+  return static_cast<std::uint8_t>(product);
+}
+
+// Remainder of data(x) x^n divided by the product of (x - alpha^i), i < n, by long division
+// with the generator's coefficients built here from its roots.
+std::vector<std::uint8_t> reference_remainder(const std::vector<std::uint8_t>& data, int n) {
+  std::vector<std::uint8_t> generator = {1};
+  std::uint8_t root = 1;
+  for (int i = 0; i < n; ++i) {
+    std::vector<std::uint8_t> next(generator.size() + 1, 0);
+    for (std::size_t k = 0; k < generator.size(); ++k) {
+      next[k] ^= generator[k];
+      next[k + 1] ^= multiply(generator[k], root);
+    }
+    generator = next;
+    root = multiply(root, 2);
+  }
+  std::vector<std::uint8_t> dividend = data;
+  dividend.resize(data.size() + static_cast<std::size_t>(n), 0);
+  for (std::size_t i = 0; i < data.size(); ++i) {
+    const std::uint8_t factor = dividend[i];
+    for (std::size_t k = 0; k < generator.size(); ++k) dividend[i + k] ^= multiply(generator[k], factor);
+  }
+  return {dividend.end() - n, dividend.end()};
+}
+
+std::vector<std::uint8_t> rs_remainder(const std::vector<std::uint8_t>& data, int n) {
+  std::vector<std::uint8_t> work(kQrMaxBlockCodewords, 0xA5);
+  std::copy(data.begin(), data.end(), work.begin());
+  qr_rs_remainder(work, static_cast<int>(data.size()), n);
+  return {work.begin(), work.begin() + n};
+}
+
+std::vector<std::uint8_t> a1b_data() {
+  std::vector<std::uint8_t> data = {0x20, 0x19, 0xC3, 0x2C, 0x00};
+  for (int i = 0; i < 14; ++i) data.push_back(i % 2 == 0 ? 0xEC : 0x11);
+  return data;
+}
+
+TEST(QrRsRemainder, WorkedExample) {
+  EXPECT_EQ(rs_remainder(a1b_data(), 7),
+            (std::vector<std::uint8_t>{0xE9, 0xD2, 0x6E, 0x3D, 0xC7, 0x7C, 0xF8}));
+}
+
+TEST(QrRsRemainder, ZeroBlockHasZeroCorrection) {
+  EXPECT_EQ(rs_remainder(std::vector<std::uint8_t>(19, 0), 7), std::vector<std::uint8_t>(7, 0));
+  EXPECT_EQ(rs_remainder(std::vector<std::uint8_t>(123, 0), 30), std::vector<std::uint8_t>(30, 0));
+}
+
+TEST(QrRsRemainder, MatchesLongDivisionForEveryBlockShape) {
+  std::mt19937 random(7);
+  for (int version = 1; version <= 40; ++version) {
+    for (int level = 0; level < kQrLevelCount; ++level) {
+      const QrBlockInfo& block = kQrVersionTable[version].group2[level].count > 0
+                                     ? kQrVersionTable[version].group2[level]
+                                     : kQrVersionTable[version].group1[level];
+      std::vector<std::uint8_t> data(static_cast<std::size_t>(block.data));
+      for (auto& value : data) value = static_cast<std::uint8_t>(random());
+      const int n = block.total - block.data;
+      EXPECT_EQ(rs_remainder(data, n), reference_remainder(data, n)) << version << "/" << level;
+    }
+  }
+}
+
+class QrAddErrorCorrectionTest : public ::testing::Test {
+ protected:
+  std::unique_ptr<QrEncodeContext> context = std::make_unique<QrEncodeContext>();
+};
+
+TEST_F(QrAddErrorCorrectionTest, OneBlockIsDataThenCorrection) {
+  context->version = 1;
+  context->level = kQrLevelL;
+  const std::vector<std::uint8_t> data = a1b_data();
+  std::copy(data.begin(), data.end(), context->data.begin());
+  qr_add_error_correction(*context);
+  EXPECT_EQ(context->total_codewords, 26);
+  std::vector<std::uint8_t> expected = data;
+  for (std::uint8_t ec : {0xE9, 0xD2, 0x6E, 0x3D, 0xC7, 0x7C, 0xF8}) expected.push_back(ec);
+  EXPECT_EQ(std::vector<std::uint8_t>(context->codewords.begin(), context->codewords.begin() + 26), expected);
+}
+
+// Version 5-Q: blocks of 15, 15, 16 and 16 data codewords, 18 correction codewords each.
+TEST_F(QrAddErrorCorrectionTest, InterleavesBlocksOfTwoSizes) {
+  context->version = 5;
+  context->level = kQrLevelQ;
+  for (int i = 0; i < 62; ++i) context->data[static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(i + 1);
+  qr_add_error_correction(*context);
+  ASSERT_EQ(context->total_codewords, 134);
+  const std::array<int, 4> starts = {0, 15, 30, 46};
+  for (int j = 0; j < 15; ++j) {
+    for (int b = 0; b < 4; ++b) {
+      EXPECT_EQ(context->codewords[static_cast<std::size_t>(4 * j + b)], starts[b] + j + 1) << j << "/" << b;
+    }
+  }
+  EXPECT_EQ(context->codewords[60], 46);  // codeword 15 of block 2
+  EXPECT_EQ(context->codewords[61], 62);  // codeword 15 of block 3
+  for (int b = 0; b < 4; ++b) {
+    const int length = b < 2 ? 15 : 16;
+    std::vector<std::uint8_t> block(context->data.begin() + starts[b],
+                                    context->data.begin() + starts[b] + length);
+    const std::vector<std::uint8_t> ec = reference_remainder(block, 18);
+    for (int j = 0; j < 18; ++j) {
+      EXPECT_EQ(context->codewords[static_cast<std::size_t>(62 + 4 * j + b)], ec[static_cast<std::size_t>(j)])
+          << j << "/" << b;
+    }
+  }
+}
+
+TEST_F(QrAddErrorCorrectionTest, LargestLayoutUsesEightyOneBlocks) {
+  context->version = 40;
+  context->level = kQrLevelH;
+  for (int i = 0; i < 1276; ++i)
+    context->data[static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(i * 7);
+  qr_add_error_correction(*context);
+  ASSERT_EQ(context->total_codewords, 3706);
+  // Block 80 (the last, 16 data codewords) starts at 20 x 15 + 60 x 16 = 1260.
+  std::vector<std::uint8_t> last(context->data.begin() + 1260, context->data.begin() + 1276);
+  const std::vector<std::uint8_t> ec = reference_remainder(last, 30);
+  for (int j = 0; j < 30; ++j) {
+    EXPECT_EQ(context->codewords[static_cast<std::size_t>(1276 + 81 * j + 80)],
+              ec[static_cast<std::size_t>(j)]);
+  }
+  EXPECT_EQ(context->codewords[81 * 15 + 60], context->data[1275]);  // extra codeword of block 80
+  EXPECT_EQ(context->codewords[80], context->data[1260]);
+}
+
+}  // namespace
+}  // namespace tolvex
