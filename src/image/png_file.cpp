@@ -63,7 +63,8 @@ ErrorCode write_png_file(cairo_surface_t* surface, const char* fileName) {
 
   struct stat existing;
   const bool exists = ::stat(fileName, &existing) == 0;
-  if (exists && !S_ISREG(existing.st_mode)) return report_status(cairo_surface_write_to_png(surface, fileName));
+  if (exists && !S_ISREG(existing.st_mode))
+    return report_status(cairo_surface_write_to_png(surface, fileName));
 
   const std::string target = exists ? resolved_path(fileName) : std::string(fileName);
   const mode_t mode = exists ? (existing.st_mode & 07777) : 0666;
@@ -74,7 +75,8 @@ ErrorCode write_png_file(cairo_surface_t* surface, const char* fileName) {
 
   int closure = descriptor;
   cairo_status_t status = cairo_surface_write_to_png_stream(surface, write_to_descriptor, &closure);
-  if (exists && status == CAIRO_STATUS_SUCCESS && ::fchmod(descriptor, mode) != 0) status = CAIRO_STATUS_WRITE_ERROR;
+  if (exists && status == CAIRO_STATUS_SUCCESS && ::fchmod(descriptor, mode) != 0)
+    status = CAIRO_STATUS_WRITE_ERROR;
   if (::close(descriptor) != 0 && status == CAIRO_STATUS_SUCCESS) status = CAIRO_STATUS_WRITE_ERROR;
   if (status == CAIRO_STATUS_SUCCESS && std::rename(temporary.c_str(), target.c_str()) != 0) {
     status = CAIRO_STATUS_WRITE_ERROR;
