@@ -1,0 +1,20 @@
+// Reads QR codes back from PNG files with two independent decoders, zbarimg and ZXingReader,
+// for round-trip tests of the pictures this project writes.
+#pragma once
+
+#include <optional>
+#include <string>
+
+namespace tolvex::test {
+
+// The content of the QR code in the PNG file as the raw bytes of its segments (kanji stay
+// Shift JIS), or nullopt when the decoder finds no code.
+std::optional<std::string> zbar_decode(const std::string& pngPath);
+std::optional<std::string> zxing_decode(const std::string& pngPath);
+
+// The content as UTF-8 text in the decoder's reading of the character set: kanji segments
+// become their UTF-8 characters. zxing_decode_text reads a single line of text.
+std::optional<std::string> zbar_decode_text(const std::string& pngPath);
+std::optional<std::string> zxing_decode_text(const std::string& pngPath);
+
+}  // namespace tolvex::test
