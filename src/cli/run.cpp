@@ -1,7 +1,40 @@
 #include "cli/run.h"
 
-namespace tolvex {
+#include <cstdio>
 
-ErrorCode run(const Settings&, std::string) { return ERROR_OK; }
+#include "codec/container.h"
+#include "image/logo_compose.h"
+#include "image/render.h"
+
+namespace tolvex {
+namespace {
+
+ErrorCode write_picture(const Settings& settings, const std::string& text) {
+  if (settings.logo) {
+    return qr_logo_write_png_file(text.c_str(), static_cast<std::int32_t>(settings.rotation),
+                                  static_cast<std::int32_t>(settings.variation), settings.frame ? 1 : 0,
+                                  settings.logoDirectory.c_str(), settings.outputFile.c_str());
+  }
+  return qr_write_png_file(text.c_str(), settings.imageSize, settings.outputFile.c_str());
+}
+
+ErrorCode report_failure(ErrorCode code) {
+  std::fprintf(stderr, "%s\n", error_line().c_str());
+  return code;
+}
+
+}  // namespace
+
+ErrorCode run(const Settings& settings, std::string input) {
+  std::string text;
+  if (settings.inputKind == InputKind::xml) {
+    if (const ErrorCode code = encode_xml(input.data(), input.size(), &text)) return report_failure(code);
+  } else {
+    text = std::move(input);
+  }
+  if (const ErrorCode code = write_picture(settings, text)) return report_failure(code);
+  std::printf("Successfully written image to file: %s\n", settings.outputFile.c_str());
+  return ERROR_OK;
+}
 
 }  // namespace tolvex

@@ -1,0 +1,99 @@
+#include "image/logo_cache.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <optional>
+#include <vector>
+
+namespace tolvex {
+namespace {
+
+struct LogoCacheEntry {
+  std::string path;
+  SurfacePtr surface;  // the cache's own reference; compositions take their own
+  std::uint32_t useCount = 1;
+  std::int32_t size = 0;
+};
+
+struct LogoCache {
+  std::int32_t budget = 0;
+  std::optional<std::vector<LogoCacheEntry>> entries;  // none while the cache is off
+};
+
+thread_local LogoCache cache;
+
+SurfacePtr share(cairo_surface_t* surface) { return SurfacePtr(cairo_surface_reference(surface)); }
+
+// Removes the least used entry (the earliest among equals) and gives its size back to the
+// budget. With nothing left to remove the cache turns itself off.
+bool logo_cache_evict() {
+  if (!cache.entries || cache.entries->empty()) {
+    cache.budget = 0;
+    cache.entries.reset();
+    return false;
+  }
+  auto& entries = *cache.entries;
+  const auto victim = std::min_element(entries.begin(), entries.end(), [](const auto& a, const auto& b) {
+    return a.useCount < b.useCount;
+  });
+  cache.budget += victim->size;
+  entries.erase(victim);
+  return true;
+}
+
+void logo_cache_add(const std::string& path, cairo_surface_t* surface) {
+  std::error_code error;
+  const std::uintmax_t fileSize = std::filesystem::file_size(path, error);
+  // A size that cannot be measured, or one beyond any budget, is simply not cached.
+  if (error || fileSize > static_cast<std::uintmax_t>(INT32_MAX)) return;
+  const auto size = static_cast<std::int32_t>(fileSize);
+  while (cache.budget <= size) {
+    if (!logo_cache_evict()) break;
+  }
+  if (cache.budget == 0 || !cache.entries) return;
+  cache.budget -= size;
+  cache.entries->push_back(LogoCacheEntry{path, share(surface), 1, size});
+}
+
+}  // namespace
+
+void logo_cache_set_budget(std::int32_t bytes) {
+  cache = LogoCache{};
+  if (bytes > 0) {
+    cache.budget = bytes;
+    cache.entries.emplace();
+  }
+}
+
+void logo_cache_free() { cache = LogoCache{}; }
+
+SurfacePtr logo_cache_load(const std::string& path) {
+  if (cache.entries) {
+    for (LogoCacheEntry& entry : *cache.entries) {
+      if (entry.path == path) {
+        ++entry.useCount;
+        return share(entry.surface.get());
+      }
+    }
+  }
+  SurfacePtr surface(cairo_image_surface_create_from_png(path.c_str()));
+  if (cache.entries && cairo_surface_status(surface.get()) == CAIRO_STATUS_SUCCESS) {
+    logo_cache_add(path, surface.get());
+  }
+  return surface;
+}
+
+LogoCacheState logo_cache_state() {
+  return {cache.entries.has_value(), cache.budget,
+          cache.entries ? static_cast<std::uint32_t>(cache.entries->size()) : 0u};
+}
+
+std::uint32_t logo_cache_use_count(const std::string& path) {
+  if (!cache.entries) return 0;
+  for (const LogoCacheEntry& entry : *cache.entries) {
+    if (entry.path == path) return entry.useCount;
+  }
+  return 0;
+}
+
+}  // namespace tolvex

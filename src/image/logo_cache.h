@@ -1,0 +1,36 @@
+// A per-thread cache of decoded logo pictures for callers that compose many codes.
+//
+// Off unless a budget is set. The budget counts bytes of the PNG files as stored; a picture is
+// kept only while it fits what is left, and the least used pictures make room first.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "image/cairo_ptr.h"
+
+namespace tolvex {
+
+// A budget of 0 or less turns the cache off; a positive one starts an empty cache with that
+// budget. Pictures cached before are released either way.
+void logo_cache_set_budget(std::int32_t bytes);
+
+// Releases every cached picture and turns the cache off.
+void logo_cache_free();
+
+// The decoded picture of the PNG file at path, from the cache when it holds it. A picture that
+// could not be loaded comes back with its cairo error status and is never cached.
+SurfacePtr logo_cache_load(const std::string& path);
+
+// What the cache of the calling thread holds, for callers and tests that watch it.
+struct LogoCacheState {
+  bool on = false;
+  std::int32_t budget = 0;
+  std::uint32_t entries = 0;
+};
+LogoCacheState logo_cache_state();
+
+// The use count of the cached picture at path, 0 when it is not cached.
+std::uint32_t logo_cache_use_count(const std::string& path);
+
+}  // namespace tolvex
