@@ -1,5 +1,7 @@
 #include "support/decoders.h"
 
+#include <sstream>
+
 #include "support/process.h"
 
 namespace tolvex::test {
@@ -17,8 +19,20 @@ std::optional<std::string> zbar_decode(const std::string& pngPath) {
   return output_of("zbarimg --raw -q -Sbinary " + shell_quote(pngPath));
 }
 
+// ZXingReader exits with 0 whether or not it finds a code; only when it finds one does its
+// report have a line "Bytes:" with the content as hexadecimal byte values.
 std::optional<std::string> zxing_decode(const std::string& pngPath) {
-  return output_of("ZXingReader -bytes " + shell_quote(pngPath));
+  const std::optional<std::string> output = output_of("ZXingReader " + shell_quote(pngPath));
+  if (!output) return std::nullopt;
+  std::istringstream lines(*output);
+  for (std::string line; std::getline(lines, line);) {
+    if (line.rfind("Bytes:", 0) != 0) continue;
+    std::istringstream hex(line.substr(6));
+    std::string bytes;
+    for (unsigned value = 0; hex >> std::hex >> value;) bytes += static_cast<char>(value);
+    return bytes;
+  }
+  return std::nullopt;
 }
 
 std::optional<std::string> zbar_decode_text(const std::string& pngPath) {
