@@ -1,0 +1,86 @@
+/* tolvex: payment orders and invoices as QR codes.
+ *
+ * The C interface of the tolvex library. Every function that can fail returns 0 on success or
+ * an error code (-3 to 11); tolvex_error_line() then describes the failure of the calling
+ * thread's last failed call. Texts and buffers handed out are allocated with malloc and are
+ * released by the caller with tolvex_free (or free).
+ */
+#ifndef TOLVEX_TOLVEX_H
+#define TOLVEX_TOLVEX_H
+
+#include <stddef.h>
+#include <stdint.h>
+
+#if defined(__GNUC__)
+#define TOLVEX_API __attribute__((visibility("default")))
+#else
+#define TOLVEX_API
+#endif
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+/* Error codes. */
+#define TOLVEX_ERROR_IO (-3)
+#define TOLVEX_ERROR_NULL_POINTER (-2)
+#define TOLVEX_ERROR_ILLEGAL_ARGUMENT (-1)
+#define TOLVEX_ERROR_BASE32HEX 1
+#define TOLVEX_ERROR_CHECKSUM 2
+#define TOLVEX_ERROR_COMPRESSION 3
+#define TOLVEX_ERROR_INVALID_VALUE 4
+#define TOLVEX_ERROR_SEQUENCE_LIMIT_EXCEEDED 7
+#define TOLVEX_ERROR_UNKNOWN_DOCUMENT 8
+#define TOLVEX_ERROR_XML 9
+#define TOLVEX_ERROR_MISSING_LOGO 10
+#define TOLVEX_ERROR_QR 11
+
+/* Logo placement (rotation) and colour (variation) indices. */
+enum { TOLVEX_LOGO_BOTTOM = 0, TOLVEX_LOGO_TOP = 1, TOLVEX_LOGO_LEFT = 2, TOLVEX_LOGO_RIGHT = 3 };
+enum { TOLVEX_LOGO_DARK = 0, TOLVEX_LOGO_MEDIUM = 1, TOLVEX_LOGO_LIGHT = 2, TOLVEX_LOGO_GRAY = 3 };
+
+/* Reads, validates and encodes an XML document into its base32hex text (*text, NUL-terminated;
+ * *text_length may be NULL). */
+TOLVEX_API int tolvex_encode_xml(const char* xml, size_t xml_length, char** text, size_t* text_length);
+
+/* Decodes a base32hex text into the XML of its document, computed amounts included. */
+TOLVEX_API int tolvex_decode_to_xml(const char* text, size_t text_length, char** xml, size_t* xml_length);
+
+/* The plain QR code of a NUL-terminated text as a PNG file; size 0 gives one pixel a module. */
+TOLVEX_API int tolvex_qr_write_png_file(const char* text, int32_t size, const char* file_name);
+
+/* The QR code of an encoded text composed into the logo picture of its document family. The
+ * logo directory is put in front of the picture's file name as it is: end it with "/". */
+TOLVEX_API int tolvex_qr_logo_write_png_file(const char* text, int32_t rotation, int32_t variation, int32_t frame,
+                                             const char* logo_directory, const char* file_name);
+
+/* The same pictures as PNG bytes in memory (*data, *data_size bytes). */
+TOLVEX_API int tolvex_qr_write_png_memory(const char* text, int32_t size, unsigned char** data, int32_t* data_size);
+TOLVEX_API int tolvex_qr_logo_write_png_memory(const char* text, int32_t rotation, int32_t variation, int32_t frame,
+                                               const char* logo_directory, unsigned char** data,
+                                               int32_t* data_size);
+
+/* Settings of the calling thread: background colour (0 to 1 each, default opaque white) and
+ * cairo image format (default CAIRO_FORMAT_ARGB32 = 0) of every picture. */
+TOLVEX_API void tolvex_render_set_background(double red, double green, double blue, double alpha);
+TOLVEX_API void tolvex_render_set_format(int32_t cairo_format);
+
+/* A per-thread cache of decoded logo pictures, limited by bytes of PNG files; 0 turns it off. */
+TOLVEX_API void tolvex_logo_cache_set_budget(int32_t bytes);
+TOLVEX_API void tolvex_logo_cache_free(void);
+
+/* The longest text the encoder accepts, per thread (default 550 bytes). */
+TOLVEX_API uint32_t tolvex_sequence_limit(void);
+TOLVEX_API void tolvex_set_sequence_limit(uint32_t bytes);
+
+/* The error line of the calling thread's last failure, as the command-line tool prints it. */
+TOLVEX_API char* tolvex_error_line(void);
+
+/* Releases a text or buffer handed out by this library. */
+TOLVEX_API void tolvex_free(void* pointer);
+
+#ifdef __cplusplus
+}
+#endif
+
+#endif /* TOLVEX_TOLVEX_H */

@@ -1,0 +1,115 @@
+// The C interface over the C++ core: texts and buffers cross it as malloc'd copies.
+#include "tolvex/tolvex.h"
+
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "cli/error.h"
+#include "codec/container.h"
+#include "codec/decode.h"
+#include "codec/field_buffer.h"
+#include "image/logo_cache.h"
+#include "image/logo_compose.h"
+#include "image/png_memory.h"
+#include "image/render.h"
+
+namespace {
+
+using tolvex::ErrorCode;
+
+// Hands bytes to the caller as a malloc'd block, NUL-terminated for texts.
+ErrorCode hand_out(const void* bytes, std::size_t size, void** out) {
+  void* block = std::malloc(size + 1);
+  if (block == nullptr) return tolvex::set_error_message(tolvex::ERROR_IO, "Not enough memory. ");
+  if (size > 0) std::memcpy(block, bytes, size);
+  static_cast<char*>(block)[size] = '\0';
+  *out = block;
+  return tolvex::ERROR_OK;
+}
+
+ErrorCode hand_out_text(const std::string& text, char** out, std::size_t* length) {
+  void* block = nullptr;
+  if (const ErrorCode code = hand_out(text.data(), text.size(), &block)) return code;
+  *out = static_cast<char*>(block);
+  if (length != nullptr) *length = text.size();
+  return tolvex::ERROR_OK;
+}
+
+ErrorCode hand_out_png(const std::vector<std::uint8_t>& png, unsigned char** data, int32_t* size) {
+  if (data == nullptr) return tolvex::set_error_message(tolvex::ERROR_NULL_POINTER, "PNG buffer pointer cannot be NULL. ");
+  void* block = nullptr;
+  if (const ErrorCode code = hand_out(png.data(), png.size(), &block)) return code;
+  *data = static_cast<unsigned char*>(block);
+  if (size != nullptr) *size = static_cast<int32_t>(png.size());
+  return tolvex::ERROR_OK;
+}
+
+}  // namespace
+
+extern "C" {
+
+int tolvex_encode_xml(const char* xml, size_t xml_length, char** text, size_t* text_length) {
+  if (text == nullptr) return tolvex::set_error_message(tolvex::ERROR_NULL_POINTER, "Base32hex cannot be NULL. ");
+  std::string encoded;
+  if (const ErrorCode code = tolvex::encode_xml(xml, xml_length, &encoded)) return code;
+  return hand_out_text(encoded, text, text_length);
+}
+
+int tolvex_decode_to_xml(const char* text, size_t text_length, char** xml, size_t* xml_length) {
+  if (xml == nullptr) return tolvex::set_error_message(tolvex::ERROR_NULL_POINTER, "XML pointer cannot be NULL. ");
+  std::string decoded;
+  if (const ErrorCode code = tolvex::decode_to_xml(text, text_length, &decoded, nullptr)) return code;
+  return hand_out_text(decoded, xml, xml_length);
+}
+
+int tolvex_qr_write_png_file(const char* text, int32_t size, const char* file_name) {
+  return tolvex::qr_write_png_file(text, size, file_name);
+}
+
+int tolvex_qr_logo_write_png_file(const char* text, int32_t rotation, int32_t variation, int32_t frame,
+                                  const char* logo_directory, const char* file_name) {
+  return tolvex::qr_logo_write_png_file(text, rotation, variation, frame, logo_directory, file_name);
+}
+
+int tolvex_qr_write_png_memory(const char* text, int32_t size, unsigned char** data, int32_t* data_size) {
+  std::vector<std::uint8_t> png;
+  if (const ErrorCode code = tolvex::qr_write_png_memory(text, size, &png)) return code;
+  return hand_out_png(png, data, data_size);
+}
+
+int tolvex_qr_logo_write_png_memory(const char* text, int32_t rotation, int32_t variation, int32_t frame,
+                                    const char* logo_directory, unsigned char** data, int32_t* data_size) {
+  std::vector<std::uint8_t> png;
+  if (const ErrorCode code =
+          tolvex::qr_logo_write_png_memory(text, rotation, variation, frame, logo_directory, &png)) {
+    return code;
+  }
+  return hand_out_png(png, data, data_size);
+}
+
+void tolvex_render_set_background(double red, double green, double blue, double alpha) {
+  tolvex::render_set_background(red, green, blue, alpha);
+}
+
+void tolvex_render_set_format(int32_t cairo_format) {
+  tolvex::render_set_format(static_cast<cairo_format_t>(cairo_format));
+}
+
+void tolvex_logo_cache_set_budget(int32_t bytes) { tolvex::logo_cache_set_budget(bytes); }
+
+void tolvex_logo_cache_free(void) { tolvex::logo_cache_free(); }
+
+uint32_t tolvex_sequence_limit(void) { return tolvex::serialisation_sequence_limit(); }
+
+void tolvex_set_sequence_limit(uint32_t bytes) { tolvex::serialisation_set_sequence_limit(bytes); }
+
+char* tolvex_error_line(void) {
+  char* line = nullptr;
+  return hand_out_text(tolvex::error_line(), &line, nullptr) == tolvex::ERROR_OK ? line : nullptr;
+}
+
+void tolvex_free(void* pointer) { std::free(pointer); }
+
+}  // extern "C"
