@@ -1,0 +1,288 @@
+// Measures the QR encoder against libqrencode, encode_xml against the work it cannot avoid
+// (parsing and one compression), and the whole path from XML to a PNG with logo. After the
+// benchmark's own table it prints our figures and the peers' side by side.
+#include <benchmark/benchmark.h>
+#include <libxml/parser.h>
+#include <qrencode.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <map>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "codec/base32hex.h"
+#include "codec/compression.h"
+#include "codec/container.h"
+#include "image/logo_cache.h"
+#include "image/png_memory.h"
+#include "qr/qr_encode.h"
+
+namespace tolvex {
+namespace {
+
+constexpr int kTextSizes[] = {30, 120, 400, 1200, 3000};
+constexpr double kQrTarget = 3.0;
+constexpr double kXmlTarget = 1.3;
+constexpr std::int32_t kLogoCacheBudget = 16 << 20;
+constexpr const char* kLogoDirectory = TOLVEX_SOURCE_DIR "/logo/";
+
+// The same text for every run and every machine: mt19937's sequence is fixed by the standard.
+std::string base32hex_text(int length) {
+  static constexpr char kAlphabet[] = "0123456789ABCDEFGHIJKLMNOPQRSTUV";
+  std::mt19937 generator(static_cast<std::uint32_t>(length));
+  std::string text(static_cast<std::size_t>(length), '0');
+  for (char& c : text) c = kAlphabet[generator() >> 27];
+  return text;
+}
+
+struct Example {
+  std::string name;
+  std::string xml;
+  std::vector<std::uint8_t> payload;  // checksum and serialised text, as compressed by encode_xml
+};
+
+std::string read_file(const std::filesystem::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+// The payload is recovered from the encoded text, so the baseline compresses exactly what
+// encode_xml compressed.
+std::vector<std::uint8_t> payload_of(const std::string& xml) {
+  std::string text;
+  std::vector<std::uint8_t> container;
+  std::vector<std::uint8_t> payload;
+  if (encode_xml(xml.data(), xml.size(), &text) != ERROR_OK ||
+      base32hex_decode(text.data(), text.size(), &container) != ERROR_OK || container.size() < 2 ||
+      decompress_payload(container.data() + 2, container.size() - 2, &payload) != ERROR_OK) {
+    return {};
+  }
+  return payload;
+}
+
+std::vector<Example> load_examples() {
+  std::vector<Example> examples;
+  for (const auto& entry : std::filesystem::directory_iterator(TOLVEX_SOURCE_DIR "/examples")) {
+    if (entry.path().extension() != ".xml") continue;
+    Example example{entry.path().stem().string(), read_file(entry.path()), {}};
+    example.payload = payload_of(example.xml);
+    examples.push_back(std::move(example));
+  }
+  std::sort(examples.begin(), examples.end(),
+            [](const Example& a, const Example& b) { return a.name < b.name; });
+  return examples;
+}
+
+void bench_qr_tolvex(benchmark::State& state, const std::string& text) {
+  const auto* bytes = reinterpret_cast<const std::uint8_t*>(text.data());
+  const int length = static_cast<int>(text.size());
+  QrBitMatrix symbol;
+  int width = 0;
+  for (auto _ : state) {
+    width = qr_encode_symbol(kQrLevelL, 0, bytes, length, symbol);
+    benchmark::DoNotOptimize(symbol.data());
+  }
+  state.counters["width"] = width;
+}
+
+void bench_qr_libqrencode(benchmark::State& state, const std::string& text) {
+  QRcode* probe = QRcode_encodeString(text.c_str(), 0, QR_ECLEVEL_L, QR_MODE_8, 1);
+  if (probe == nullptr) {
+    state.SkipWithError("QRcode_encodeString returned NULL");
+    return;
+  }
+  const int width = probe->width;
+  QRcode_free(probe);
+  for (auto _ : state) {
+    QRcode* code = QRcode_encodeString(text.c_str(), 0, QR_ECLEVEL_L, QR_MODE_8, 1);
+    benchmark::DoNotOptimize(code->data);
+    QRcode_free(code);
+  }
+  state.counters["width"] = width;
+}
+
+void bench_encode_xml(benchmark::State& state, const Example& example) {
+  std::string text;
+  if (encode_xml(example.xml.data(), example.xml.size(), &text) != ERROR_OK) {
+    state.SkipWithError(error_line().c_str());
+    return;
+  }
+  for (auto _ : state) {
+    encode_xml(example.xml.data(), example.xml.size(), &text);
+    benchmark::DoNotOptimize(text.data());
+  }
+}
+
+void bench_baseline(benchmark::State& state, const Example& example) {
+  if (example.payload.empty()) {
+    state.SkipWithError("the document does not encode");
+    return;
+  }
+  std::vector<std::uint8_t> compressed(2 + compress_bound(example.payload.size()));
+  for (auto _ : state) {
+    xmlDoc* doc =
+        xmlReadMemory(example.xml.data(), static_cast<int>(example.xml.size()), "noname.xml", nullptr, 0);
+    benchmark::DoNotOptimize(doc);
+    xmlFreeDoc(doc);
+    std::size_t capacity = compressed.size();
+    compress_payload(example.payload.data(), example.payload.size(), compressed.data(), &capacity);
+    benchmark::DoNotOptimize(compressed.data());
+  }
+}
+
+// Every example document once per iteration, so the rate is in documents of the usual mix.
+void bench_library(benchmark::State& state, const std::vector<Example>& examples, bool cache) {
+  logo_cache_set_budget(cache ? kLogoCacheBudget : 0);
+  std::string text;
+  std::vector<std::uint8_t> png;
+  for (const Example& example : examples) {
+    if (encode_xml(example.xml.data(), example.xml.size(), &text) != ERROR_OK ||
+        qr_logo_write_png_memory(text.c_str(), 0, 0, 1, kLogoDirectory, &png) != ERROR_OK) {
+      state.SkipWithError(error_line().c_str());
+      logo_cache_free();
+      return;
+    }
+  }
+  for (auto _ : state) {
+    for (const Example& example : examples) {
+      encode_xml(example.xml.data(), example.xml.size(), &text);
+      qr_logo_write_png_memory(text.c_str(), 0, 0, 1, kLogoDirectory, &png);
+      benchmark::DoNotOptimize(png.data());
+    }
+  }
+  state.SetItemsProcessed(state.iterations() * static_cast<std::int64_t>(examples.size()));
+  logo_cache_free();
+}
+
+std::string qr_name(int size, const char* encoder) {
+  return "qr_encode/" + std::to_string(size) + "/" + encoder;
+}
+std::string xml_name(const Example& example, const char* side) {
+  return "encode_xml/" + example.name + "/" + side;
+}
+std::string library_name(bool cache) { return std::string("library/logo_cache_") + (cache ? "on" : "off"); }
+
+// The figure of each benchmark: the median when runs are repeated, else the single run.
+struct Figure {
+  double cpu_time = 0;  // in the benchmark's time unit
+  double items_per_second = 0;
+  bool failed = false;
+  std::string error;
+};
+
+class SummaryReporter : public benchmark::ConsoleReporter {
+ public:
+  void ReportRuns(const std::vector<Run>& runs) override {
+    ConsoleReporter::ReportRuns(runs);
+    for (const Run& run : runs) {
+      const std::string& name = run.run_name.function_name;
+      if (run.error_occurred) {
+        figures_[name].failed = true;
+        figures_[name].error = run.error_message;
+        continue;
+      }
+      const bool median = run.run_type == Run::RT_Aggregate && run.aggregate_name == "median";
+      const bool single = run.run_type == Run::RT_Iteration && run.repetitions <= 1;
+      if (!median && !single) continue;
+      Figure& figure = figures_[name];
+      figure.cpu_time = run.GetAdjustedCPUTime();
+      if (const auto rate = run.counters.find("items_per_second"); rate != run.counters.end()) {
+        figure.items_per_second = rate->second.value;
+      }
+      repetitions_ = std::max<std::int64_t>(repetitions_, run.repetitions);
+    }
+  }
+
+  void print_summary(const std::vector<Example>& examples) const {
+    std::printf(
+        "\nSide by side (CPU time, %s)\n",
+        repetitions_ > 1 ? ("median of " + std::to_string(repetitions_) + " runs").c_str() : "one run");
+    std::printf("\nqr_encode_symbol against libqrencode, level L, automatic version, base32hex text\n");
+    std::printf("%8s %14s %18s %16s %8s\n", "chars", "tolvex us", "libqrencode us", "speed-up", "target");
+    for (const int size : kTextSizes) {
+      const Figure* ours = find(qr_name(size, "tolvex"));
+      const Figure* peer = find(qr_name(size, "libqrencode"));
+      if (ours == nullptr || peer == nullptr) continue;
+      if (peer->failed) {
+        std::printf("%8d %14.2f %18s %16s %8s\n", size, ours->cpu_time, "NULL", "-", "-");
+        continue;
+      }
+      const double ratio = peer->cpu_time / ours->cpu_time;
+      std::printf("%8d %14.2f %18.2f %15.2fx %8s\n", size, ours->cpu_time, peer->cpu_time, ratio,
+                  ratio >= kQrTarget ? "met" : "MISSED");
+    }
+
+    std::printf("\nencode_xml against parsing and one compression of the same payload\n");
+    std::printf("%-22s %7s %12s %12s %8s %8s\n", "document", "payload", "tolvex us", "baseline us", "ratio",
+                "target");
+    for (const Example& example : examples) {
+      const Figure* ours = find(xml_name(example, "tolvex"));
+      const Figure* base = find(xml_name(example, "baseline"));
+      if (ours == nullptr || base == nullptr || ours->failed || base->failed) continue;
+      const double ratio = ours->cpu_time / base->cpu_time;
+      std::printf("%-22s %7zu %12.2f %12.2f %8.2f %8s\n", example.name.c_str(), example.payload.size(),
+                  ours->cpu_time, base->cpu_time, ratio, ratio <= kXmlTarget ? "met" : "MISSED");
+    }
+
+    std::printf("\nencode_xml and qr_logo_write_png_memory, every example once per round\n");
+    for (const bool cache : {true, false}) {
+      const Figure* figure = find(library_name(cache));
+      if (figure == nullptr || figure->failed) continue;
+      std::printf("logo cache %-4s %10.0f documents/s\n", cache ? "on" : "off", figure->items_per_second);
+    }
+  }
+
+ private:
+  const Figure* find(const std::string& name) const {
+    const auto it = figures_.find(name);
+    return it == figures_.end() ? nullptr : &it->second;
+  }
+
+  std::map<std::string, Figure> figures_;
+  std::int64_t repetitions_ = 1;
+};
+
+}  // namespace
+}  // namespace tolvex
+
+int main(int argc, char** argv) {
+  using namespace tolvex;
+  benchmark::Initialize(&argc, argv);
+  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+  xmlInitParser();
+
+  std::vector<std::string> texts;
+  for (const int size : kTextSizes) texts.push_back(base32hex_text(size));
+  for (std::size_t i = 0; i < texts.size(); ++i) {
+    const std::string& text = texts[i];
+    benchmark::RegisterBenchmark(qr_name(kTextSizes[i], "tolvex").c_str(), bench_qr_tolvex, text)
+        ->Unit(benchmark::kMicrosecond);
+    benchmark::RegisterBenchmark(qr_name(kTextSizes[i], "libqrencode").c_str(), bench_qr_libqrencode, text)
+        ->Unit(benchmark::kMicrosecond);
+  }
+
+  const std::vector<Example> examples = load_examples();
+  for (const Example& example : examples) {
+    benchmark::RegisterBenchmark(xml_name(example, "tolvex").c_str(), bench_encode_xml, example)
+        ->Unit(benchmark::kMicrosecond);
+    benchmark::RegisterBenchmark(xml_name(example, "baseline").c_str(), bench_baseline, example)
+        ->Unit(benchmark::kMicrosecond);
+  }
+  for (const bool cache : {true, false}) {
+    benchmark::RegisterBenchmark(library_name(cache).c_str(), bench_library, examples, cache)
+        ->Unit(benchmark::kMillisecond);
+  }
+
+  SummaryReporter reporter;
+  benchmark::RunSpecifiedBenchmarks(&reporter);
+  reporter.print_summary(examples);
+  benchmark::Shutdown();
+  xmlCleanupParser();
+  return 0;
+}
