@@ -224,7 +224,11 @@ class SummaryReporter : public benchmark::ConsoleReporter {
     for (const Example& example : examples) {
       const Figure* ours = find(xml_name(example, "tolvex"));
       const Figure* base = find(xml_name(example, "baseline"));
-      if (ours == nullptr || base == nullptr || ours->failed || base->failed) continue;
+      if (ours == nullptr || base == nullptr) continue;
+      if (ours->failed || base->failed) {
+        std::printf("%-22s %s\n", example.name.c_str(), (ours->failed ? ours : base)->error.c_str());
+        continue;
+      }
       const double ratio = ours->cpu_time / base->cpu_time;
       std::printf("%-22s %7zu %12.2f %12.2f %8.2f %8s\n", example.name.c_str(), example.payload.size(),
                   ours->cpu_time, base->cpu_time, ratio, ratio <= kXmlTarget ? "met" : "MISSED");
@@ -233,8 +237,13 @@ class SummaryReporter : public benchmark::ConsoleReporter {
     std::printf("\nencode_xml and qr_logo_write_png_memory, every example once per round\n");
     for (const bool cache : {true, false}) {
       const Figure* figure = find(library_name(cache));
-      if (figure == nullptr || figure->failed) continue;
-      std::printf("logo cache %-4s %10.0f documents/s\n", cache ? "on" : "off", figure->items_per_second);
+      if (figure == nullptr) continue;
+      std::printf("logo cache %-4s ", cache ? "on" : "off");
+      if (figure->failed) {
+        std::printf("%s\n", figure->error.c_str());
+      } else {
+        std::printf("%10.0f documents/s\n", figure->items_per_second);
+      }
     }
   }
 
