@@ -61,7 +61,7 @@ void qr_pack_matrix(const QrModuleMatrix& matrix, QrBitMatrix& output) {
     }
   };
   for (int y = 0; y < matrix.width; ++y) {
-    const QrLine& line = matrix.rows.dark[static_cast<std::size_t>(y)];
+    const QrLine& line = matrix.dark[static_cast<std::size_t>(y)];
     for (int word = 0; 64 * word < matrix.width; ++word) {
       const int count = std::min(64, matrix.width - 64 * word);
       const std::uint64_t bits = line[static_cast<std::size_t>(word)];

@@ -5,24 +5,33 @@
 
 namespace tolvex {
 
+namespace {
+
+// alpha^i for i = 0 to 509: the sum of two exponents indexes it without reduction modulo 255.
+constexpr std::array<std::uint8_t, 510> make_antilog_twice() {
+  std::array<std::uint8_t, 510> table{};
+  for (std::size_t i = 0; i < table.size(); ++i) table[i] = kQrGaloisField.antilog[i % 255];
+  return table;
+}
+
+constexpr std::array<std::uint8_t, 510> kAntilogTwice = make_antilog_twice();
+
+}  // namespace
+
 // A linear feedback register over the remainder: each data codeword enters at the top, and the
 // feedback term times the generator is added to what stays.
 void qr_rs_remainder(std::span<std::uint8_t> work, int data_count, int ec_count) {
   const std::array<std::uint8_t, kQrMaxEcCodewords>& generator = kQrGenerators[ec_count];
-  std::array<std::uint8_t, kQrMaxEcCodewords + 1> remainder{};
+  std::array<std::uint8_t, kQrMaxEcCodewords + 1> remainder{};  // the entry past ec_count stays 0
+  const auto n = static_cast<std::size_t>(ec_count);
   for (int d = 0; d < data_count; ++d) {
-    const std::uint8_t feedback = work[d] ^ remainder[0];
-    std::copy(remainder.begin() + 1, remainder.begin() + ec_count, remainder.begin());
-    remainder[ec_count - 1] = 0;
+    const std::uint8_t feedback = work[static_cast<std::size_t>(d)] ^ remainder[0];
+    std::copy_n(remainder.begin() + 1, n, remainder.begin());
     if (feedback == 0) continue;
-    const int log_feedback = kQrGaloisField.log[feedback];
-    for (int j = 0; j < ec_count; ++j) {
-      int exponent = generator[j] + log_feedback;
-      if (exponent >= 255) exponent -= 255;
-      remainder[j] ^= kQrGaloisField.antilog[exponent];
-    }
+    const std::uint8_t* times_feedback = kAntilogTwice.data() + kQrGaloisField.log[feedback];
+    for (std::size_t j = 0; j < n; ++j) remainder[j] ^= times_feedback[generator[j]];
   }
-  std::copy_n(remainder.begin(), ec_count, work.begin());
+  std::copy_n(remainder.begin(), n, work.begin());
 }
 
 void qr_add_error_correction(QrEncodeContext& context) {

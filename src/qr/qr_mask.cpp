@@ -1,5 +1,6 @@
 #include "qr/qr_mask.h"
 
+#include <algorithm>
 #include <bit>
 #include <cstdint>
 #include <cstdlib>
@@ -30,28 +31,25 @@ constexpr bool mask_condition(int mask, int i, int j) {
   }
 }
 
-// Every condition repeats after 12 rows and after 12 columns (its periods are 2, 3, 4 and 6),
-// so twelve precomputed lines per mask and direction cover any symbol.
+// Every condition repeats after 12 rows (its periods are 2, 3, 4 and 6), so twelve
+// precomputed rows per mask cover any symbol.
 constexpr std::size_t kMaskPeriod = 12;
-using MaskLines = std::array<std::array<QrLine, kMaskPeriod>, kQrMaskCount>;
+using MaskRows = std::array<std::array<QrLine, kMaskPeriod>, kQrMaskCount>;
 
-constexpr MaskLines make_mask_lines(bool by_row) {
-  MaskLines lines{};
+constexpr MaskRows make_mask_rows() {
+  MaskRows rows{};
   for (int mask = 0; mask < kQrMaskCount; ++mask) {
-    for (std::size_t line = 0; line < kMaskPeriod; ++line) {
-      const int l = static_cast<int>(line);
-      for (int k = 0; k < 64 * kQrLineWords; ++k) {
-        if (by_row ? mask_condition(mask, l, k) : mask_condition(mask, k, l)) {
-          lines[mask][line][k / 64] |= qr_line_bit(k);
-        }
+    for (std::size_t row = 0; row < kMaskPeriod; ++row) {
+      for (int x = 0; x < 64 * kQrLineWords; ++x) {
+        if (mask_condition(mask, static_cast<int>(row), x))
+          rows[mask][row][qr_line_word(x)] |= qr_line_bit(x);
       }
     }
   }
-  return lines;
+  return rows;
 }
 
-constexpr MaskLines kMaskRows = make_mask_lines(true);
-constexpr MaskLines kMaskColumns = make_mask_lines(false);
+constexpr MaskRows kMaskRows = make_mask_rows();
 
 // The first count modules of a line.
 constexpr QrLine line_prefix(int count) {
@@ -148,16 +146,16 @@ auto by_line_words(int width, Rule rule) {
 }
 
 template <std::size_t N>
-void apply_to_plane(QrModulePlane& plane, const std::array<QrLine, kMaskPeriod>& mask_lines, int width) {
-  const QrLine inside = line_prefix(width);
-  std::size_t period_line = 0;
-  for (std::size_t l = 0; l < static_cast<std::size_t>(width); ++l) {
-    const QrLine& pattern = mask_lines[period_line];
-    if (++period_line == kMaskPeriod) period_line = 0;
+void apply_mask_rows(QrModuleMatrix& matrix, const std::array<QrLine, kMaskPeriod>& mask_rows) {
+  const QrLine inside = line_prefix(matrix.width);
+  std::size_t period_row = 0;
+  for (std::size_t y = 0; y < static_cast<std::size_t>(matrix.width); ++y) {
+    const QrLine& pattern = mask_rows[period_row];
+    if (++period_row == kMaskPeriod) period_row = 0;
     for (std::size_t word = 0; word < N; ++word) {
-      const std::uint64_t data_area = ~plane.function[l][word] & inside[word];
-      plane.dark[l][word] =
-          plane.function_dark[l][word] | ((plane.data[l][word] ^ pattern[word]) & data_area);
+      const std::uint64_t data_area = ~matrix.function[y][word] & inside[word];
+      matrix.dark[y][word] =
+          matrix.function_dark[y][word] | ((matrix.data[y][word] ^ pattern[word]) & data_area);
     }
   }
 }
@@ -201,30 +199,70 @@ Bits<N> block_corners(const Bits<N>& upper, const Bits<N>& lower, const Bits<N>&
   return same_below & ahead<1>(same_below) & ~(upper ^ ahead<1>(upper)) & pairs;
 }
 
-// One pass over all rows and columns for all four rules.
+// Rows and columns in one pass over the rows. The column rules run on all columns at once: bit x
+// of each word below stands for column x, and row y + d holds what lies d modules further down.
+// The rows are kept with light rows around them, four above and eleven below, as far as the
+// rules look past an edge.
+constexpr int kRowsAbove = 4;
+constexpr int kRowsBelow = 11;
+
 template <std::size_t N>
 QrPenalty penalty_rules(const QrModuleMatrix& matrix) {
-  const auto pairs = Bits<N>::of(line_prefix(matrix.width - 1));
-  int run_count = 0;
+  const int w = matrix.width;
+  const auto inside = Bits<N>::of(line_prefix(w));
+  const auto pairs = Bits<N>::of(line_prefix(w - 1));
+  const Bits<N> light{};
+
+  std::array<Bits<N>, kQrMaxWidth + kRowsAbove + kRowsBelow> padded;
+  std::fill_n(padded.begin(), kRowsAbove, light);
+  for (int y = 0; y < w; ++y) {
+    padded[static_cast<std::size_t>(y + kRowsAbove)] = Bits<N>::of(matrix.dark[static_cast<std::size_t>(y)]);
+  }
+  std::fill_n(padded.begin() + w + kRowsAbove, kRowsBelow, light);
+  const auto row = [&padded](int y) -> const Bits<N>& {
+    return padded[static_cast<std::size_t>(y + kRowsAbove)];
+  };
+
+  // Down the columns: same_below[y] where row y + 1 repeats row y, five[y] where five equal
+  // modules start at row y.
+  std::array<Bits<N>, kQrMaxWidth + 3> same_below;
+  for (int y = 0; y + 1 < w; ++y) same_below[static_cast<std::size_t>(y)] = ~(row(y) ^ row(y + 1)) & inside;
+  std::fill_n(same_below.begin() + w - 1, 4, light);
+  std::array<Bits<N>, kQrMaxWidth> five;
+  for (std::size_t y = 0; y < static_cast<std::size_t>(w); ++y) {
+    five[y] = same_below[y] & same_below[y + 1] & same_below[y + 2] & same_below[y + 3];
+  }
+
+  int run_marks_count = 0;
   int finder_like = 0;
   int corners = 0;
   int dark = 0;
-  Bits<N> upper{};
-  for (std::size_t l = 0; l < static_cast<std::size_t>(matrix.width); ++l) {
-    const auto row = Bits<N>::of(matrix.rows.dark[l]);
-    const auto column = Bits<N>::of(matrix.columns.dark[l]);
-    run_count += run_marks(row, pairs).count() + run_marks(column, pairs).count();
-    const Bits<N> row_cores = finder_like_cores(row);
-    if (row_cores.any()) finder_like += finder_like_surrounded(row, row_cores);
-    const Bits<N> column_cores = finder_like_cores(column);
-    if (column_cores.any()) finder_like += finder_like_surrounded(column, column_cores);
-    if (l > 0) corners += block_corners(upper, row, pairs).count();
-    dark += row.count();
-    upper = row;
+  for (int y = 0; y < w; ++y) {
+    const Bits<N>& current = row(y);
+    const auto at = static_cast<std::size_t>(y);
+
+    Bits<N> column_marks = five[at];  // as run_marks, with rows for modules
+    if (y >= 1) column_marks = column_marks | (five[at - 1] & ~five[at]);
+    if (y >= 2) column_marks = column_marks | (five[at - 2] & ~five[at - 1]);
+    run_marks_count += run_marks(current, pairs).count() + column_marks.count();
+
+    const Bits<N> row_cores = finder_like_cores(current);
+    if (row_cores.any()) finder_like += finder_like_surrounded(current, row_cores);
+    const Bits<N> column_cores =
+        (row(y) & ~row(y + 1)) & (row(y + 4) & ~row(y + 5)) & row(y + 2) & row(y + 3) & row(y + 6);
+    if (column_cores.any()) {
+      const Bits<N> light_beside = ~row(y - 1) & ~row(y + 7);
+      const Bits<N> dark_before = row(y - 1) | row(y - 2) | row(y - 3) | row(y - 4);
+      const Bits<N> dark_after = row(y + 7) | row(y + 8) | row(y + 9) | row(y + 10);
+      finder_like += (column_cores & light_beside & (~dark_before | ~dark_after)).count();
+    }
+
+    if (y > 0) corners += block_corners(row(y - 1), current, pairs).count();
+    dark += current.count();
   }
-  const int modules = matrix.width * matrix.width;
+  const int modules = w * w;
   const int light_percent = 100 * (modules - dark) / modules;
-  return {run_count, 3 * corners, 40 * finder_like, 10 * (std::abs(50 - light_percent) / 5)};
+  return {run_marks_count, 3 * corners, 40 * finder_like, 10 * (std::abs(50 - light_percent) / 5)};
 }
 
 }  // namespace
@@ -232,8 +270,7 @@ QrPenalty penalty_rules(const QrModuleMatrix& matrix) {
 void qr_apply_mask(QrModuleMatrix& matrix, int mask) {
   by_line_words(matrix.width, [&matrix, mask](auto words) {
     constexpr std::size_t N = decltype(words)::value;
-    apply_to_plane<N>(matrix.rows, kMaskRows[static_cast<std::size_t>(mask)], matrix.width);
-    apply_to_plane<N>(matrix.columns, kMaskColumns[static_cast<std::size_t>(mask)], matrix.width);
+    apply_mask_rows<N>(matrix, kMaskRows[static_cast<std::size_t>(mask)]);
     return 0;
   });
 }

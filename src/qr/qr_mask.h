@@ -7,8 +7,8 @@ namespace tolvex {
 
 inline constexpr int kQrMaskCount = 8;
 
-// Recomputes every data module as its data bit XOR the condition of mask (0-7), for rows and
-// columns alike; function modules keep their colour.
+// Recomputes every data module as its data bit XOR the condition of mask (0-7); function
+// modules keep their colour.
 void qr_apply_mask(QrModuleMatrix& matrix, int mask);
 
 // The four penalty rules, each a pure function of the dark modules (function patterns

@@ -8,26 +8,12 @@
 namespace tolvex {
 namespace {
 
-void clear_plane(QrModulePlane& plane, int width) {
-  for (auto* lines : {&plane.function, &plane.function_dark, &plane.data, &plane.dark}) {
-    std::fill_n(lines->begin(), width, QrLine{});
-  }
-}
-
-// The patterns are drawn into the rows alone: every function pattern is symmetric about the
-// main diagonal, so the columns are a copy of the rows.
-void set_row_module(QrModuleMatrix& matrix, int x, int y, bool dark) {
-  const auto row = static_cast<std::size_t>(y);
-  matrix.rows.function[row][qr_line_word(x)] |= qr_line_bit(x);
-  qr_line_assign(matrix.rows.function_dark[row], x, dark);
-}
-
 // 7 x 7 with its top-left corner at (left, top): dark outer ring, light ring, dark 3 x 3 centre.
 void place_finder(QrModuleMatrix& matrix, int left, int top) {
   for (int dy = 0; dy < 7; ++dy) {
     for (int dx = 0; dx < 7; ++dx) {
       const int ring = std::max(std::abs(dx - 3), std::abs(dy - 3));
-      set_row_module(matrix, left + dx, top + dy, ring != 2);
+      qr_set_function_module(matrix, left + dx, top + dy, ring != 2);
     }
   }
 }
@@ -37,61 +23,49 @@ void place_alignment(QrModuleMatrix& matrix, int x, int y) {
   if (qr_is_function_module(matrix, x, y)) return;  // centre on a finder pattern
   for (int dy = -2; dy <= 2; ++dy) {
     for (int dx = -2; dx <= 2; ++dx) {
-      set_row_module(matrix, x + dx, y + dy, std::max(std::abs(dx), std::abs(dy)) != 1);
+      qr_set_function_module(matrix, x + dx, y + dy, std::max(std::abs(dx), std::abs(dy)) != 1);
     }
   }
 }
 
-using Block = std::array<std::uint64_t, 64>;
+// The codeword sequence bit by bit, most significant bit first; zeros past its end.
+class CodewordBits {
+ public:
+  explicit CodewordBits(std::span<const std::uint8_t> codewords)
+      : next_(codewords.begin()), end_(codewords.end()) {}
 
-// Transposes a 64 x 64 bit block, row r in word r, column c at bit 63 - c: swaps the
-// off-diagonal 32 x 32 quarters, then the 16 x 16 quarters within each quarter, down to single bits.
-template <std::size_t J, std::uint64_t Mask>
-void swap_quarters(Block& block) {
-  for (std::size_t base = 0; base < 64; base += 2 * J) {
-    for (std::size_t k = base; k < base + J; ++k) {
-      const std::uint64_t swapped = (block[k] ^ (block[k + J] >> J)) & Mask;
-      block[k] ^= swapped;
-      block[k + J] ^= swapped << J;
-    }
+  // The next one or two bits, the first of them in the higher position.
+  std::uint64_t take(int count) {
+    if (available_ < count) refill();
+    const std::uint64_t bits = buffer_ >> (64 - count);
+    buffer_ <<= count;
+    available_ -= count;
+    return bits;
   }
-}
 
-void transpose_block(Block& block) {
-  swap_quarters<32, 0x00000000FFFFFFFFu>(block);
-  swap_quarters<16, 0x0000FFFF0000FFFFu>(block);
-  swap_quarters<8, 0x00FF00FF00FF00FFu>(block);
-  swap_quarters<4, 0x0F0F0F0F0F0F0F0Fu>(block);
-  swap_quarters<2, 0x3333333333333333u>(block);
-  swap_quarters<1, 0x5555555555555555u>(block);
-}
-
-// columns[x] bit y = rows[y] bit x for the width x width square.
-void transpose_lines(const std::array<QrLine, kQrMaxWidth>& rows, std::array<QrLine, kQrMaxWidth>& columns,
-                     int width) {
-  const auto w = static_cast<std::size_t>(width);
-  const std::size_t words = qr_line_word(width - 1) + 1;
-  Block block;
-  for (std::size_t row_word = 0; row_word < words; ++row_word) {
-    for (std::size_t column_word = 0; column_word < words; ++column_word) {
-      for (std::size_t r = 0; r < 64; ++r) {
-        const std::size_t y = 64 * row_word + r;
-        block[r] = y < w ? rows[y][column_word] : 0;
-      }
-      transpose_block(block);
-      for (std::size_t c = 0; c < 64 && 64 * column_word + c < w; ++c) {
-        columns[64 * column_word + c][row_word] = block[c];
-      }
+ private:
+  void refill() {
+    for (; available_ <= 56 && next_ != end_; available_ += 8) {
+      buffer_ |= std::uint64_t{*next_++} << (56 - available_);
     }
+    if (next_ == end_) available_ = 64;  // the remainder bits: zeros after the last codeword
   }
-}
+
+  std::span<const std::uint8_t>::iterator next_;
+  std::span<const std::uint8_t>::iterator end_;
+  std::uint64_t buffer_ = 0;
+  int available_ = 0;
+};
+
+void set_bits(QrLine& line, int k, std::uint64_t bit) { line[qr_line_word(k)] |= bit << (63 - k % 64); }
 
 }  // namespace
 
 void qr_clear_matrix(QrModuleMatrix& matrix, int width) {
   matrix.width = width;
-  clear_plane(matrix.rows, width);
-  clear_plane(matrix.columns, width);
+  for (auto* lines : {&matrix.function, &matrix.function_dark, &matrix.data, &matrix.dark}) {
+    std::fill_n(lines->begin(), width, QrLine{});
+  }
 }
 
 void qr_place_function_patterns(QrModuleMatrix& matrix, int version) {
@@ -101,22 +75,22 @@ void qr_place_function_patterns(QrModuleMatrix& matrix, int version) {
   place_finder(matrix, 0, w - 7);
 
   for (int i = 0; i <= 7; ++i) {
-    set_row_module(matrix, i, 7, false);
-    set_row_module(matrix, 7, i, false);
-    set_row_module(matrix, w - 8, i, false);
-    set_row_module(matrix, w - 8 + i, 7, false);
-    set_row_module(matrix, i, w - 8, false);
-    set_row_module(matrix, 7, w - 8 + i, false);
+    qr_set_function_module(matrix, i, 7, false);
+    qr_set_function_module(matrix, 7, i, false);
+    qr_set_function_module(matrix, w - 8, i, false);
+    qr_set_function_module(matrix, w - 8 + i, 7, false);
+    qr_set_function_module(matrix, i, w - 8, false);
+    qr_set_function_module(matrix, 7, w - 8 + i, false);
   }
 
   // Reserved for the format information, which depends on the mask and comes with it.
   for (int i = 0; i <= 8; ++i) {
-    set_row_module(matrix, 8, i, false);
-    set_row_module(matrix, i, 8, false);
+    qr_set_function_module(matrix, 8, i, false);
+    qr_set_function_module(matrix, i, 8, false);
   }
   for (int i = 0; i <= 7; ++i) {
-    set_row_module(matrix, w - 8 + i, 8, false);
-    set_row_module(matrix, 8, w - 8 + i, false);
+    qr_set_function_module(matrix, w - 8 + i, 8, false);
+    qr_set_function_module(matrix, 8, w - 8 + i, false);
   }
 
   if (version >= 7) qr_place_version_info(matrix, version);
@@ -130,46 +104,36 @@ void qr_place_function_patterns(QrModuleMatrix& matrix, int version) {
   }
 
   for (int i = 8; i <= w - 9; ++i) {
-    set_row_module(matrix, i, 6, i % 2 == 0);
-    set_row_module(matrix, 6, i, i % 2 == 0);
+    qr_set_function_module(matrix, i, 6, i % 2 == 0);
+    qr_set_function_module(matrix, 6, i, i % 2 == 0);
   }
-
-  std::copy_n(matrix.rows.function.begin(), w, matrix.columns.function.begin());
-  std::copy_n(matrix.rows.function_dark.begin(), w, matrix.columns.function_dark.begin());
-  std::copy_n(matrix.rows.function_dark.begin(), w, matrix.rows.dark.begin());
-  std::copy_n(matrix.columns.function_dark.begin(), w, matrix.columns.dark.begin());
 }
 
-// Data bits go into the rows; the columns follow by one transposition at the end.
 void qr_place_codewords(QrModuleMatrix& matrix, std::span<const std::uint8_t> codewords) {
   const int w = matrix.width;
-  auto next_codeword = codewords.begin();
-  std::uint64_t pending = 0;  // codeword bits still to place, from the most significant bit
-  int pending_count = 0;
-  const auto refill = [&] {
-    for (; pending_count <= 56 && next_codeword != codewords.end(); pending_count += 8) {
-      pending |= std::uint64_t{*next_codeword++} << (56 - pending_count);
-    }
-    if (pending_count == 0) pending_count = 64;  // past the last codeword: remainder bits, all 0
-  };
+  CodewordBits bits(codewords);
   bool upward = true;
   for (int right = w - 1; right >= 1; right -= 2) {
     if (right == 6) right = 5;  // the vertical timing column carries no data
+    const int left = right - 1;
     for (int step = 0; step < w; ++step) {
       const auto y = static_cast<std::size_t>(upward ? w - 1 - step : step);
-      const QrLine& function = matrix.rows.function[y];
-      QrLine& data = matrix.rows.data[y];
-      for (int x = right; x >= right - 1; --x) {
-        if (qr_line_test(function, x)) continue;
-        if (pending_count == 0) refill();
-        data[qr_line_word(x)] |= (pending >> 63) << (63 - static_cast<unsigned>(x) % 64);
-        pending <<= 1;
-        --pending_count;
+      const QrLine& function = matrix.function[y];
+      QrLine& data = matrix.data[y];
+      const bool right_free = !qr_line_test(function, right);
+      const bool left_free = !qr_line_test(function, left);
+      if (right_free && left_free) {
+        const std::uint64_t pair = bits.take(2);
+        set_bits(data, right, pair >> 1);
+        set_bits(data, left, pair & 1);
+      } else if (right_free) {
+        set_bits(data, right, bits.take(1));
+      } else if (left_free) {
+        set_bits(data, left, bits.take(1));
       }
     }
     upward = !upward;
   }
-  transpose_lines(matrix.rows.data, matrix.columns.data, w);
 }
 
 }  // namespace tolvex
