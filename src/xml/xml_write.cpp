@@ -1,7 +1,6 @@
 #include "xml/xml_write.h"
 
 #include <libxml/chvalid.h>
-#include <libxml/xmlstring.h>
 
 #include <span>
 
@@ -16,6 +15,45 @@ namespace {
 
 constexpr std::string_view kReplacementCharacter = "\xEF\xBF\xBD";
 
+// The code point of the UTF-8 sequence at the start of bytes and its length in length, or -1
+// unless the sequence is well-formed: shortest form, no surrogate, at most U+10FFFF. libxml2's
+// xmlGetUTF8Char is no such check: it takes a stray continuation byte for a lead byte.
+int utf8_char(std::span<const unsigned char> bytes, int& length) {
+  const unsigned char lead = bytes[0];
+  if (lead < 0x80) {
+    length = 1;
+    return lead;
+  }
+  int count = 0;
+  int c = 0;
+  unsigned char low = 0x80;  // the range of the second byte, narrower after E0, ED, F0 and F4
+  unsigned char high = 0xBF;
+  if (lead >= 0xC2 && lead <= 0xDF) {
+    count = 2;
+    c = lead & 0x1F;
+  } else if (lead >= 0xE0 && lead <= 0xEF) {
+    count = 3;
+    c = lead & 0x0F;
+    if (lead == 0xE0) low = 0xA0;
+    if (lead == 0xED) high = 0x9F;
+  } else if (lead >= 0xF0 && lead <= 0xF4) {
+    count = 4;
+    c = lead & 0x07;
+    if (lead == 0xF0) low = 0x90;
+    if (lead == 0xF4) high = 0x8F;
+  } else {
+    return -1;
+  }
+  if (bytes.size() < static_cast<std::size_t>(count)) return -1;
+  for (int k = 1; k < count; ++k) {
+    const unsigned char b = bytes[static_cast<std::size_t>(k)];
+    if (b < (k == 1 ? low : 0x80) || b > (k == 1 ? high : 0xBF)) return -1;
+    c = c << 6 | (b & 0x3F);
+  }
+  length = count;
+  return c;
+}
+
 // Element content that stays well-formed whatever bytes a decoded text holds: markup
 // characters become references (">" too, so "]]>" cannot appear), a carriage return survives
 // as a reference, and bytes that XML cannot carry at all (invalid UTF-8, most control
@@ -26,9 +64,9 @@ std::string xml_escape(std::string_view text) {
   const auto* bytes = reinterpret_cast<const unsigned char*>(text.data());
   std::size_t i = 0;
   while (i < text.size()) {
-    int length = static_cast<int>(std::min<std::size_t>(text.size() - i, 4));
-    const int c = xmlGetUTF8Char(bytes + i, &length);
-    if (c < 0 || length <= 0 || !xmlIsCharQ(c)) {
+    int length = 0;
+    const int c = utf8_char(std::span(bytes + i, text.size() - i), length);
+    if (c < 0 || !xmlIsCharQ(c)) {
       escaped += kReplacementCharacter;
       ++i;
       continue;
