@@ -65,17 +65,19 @@ constexpr QrLine line_prefix(int count) {
   return line;
 }
 
-// std::popcount becomes a library call unless the target has a population count instruction.
-int bit_count(std::uint64_t x) {
-#if defined(__POPCNT__)
-  return std::popcount(x);
+// Counting bits is a large part of the penalty. std::popcount is one instruction where the
+// target has one, but a library call where it has not; the portable count is then faster.
+struct PortableCount {
+  int operator()(std::uint64_t x) const { return qr_count_bits_portable(x); }
+};
+struct InstructionCount {
+  int operator()(std::uint64_t x) const { return std::popcount(x); }
+};
+#if defined(__POPCNT__) || !defined(__x86_64__)
+using TargetCount = InstructionCount;
 #else
-  x -= (x >> 1) & 0x5555555555555555u;
-  x = (x & 0x3333333333333333u) + ((x >> 2) & 0x3333333333333333u);
-  x = (x + (x >> 4)) & 0x0F0F0F0F0F0F0F0Fu;
-  return static_cast<int>((x * 0x0101010101010101u) >> 56);
+using TargetCount = PortableCount;
 #endif
-}
 
 // A line cut to the N words that a symbol's width needs; the penalty runs on these so that
 // small symbols pay for one word a line, not three.
@@ -109,9 +111,10 @@ struct Bits {
     for (std::size_t i = 0; i < N; ++i) all |= word[i];
     return all != 0;
   }
+  template <typename Count>
   int count() const {
     int total = 0;
-    for (std::size_t i = 0; i < N; ++i) total += bit_count(word[i]);
+    for (std::size_t i = 0; i < N; ++i) total += Count{}(word[i]);
     return total;
   }
 };
@@ -185,11 +188,11 @@ Bits<N> finder_like_cores(const Bits<N>& line) {
 // The cores with light modules on both sides and four light modules before or after them;
 // modules outside the line read light.
 template <std::size_t N>
-int finder_like_surrounded(const Bits<N>& line, const Bits<N>& cores) {
+Bits<N> finder_like_surrounded(const Bits<N>& line, const Bits<N>& cores) {
   const Bits<N> light_beside = ~behind<1>(line) & ~ahead<7>(line);
   const Bits<N> dark_before = behind<1>(line) | behind<2>(line) | behind<3>(line) | behind<4>(line);
   const Bits<N> dark_after = ahead<7>(line) | ahead<8>(line) | ahead<9>(line) | ahead<10>(line);
-  return (cores & light_beside & (~dark_before | ~dark_after)).count();
+  return cores & light_beside & (~dark_before | ~dark_after);
 }
 
 // Top-left corners of 2 x 2 squares of one colour between two neighbouring rows.
@@ -206,7 +209,7 @@ Bits<N> block_corners(const Bits<N>& upper, const Bits<N>& lower, const Bits<N>&
 constexpr int kRowsAbove = 4;
 constexpr int kRowsBelow = 11;
 
-template <std::size_t N>
+template <std::size_t N, typename Count>
 QrPenalty penalty_rules(const QrModuleMatrix& matrix) {
   const int w = matrix.width;
   const auto inside = Bits<N>::of(line_prefix(w));
@@ -244,26 +247,43 @@ QrPenalty penalty_rules(const QrModuleMatrix& matrix) {
     Bits<N> column_marks = five[at];  // as run_marks, with rows for modules
     if (y >= 1) column_marks = column_marks | (five[at - 1] & ~five[at]);
     if (y >= 2) column_marks = column_marks | (five[at - 2] & ~five[at - 1]);
-    run_marks_count += run_marks(current, pairs).count() + column_marks.count();
+    run_marks_count +=
+        run_marks(current, pairs).template count<Count>() + column_marks.template count<Count>();
 
     const Bits<N> row_cores = finder_like_cores(current);
-    if (row_cores.any()) finder_like += finder_like_surrounded(current, row_cores);
+    if (row_cores.any()) finder_like += finder_like_surrounded(current, row_cores).template count<Count>();
     const Bits<N> column_cores =
         (row(y) & ~row(y + 1)) & (row(y + 4) & ~row(y + 5)) & row(y + 2) & row(y + 3) & row(y + 6);
     if (column_cores.any()) {
       const Bits<N> light_beside = ~row(y - 1) & ~row(y + 7);
       const Bits<N> dark_before = row(y - 1) | row(y - 2) | row(y - 3) | row(y - 4);
       const Bits<N> dark_after = row(y + 7) | row(y + 8) | row(y + 9) | row(y + 10);
-      finder_like += (column_cores & light_beside & (~dark_before | ~dark_after)).count();
+      finder_like += (column_cores & light_beside & (~dark_before | ~dark_after)).template count<Count>();
     }
 
-    if (y > 0) corners += block_corners(row(y - 1), current, pairs).count();
-    dark += current.count();
+    if (y > 0) corners += block_corners(row(y - 1), current, pairs).template count<Count>();
+    dark += current.template count<Count>();
   }
   const int modules = w * w;
   const int light_percent = 100 * (modules - dark) / modules;
   return {run_marks_count, 3 * corners, 40 * finder_like, 10 * (std::abs(50 - light_percent) / 5)};
 }
+
+template <typename Count>
+QrPenalty penalty_rules_counting(const QrModuleMatrix& matrix) {
+  return by_line_words(
+      matrix.width, [&matrix](auto words) { return penalty_rules<decltype(words)::value, Count>(matrix); });
+}
+
+#if defined(__x86_64__) && !defined(__POPCNT__) && (defined(__GNUC__) || defined(__clang__))
+// The target predates the population count instruction of x86-64 processors (2008 on), so a
+// second copy of the penalty is compiled for it, used where the processor has it.
+#define TOLVEX_QR_POPCOUNT_DISPATCH 1
+[[gnu::target("popcnt"), gnu::flatten]] QrPenalty penalty_rules_with_instruction(
+    const QrModuleMatrix& matrix) {
+  return penalty_rules_counting<InstructionCount>(matrix);
+}
+#endif
 
 }  // namespace
 
@@ -275,9 +295,19 @@ void qr_apply_mask(QrModuleMatrix& matrix, int mask) {
   });
 }
 
+int qr_count_bits_portable(std::uint64_t x) {
+  x -= (x >> 1) & 0x5555555555555555u;
+  x = (x & 0x3333333333333333u) + ((x >> 2) & 0x3333333333333333u);
+  x = (x + (x >> 4)) & 0x0F0F0F0F0F0F0F0Fu;
+  return static_cast<int>((x * 0x0101010101010101u) >> 56);
+}
+
 QrPenalty qr_penalty_rules(const QrModuleMatrix& matrix) {
-  return by_line_words(matrix.width,
-                       [&matrix](auto words) { return penalty_rules<decltype(words)::value>(matrix); });
+#ifdef TOLVEX_QR_POPCOUNT_DISPATCH
+  static const bool has_instruction = __builtin_cpu_supports("popcnt");
+  if (has_instruction) return penalty_rules_with_instruction(matrix);
+#endif
+  return penalty_rules_counting<TargetCount>(matrix);
 }
 
 int qr_penalty(const QrModuleMatrix& matrix) {

@@ -1,6 +1,8 @@
 // Data masks and the penalty score that chooses between them.
 #pragma once
 
+#include <cstdint>
+
 #include "qr/qr_matrix.h"
 
 namespace tolvex {
@@ -29,5 +31,9 @@ QrPenalty qr_penalty_rules(const QrModuleMatrix& matrix);
 
 // The penalty of the matrix as it reads now: the sum of the four rules.
 int qr_penalty(const QrModuleMatrix& matrix);
+
+// The number of bits set in x, counted without a population count instruction: the penalty's
+// fallback where the processor has none.
+int qr_count_bits_portable(std::uint64_t x);
 
 }  // namespace tolvex

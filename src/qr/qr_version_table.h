@@ -197,15 +197,14 @@ namespace qr_table_detail {
 
 constexpr QrGeneratorTable make_generator_table() {
   QrGeneratorTable table{};
-  for (int n = 1; n <= kQrMaxEcCodewords; ++n) {
-    // Coefficients, highest degree first; multiplying by (x - alpha^i) = (x + alpha^i).
-    std::array<std::uint8_t, kQrMaxEcCodewords + 1> g{};
-    g[0] = 1;
-    for (int i = 0; i < n; ++i) {
-      const std::uint8_t root = kQrGaloisField.antilog[i];
-      for (int k = i + 1; k >= 1; --k) g[k] = g[k] ^ qr_gf_multiply(g[k - 1], root);
-    }
-    for (int k = 1; k <= n; ++k) table[n][k - 1] = kQrGaloisField.log[g[k]];
+  // Coefficients, highest degree first; each degree extends the previous product by
+  // (x - alpha^i) = (x + alpha^i).
+  std::array<std::uint8_t, kQrMaxEcCodewords + 1> g{};
+  g[0] = 1;
+  for (int i = 0; i < kQrMaxEcCodewords; ++i) {
+    const std::uint8_t root = kQrGaloisField.antilog[i];
+    for (int k = i + 1; k >= 1; --k) g[k] = g[k] ^ qr_gf_multiply(g[k - 1], root);
+    for (int k = 1; k <= i + 1; ++k) table[i + 1][k - 1] = kQrGaloisField.log[g[k]];
   }
   return table;
 }

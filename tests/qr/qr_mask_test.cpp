@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <bit>
 #include <cstdlib>
 #include <memory>
 #include <random>
@@ -259,6 +260,15 @@ TEST_F(QrPenaltyTest, MatchesTheReferenceOnRealSymbols) {
       EXPECT_EQ(qr_penalty(context->matrix), total(expected)) << length << " mask " << mask;
     }
   }
+}
+
+TEST(QrCountBitsPortable, AgreesWithStdPopcount) {
+  std::mt19937_64 random(3);
+  std::vector<std::uint64_t> values = {0, 1, ~std::uint64_t{0}, std::uint64_t{1} << 63, 0x8000000000000001u};
+  for (int i = 0; i < 2000; ++i) values.push_back(random() & random());  // sparse as well as dense
+  for (int i = 0; i < 2000; ++i) values.push_back(random());
+  for (const std::uint64_t value : values)
+    EXPECT_EQ(qr_count_bits_portable(value), std::popcount(value)) << value;
 }
 
 // The mask conditions of ISO/IEC 18004, i the row and j the column.
