@@ -4,6 +4,7 @@
 #include <benchmark/benchmark.h>
 #include <libxml/parser.h>
 #include <qrencode.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cstdint>
@@ -194,6 +195,9 @@ struct Figure {
 
 class SummaryReporter : public benchmark::ConsoleReporter {
  public:
+  // A reporter of our own does not follow --benchmark_color, so colour goes to terminals only.
+  SummaryReporter() : ConsoleReporter(isatty(STDOUT_FILENO) != 0 ? OO_ColorTabular : OO_Tabular) {}
+
   void ReportRuns(const std::vector<Run>& runs) override {
     ConsoleReporter::ReportRuns(runs);
     for (const Run& run : runs) {
