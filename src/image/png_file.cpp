@@ -59,7 +59,7 @@ ErrorCode write_png_file(cairo_surface_t* surface, const char* fileName) {
   if (const cairo_status_t status = cairo_surface_status(surface); status != CAIRO_STATUS_SUCCESS) {
     return report_status(status);
   }
-  if (fileName == nullptr) return report_status(CAIRO_STATUS_WRITE_ERROR);
+  if (fileName == nullptr || *fileName == '\0') return report_status(CAIRO_STATUS_WRITE_ERROR);
 
   struct stat existing;
   const bool exists = ::stat(fileName, &existing) == 0;

@@ -15,7 +15,8 @@ namespace {
 
 // No version holds more characters than version 40-L holds digits: 7089, each group of three
 // taking 10 bits. Longer texts are refused before the segment table is sized from them.
-constexpr int kMaxTextLength = (kQrMaxDataBits - 4 - kQrCountWidth[0][2]) / 10 * 3;
+constexpr int kMaxTextLength =
+    (kQrMaxDataBits - 4 - kQrCountWidth[static_cast<int>(QrMode::kNumeric)][2]) / 10 * 3;
 static_assert(kMaxTextLength == 7089);
 
 }  // namespace

@@ -57,7 +57,8 @@ class CodewordBits {
   int available_ = 0;
 };
 
-void set_bits(QrLine& line, int k, std::uint64_t bit) { line[qr_line_word(k)] |= bit << (63 - k % 64); }
+// Adds bit (0 or 1) as module k of the line.
+void put_bit(QrLine& line, int k, std::uint64_t bit) { line[qr_line_word(k)] |= bit << (63 - k % 64); }
 
 }  // namespace
 
@@ -124,12 +125,12 @@ void qr_place_codewords(QrModuleMatrix& matrix, std::span<const std::uint8_t> co
       const bool left_free = !qr_line_test(function, left);
       if (right_free && left_free) {
         const std::uint64_t pair = bits.take(2);
-        set_bits(data, right, pair >> 1);
-        set_bits(data, left, pair & 1);
+        put_bit(data, right, pair >> 1);
+        put_bit(data, left, pair & 1);
       } else if (right_free) {
-        set_bits(data, right, bits.take(1));
+        put_bit(data, right, bits.take(1));
       } else if (left_free) {
-        set_bits(data, left, bits.take(1));
+        put_bit(data, left, bits.take(1));
       }
     }
     upward = !upward;

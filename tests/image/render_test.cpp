@@ -249,6 +249,14 @@ TEST_F(RenderTest, MissingDirectoryCannotBeWritten) {
   EXPECT_TRUE(directory_entries(directory.path()).empty());
 }
 
+TEST_F(RenderTest, DirectoryOrEmptyNameCannotBeWritten) {
+  EXPECT_EQ(qr_write_png_file("A1B", 0, directory.path().c_str()), ERROR_IO);
+  EXPECT_EQ(last_error().message, "Cannot write image to output file. ");
+  EXPECT_EQ(qr_write_png_file("A1B", 0, ""), ERROR_IO);
+  EXPECT_EQ(last_error().message, "Cannot write image to output file. ");
+  EXPECT_TRUE(directory_entries(directory.path()).empty());
+}
+
 TEST_F(RenderTest, EncoderFailureStopsBeforeDrawing) {
   const std::string file = directory.file("qr.png");
   EXPECT_EQ(qr_write_png_file("", 0, file.c_str()), ERROR_QR);
