@@ -1,0 +1,65 @@
+// The command line: parse_options over arguments split from the input at line ends, the usage
+// text for the settings it leaves, and the same input read as standard input.
+#include <algorithm>
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "cli/options.h"
+#include "require.h"
+
+using namespace tolvex;
+using tolvex::fuzz::require;
+
+namespace {
+
+std::vector<std::string_view> split_lines(std::string_view input) {
+  std::vector<std::string_view> arguments;
+  for (std::size_t start = 0; start <= input.size();) {
+    const std::size_t end = std::min(input.find('\n', start), input.size());
+    arguments.push_back(input.substr(start, end - start));
+    start = end + 1;
+  }
+  return arguments;
+}
+
+void parse(std::string_view input) {
+  const std::vector<std::string_view> arguments = split_lines(input);
+  for (const std::string_view argument : arguments) {
+    const SplitOption split = split_option(argument);
+    const bool cut = argument.find('=') != std::string_view::npos;
+    require(std::string(split.name) + (cut ? "=" : "") + std::string(split.value) == std::string(argument),
+            "name, '=' and value make up the argument");
+  }
+  Settings settings;
+  const ErrorCode code = parse_options(arguments, settings);
+  if (code != ERROR_OK) {
+    require(code == ERROR_ILLEGAL_ARGUMENT, "only an illegal value fails");
+    require(error_line().starts_with("ERROR_ILLEGAL_ARGUMENT: Illegal value for:  -"),
+            "the error line names it");
+  }
+  require(static_cast<std::uint32_t>(settings.inputKind) < 2 &&
+              static_cast<std::uint32_t>(settings.rotation) < 4 &&
+              static_cast<std::uint32_t>(settings.variation) < 4,
+          "settings hold listed values");
+  require(!usage_text(settings).empty(), "the usage text is written");
+}
+
+void read_as_input(const std::uint8_t* data, std::size_t size) {
+  std::FILE* stream = fmemopen(const_cast<std::uint8_t*>(data), size, "rb");
+  if (stream == nullptr) return;
+  const std::string text = read_standard_input(stream);
+  std::fclose(stream);
+  require(text.size() <= size, "nothing is added to the input");
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  parse(std::string_view(reinterpret_cast<const char*>(data), size));
+  read_as_input(data, size);
+  return 0;
+}
