@@ -9,6 +9,7 @@ packages=(
   libgtest-dev libbenchmark-dev libqrencode-dev
   zbar-tools zxing-cpp-tools python3
   locales
+  clang libclang-rt-dev valgrind
 )
 
 missing=()
