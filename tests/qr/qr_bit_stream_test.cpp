@@ -191,11 +191,6 @@ TEST_F(QrBitStreamTest, KanjiCapacity) {
   EXPECT_EQ(choose(most + "\x93\x5F"), 0);
 }
 
-TEST_F(QrBitStreamTest, TooLongForGroupZeroMovesToGroupOne) {
-  ASSERT_EQ(choose(std::string(336, 'A')), 10);
-  EXPECT_EQ(context->bit_count, 4 + 11 + 11 * 168);
-}
-
 TEST_F(QrBitStreamTest, RequestedGroupSetsTheCountWidths) {
   // A request for version 12 starts in group 1: the count of one digit takes 12 bits.
   ASSERT_EQ(choose("1", kQrLevelL, 12), 10);

@@ -111,18 +111,6 @@ TEST(QrEncodeSymbol, RequestedVersions) {
   EXPECT_EQ(encode(std::string(300, 'A'), output, kQrLevelL, 9), 53);
 }
 
-TEST(QrEncodeSymbol, RequestedVersionInAHigherGroupUsesItsCountWidths) {
-  const auto context = std::make_unique<QrEncodeContext>();
-  ASSERT_EQ(qr_encode_text(*context, kQrLevelL, 12, bytes("1"), 1), 65);
-  EXPECT_EQ(context->version_found, 10);
-  EXPECT_EQ(context->version, 12);
-  // 0001, the count 1 in 12 bits, the digit in 4 bits, 4 terminator bits, then padding.
-  EXPECT_EQ(context->data[0], 0x10);
-  EXPECT_EQ(context->data[1], 0x01);
-  EXPECT_EQ(context->data[2], 0x10);
-  EXPECT_EQ(context->data[3], 0xEC);
-}
-
 TEST(QrEncodeSymbol, LengthUpToTheFirstNul) {
   QrBitMatrix measured;
   QrBitMatrix explicit_length;

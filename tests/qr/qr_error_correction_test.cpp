@@ -125,23 +125,5 @@ TEST_F(QrAddErrorCorrectionTest, InterleavesBlocksOfTwoSizes) {
   }
 }
 
-TEST_F(QrAddErrorCorrectionTest, LargestLayoutUsesEightyOneBlocks) {
-  context->version = 40;
-  context->level = kQrLevelH;
-  for (int i = 0; i < 1276; ++i)
-    context->data[static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(i * 7);
-  qr_add_error_correction(*context);
-  ASSERT_EQ(context->total_codewords, 3706);
-  // Block 80 (the last, 16 data codewords) starts at 20 x 15 + 60 x 16 = 1260.
-  std::vector<std::uint8_t> last(context->data.begin() + 1260, context->data.begin() + 1276);
-  const std::vector<std::uint8_t> ec = reference_remainder(last, 30);
-  for (int j = 0; j < 30; ++j) {
-    EXPECT_EQ(context->codewords[static_cast<std::size_t>(1276 + 81 * j + 80)],
-              ec[static_cast<std::size_t>(j)]);
-  }
-  EXPECT_EQ(context->codewords[81 * 15 + 60], context->data[1275]);  // extra codeword of block 80
-  EXPECT_EQ(context->codewords[80], context->data[1260]);
-}
-
 }  // namespace
 }  // namespace tolvex

@@ -128,17 +128,6 @@ TEST_F(QrPenaltyTest, CheckerboardScoresNothing) {
   EXPECT_EQ(qr_penalty(*matrix), 0);
 }
 
-TEST_F(QrPenaltyTest, RunsShorterThanFiveScoreNothingAndLongerOnesLengthLessTwo) {
-  // Rows alternate in blocks of four, then one row with a run of 9: 0000 1111 0 ... width 13.
-  Grid grid = uniform_grid(13, false);
-  for (int y = 0; y < 13; ++y) {
-    for (int x = 0; x < 13; ++x) grid[y][x] = ((x / 4) + y) % 2 == 0;
-  }
-  expect_same_penalty(*matrix, grid, "blocks of four");
-  grid[6] = std::vector<bool>{true, true, true, true, true, true, true, true, true, false, true, false, true};
-  expect_same_penalty(*matrix, grid, "run of nine");
-}
-
 TEST_F(QrPenaltyTest, FinderLikePatternNeedsLightSurroundings) {
   // 1011101 at the very start of a line, with four light modules after it.
   Grid grid = uniform_grid(21, false);
@@ -165,16 +154,6 @@ TEST_F(QrPenaltyTest, FinderLikePatternNeedsLightSurroundings) {
   load(*matrix, grid);
   EXPECT_EQ(qr_penalty_rules(*matrix).finder_like, 0);
   expect_same_penalty(*matrix, grid, "crowded");
-}
-
-TEST_F(QrPenaltyTest, BalanceSteps) {
-  // 10 x 10 with d dark modules: light percentage 100 - d.
-  for (int dark : {0, 44, 45, 46, 50, 54, 55, 56, 60, 100}) {
-    Grid grid = uniform_grid(10, false);
-    for (int i = 0; i < dark; ++i) grid[i / 10][i % 10] = true;
-    load(*matrix, grid);
-    EXPECT_EQ(qr_penalty_rules(*matrix).balance, 10 * (std::abs(50 - (100 - dark)) / 5)) << dark;
-  }
 }
 
 // Random lines built from runs of random length, with finder-like patterns planted in them,

@@ -186,24 +186,5 @@ TEST(QrMergeSegments, GroupWidthsChangeTheDecision) {
   EXPECT_EQ(merged("a123456b", 1), (Segments{{B, 8}}));
 }
 
-TEST(QrSegmentTable, CompactKeepsOrderAfterRemovals) {
-  QrSegmentTable table;
-  table.reset(4);
-  table.append({N, 1});
-  table.append({A, 2});
-  table.append({B, 3});
-  table.append({K, 4});
-  table.join(0, 1);
-  table.join(2, 3);
-  EXPECT_EQ(table.count(), 2);
-  table.compact();
-  ASSERT_EQ(table.segments().size(), 2u);
-  EXPECT_EQ(table.segments()[0].length, 3);
-  EXPECT_EQ(table.segments()[1].length, 7);
-  EXPECT_EQ(table.next(0), 1);
-  EXPECT_EQ(table.previous(1), 0);
-  EXPECT_EQ(table.next(1), QrSegmentTable::kNone);
-}
-
 }  // namespace
 }  // namespace tolvex

@@ -94,31 +94,24 @@ TEST(QrVersionTable, CapacitiesOfTheStandard) {
   }
 }
 
+// Block layouts of ISO/IEC 18004: version, level, then count, total and data per block of
+// both groups.
 TEST(QrVersionTable, BlockLayoutExamples) {
-  const QrVersionInfo& v5 = kQrVersionTable[5];
-  EXPECT_EQ(v5.group1[kQrLevelQ].count, 2);
-  EXPECT_EQ(v5.group1[kQrLevelQ].total, 33);
-  EXPECT_EQ(v5.group1[kQrLevelQ].data, 15);
-  EXPECT_EQ(v5.group2[kQrLevelQ].count, 2);
-  EXPECT_EQ(v5.group2[kQrLevelQ].total, 34);
-  EXPECT_EQ(v5.group2[kQrLevelQ].data, 16);
-
-  const QrVersionInfo& v40 = kQrVersionTable[40];
-  EXPECT_EQ(v40.group1[kQrLevelH].count, 20);
-  EXPECT_EQ(v40.group1[kQrLevelH].total, 45);
-  EXPECT_EQ(v40.group1[kQrLevelH].data, 15);
-  EXPECT_EQ(v40.group2[kQrLevelH].count, 61);
-  EXPECT_EQ(v40.group2[kQrLevelH].total, 46);
-  EXPECT_EQ(v40.group2[kQrLevelH].data, 16);
-
-  const QrVersionInfo& v1 = kQrVersionTable[1];
-  EXPECT_EQ(v1.group1[kQrLevelL].count, 1);
-  EXPECT_EQ(v1.group1[kQrLevelL].total, 26);
-  EXPECT_EQ(v1.group1[kQrLevelL].data, 19);
-  EXPECT_EQ(v1.group2[kQrLevelL].count, 0);
-
-  EXPECT_EQ(kQrVersionTable[0].total_codewords, 0);
+  const std::vector<std::array<int, 8>> rows = {
+      {1, kQrLevelL, 1, 26, 19, 0, 0, 0},
+      {5, kQrLevelQ, 2, 33, 15, 2, 34, 16},
+      {40, kQrLevelH, 20, 45, 15, 61, 46, 16},
+      {37, kQrLevelL, 17, 152, 122, 4, 153, 123},
+  };
+  for (const auto& row : rows) {
+    const QrBlockInfo& g1 = kQrVersionTable[row[0]].group1[row[1]];
+    const QrBlockInfo& g2 = kQrVersionTable[row[0]].group2[row[1]];
+    EXPECT_EQ((std::array<int, 6>{g1.count, g1.total, g1.data, g2.count, g2.total, g2.data}),
+              (std::array<int, 6>{row[2], row[3], row[4], row[5], row[6], row[7]}))
+        << "version " << row[0];
+  }
   EXPECT_EQ(kQrVersionTable[0].version, 0);
+  EXPECT_EQ(kQrVersionTable[0].total_codewords, 0);
 }
 
 // Every version and level: blocks hold the data and total codewords exactly, group 2 blocks are
