@@ -1,6 +1,4 @@
 // The C interface over the C++ core: texts and buffers cross it as malloc'd copies.
-#include "tolvex/tolvex.h"
-
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -14,6 +12,7 @@
 #include "image/logo_compose.h"
 #include "image/png_memory.h"
 #include "image/render.h"
+#include "tolvex/tolvex.h"
 
 namespace {
 
@@ -38,7 +37,8 @@ ErrorCode hand_out_text(const std::string& text, char** out, std::size_t* length
 }
 
 ErrorCode hand_out_png(const std::vector<std::uint8_t>& png, unsigned char** data, int32_t* size) {
-  if (data == nullptr) return tolvex::set_error_message(tolvex::ERROR_NULL_POINTER, "PNG buffer pointer cannot be NULL. ");
+  if (data == nullptr)
+    return tolvex::set_error_message(tolvex::ERROR_NULL_POINTER, "PNG buffer pointer cannot be NULL. ");
   void* block = nullptr;
   if (const ErrorCode code = hand_out(png.data(), png.size(), &block)) return code;
   *data = static_cast<unsigned char*>(block);
@@ -51,14 +51,16 @@ ErrorCode hand_out_png(const std::vector<std::uint8_t>& png, unsigned char** dat
 extern "C" {
 
 int tolvex_encode_xml(const char* xml, size_t xml_length, char** text, size_t* text_length) {
-  if (text == nullptr) return tolvex::set_error_message(tolvex::ERROR_NULL_POINTER, "Base32hex cannot be NULL. ");
+  if (text == nullptr)
+    return tolvex::set_error_message(tolvex::ERROR_NULL_POINTER, "Base32hex cannot be NULL. ");
   std::string encoded;
   if (const ErrorCode code = tolvex::encode_xml(xml, xml_length, &encoded)) return code;
   return hand_out_text(encoded, text, text_length);
 }
 
 int tolvex_decode_to_xml(const char* text, size_t text_length, char** xml, size_t* xml_length) {
-  if (xml == nullptr) return tolvex::set_error_message(tolvex::ERROR_NULL_POINTER, "XML pointer cannot be NULL. ");
+  if (xml == nullptr)
+    return tolvex::set_error_message(tolvex::ERROR_NULL_POINTER, "XML pointer cannot be NULL. ");
   std::string decoded;
   if (const ErrorCode code = tolvex::decode_to_xml(text, text_length, &decoded, nullptr)) return code;
   return hand_out_text(decoded, xml, xml_length);

@@ -44,9 +44,7 @@ ErrorCode set_error(ErrorCode code, std::string_view message, std::string_view d
   return code;
 }
 
-ErrorCode set_error_message(ErrorCode code, std::string_view message) {
-  return set_error(code, message, {});
-}
+ErrorCode set_error_message(ErrorCode code, std::string_view message) { return set_error(code, message, {}); }
 
 std::string error_line() {
   const std::string_view prefix = error_prefix(record.code);

@@ -100,13 +100,15 @@ std::string usage_text(const Settings& settings) {
   text += "\nUsage win32: tolvexqr.exe [optoins] -f=qrImage.png\n";
   text += "\nUsage linux: ./tolvexqr [optoins] -f=qrImage.png\n";
   text += "\n-f=<filename> (default=" + settings.outputFile + ")\n";
-  text += "\tSpecifies the filename, where the output QR image will be written. The file will be "
-          "overwritten if it already exists, otherwise it will be created. \n";
+  text +=
+      "\tSpecifies the filename, where the output QR image will be written. The file will be "
+      "overwritten if it already exists, otherwise it will be created. \n";
   text += "\n-i=[xml, base32hex] (default=" + name_of(kInputKinds, settings.inputKind) + ")\n";
   text += "\tSpecifies what type of data should be read from standard input. \n";
   text += "\n-l=<path> (default=" + settings.logoDirectory + ")\n";
-  text += "\tSpecifies the path to a directory containing tolvex logo images. The path must end "
-          "with a directory separator character ('/' or '\\'). \n";
+  text +=
+      "\tSpecifies the path to a directory containing tolvex logo images. The path must end "
+      "with a directory separator character ('/' or '\\'). \n";
   text += "\n-r=[bottom, top, left, right] (default=" + name_of(kRotations, settings.rotation) + ")\n\t";
   text += "Specifies tolvex logo rotation. Meaning the placement of the tolvex logo around QR code. \n";
   text += "\n-v=[dark, medium, light, gray] (default=" + name_of(kVariations, settings.variation) + ")\n";
@@ -116,8 +118,9 @@ std::string usage_text(const Settings& settings) {
   text += "\n--no_logo\n";
   text += "\tCreates only the QR code image without a tolvex logo. \n";
   text += "\n-s=<integer> (default=" + std::to_string(settings.imageSize) + ")\n";
-  text += "\tSets the output QR code image size (in pixels). If the value is zero, the output image "
-          "size will be the number of QR modules (squares). \n";
+  text +=
+      "\tSets the output QR code image size (in pixels). If the value is zero, the output image "
+      "size will be the number of QR modules (squares). \n";
   return text;
 }
 

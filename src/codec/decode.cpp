@@ -73,6 +73,15 @@ void take_pay(FieldBuffer& b, Pay& pay) {
   });
 }
 
+// The names and identifiers that supplier and customer share.
+template <typename Party>
+void take_party_names(FieldBuffer& b, Party& party) {
+  party.PartyName = field_take_text(b);
+  party.CompanyTaxID = field_take_text(b);
+  party.CompanyVATID = field_take_text(b);
+  party.CompanyRegisterID = field_take_text(b);
+}
+
 void take_invoice(FieldBuffer& b, Invoice& invoice) {
   invoice.InvoiceID = field_take_text(b);
   invoice.IssueDate = field_take_date(b);
@@ -85,10 +94,7 @@ void take_invoice(FieldBuffer& b, Invoice& invoice) {
   invoice.ReferenceCurrRate = field_take_decimal(b);
 
   auto& supplier = *(invoice.SupplierParty = std::make_unique<SupplierParty>());
-  supplier.PartyName = field_take_text(b);
-  supplier.CompanyTaxID = field_take_text(b);
-  supplier.CompanyVATID = field_take_text(b);
-  supplier.CompanyRegisterID = field_take_text(b);
+  take_party_names(b, supplier);
   auto& address = *(supplier.PostalAddress = std::make_unique<PostalAddress>());
   address.StreetName = field_take_text(b);
   address.BuildingNumber = field_take_text(b);
@@ -102,10 +108,7 @@ void take_invoice(FieldBuffer& b, Invoice& invoice) {
   contact.EMail = field_take_text(b);
 
   auto& customer = *(invoice.CustomerParty = std::make_unique<CustomerParty>());
-  customer.PartyName = field_take_text(b);
-  customer.CompanyTaxID = field_take_text(b);
-  customer.CompanyVATID = field_take_text(b);
-  customer.CompanyRegisterID = field_take_text(b);
+  take_party_names(b, customer);
   customer.PartyIdentification = field_take_text(b);
 
   invoice.NumberOfInvoiceLines = field_take_optional_integer(b);

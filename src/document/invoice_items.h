@@ -27,9 +27,9 @@ struct InvoiceLine {
   Decimal UnitPriceTaxExclusiveAmount;
   Decimal UnitPriceTaxInclusiveAmount;  // computed
   Decimal UnitPriceTaxAmount;
-  Decimal LineTaxExclusiveAmount;   // computed
-  Decimal LineTaxInclusiveAmount;   // computed
-  Decimal LineTaxAmount;            // computed
+  Decimal LineTaxExclusiveAmount;  // computed
+  Decimal LineTaxInclusiveAmount;  // computed
+  Decimal LineTaxAmount;           // computed
   Decimal ClassifiedTaxCategory;
 };
 

@@ -33,9 +33,8 @@ bool logo_cache_evict() {
     return false;
   }
   auto& entries = *cache.entries;
-  const auto victim = std::min_element(entries.begin(), entries.end(), [](const auto& a, const auto& b) {
-    return a.useCount < b.useCount;
-  });
+  const auto victim = std::min_element(entries.begin(), entries.end(),
+                                       [](const auto& a, const auto& b) { return a.useCount < b.useCount; });
   cache.budget += victim->size;
   entries.erase(victim);
   return true;

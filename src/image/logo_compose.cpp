@@ -43,8 +43,8 @@ ErrorCode qr_logo_render_surface(SurfacePtr& surface, const char* text, std::int
   if (const ErrorCode code = read_header(text, length, &header)) return code;
 
   QrBitMatrix matrix{};
-  const int width = qr_encode_symbol(0, 0, reinterpret_cast<const std::uint8_t*>(text),
-                                     static_cast<int>(length), matrix);
+  const int width =
+      qr_encode_symbol(0, 0, reinterpret_cast<const std::uint8_t*>(text), static_cast<int>(length), matrix);
   if (width < 0) return report_qr_failure();
 
   if (static_cast<std::uint32_t>(variation) > 3) {
@@ -90,7 +90,8 @@ ErrorCode qr_logo_render_surface(SurfacePtr& surface, const char* text, std::int
 ErrorCode qr_logo_write_png_file(const char* text, std::int32_t rotation, std::int32_t variation,
                                  std::int32_t frame, const char* logoDirectory, const char* fileName) {
   SurfacePtr surface;
-  if (const ErrorCode code = qr_logo_render_surface(surface, text, rotation, variation, frame, logoDirectory)) {
+  if (const ErrorCode code =
+          qr_logo_render_surface(surface, text, rotation, variation, frame, logoDirectory)) {
     return code;
   }
   return write_png_file(surface.get(), fileName);

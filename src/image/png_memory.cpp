@@ -35,9 +35,11 @@ ErrorCode qr_write_png_memory(const char* text, std::int32_t pixelSize, std::vec
 }
 
 ErrorCode qr_logo_write_png_memory(const char* text, std::int32_t rotation, std::int32_t variation,
-                                   std::int32_t frame, const char* logoDirectory, std::vector<std::uint8_t>* png) {
+                                   std::int32_t frame, const char* logoDirectory,
+                                   std::vector<std::uint8_t>* png) {
   SurfacePtr surface;
-  if (const ErrorCode code = qr_logo_render_surface(surface, text, rotation, variation, frame, logoDirectory)) {
+  if (const ErrorCode code =
+          qr_logo_render_surface(surface, text, rotation, variation, frame, logoDirectory)) {
     return code;
   }
   return encode_png(surface, png);

@@ -72,11 +72,20 @@ std::string xml_escape(std::string_view text) {
       continue;
     }
     switch (c) {
-      case '&': escaped += "&amp;"; break;
-      case '<': escaped += "&lt;"; break;
-      case '>': escaped += "&gt;"; break;
-      case '\r': escaped += "&#13;"; break;
-      default: escaped.append(text.substr(i, static_cast<std::size_t>(length)));
+      case '&':
+        escaped += "&amp;";
+        break;
+      case '<':
+        escaped += "&lt;";
+        break;
+      case '>':
+        escaped += "&gt;";
+        break;
+      case '\r':
+        escaped += "&#13;";
+        break;
+      default:
+        escaped.append(text.substr(i, static_cast<std::size_t>(length)));
     }
     i += static_cast<std::size_t>(length);
   }
@@ -204,6 +213,29 @@ void write_pay(XmlWriter& w, const Pay& pay) {
   });
 }
 
+// The names and identifiers that supplier and customer share.
+template <typename Party>
+void write_party_names(XmlWriter& w, const Party& party) {
+  w.text("PartyName", party.PartyName);
+  w.text("CompanyTaxID", party.CompanyTaxID);
+  w.text("CompanyVATID", party.CompanyVATID);
+  w.text("CompanyRegisterID", party.CompanyRegisterID);
+}
+
+// The nine amounts that a tax category summary and the monetary summary share, in their order.
+template <typename Summary>
+void write_tax_amounts(XmlWriter& w, const Summary& t) {
+  w.decimal("TaxExclusiveAmount", t.TaxExclusiveAmount);
+  w.decimal("TaxInclusiveAmount", t.TaxInclusiveAmount);
+  w.decimal("TaxAmount", t.TaxAmount);
+  w.decimal("AlreadyClaimedTaxExclusiveAmount", t.AlreadyClaimedTaxExclusiveAmount);
+  w.decimal("AlreadyClaimedTaxInclusiveAmount", t.AlreadyClaimedTaxInclusiveAmount);
+  w.decimal("AlreadyClaimedTaxAmount", t.AlreadyClaimedTaxAmount);
+  w.decimal("DifferenceTaxExclusiveAmount", t.DifferenceTaxExclusiveAmount);
+  w.decimal("DifferenceTaxInclusiveAmount", t.DifferenceTaxInclusiveAmount);
+  w.decimal("DifferenceTaxAmount", t.DifferenceTaxAmount);
+}
+
 void write_invoice(XmlWriter& w, const Invoice& invoice) {
   w.text("InvoiceID", invoice.InvoiceID);
   w.text("IssueDate", invoice.IssueDate);
@@ -215,10 +247,7 @@ void write_invoice(XmlWriter& w, const Invoice& invoice) {
   w.decimal("CurrRate", invoice.CurrRate);
   w.decimal("ReferenceCurrRate", invoice.ReferenceCurrRate);
   w.record("SupplierParty", invoice.SupplierParty.get(), [](XmlWriter& w, const SupplierParty& s) {
-    w.text("PartyName", s.PartyName);
-    w.text("CompanyTaxID", s.CompanyTaxID);
-    w.text("CompanyVATID", s.CompanyVATID);
-    w.text("CompanyRegisterID", s.CompanyRegisterID);
+    write_party_names(w, s);
     w.record("PostalAddress", s.PostalAddress.get(), [](XmlWriter& w, const PostalAddress& a) {
       w.text("StreetName", a.StreetName);
       w.text("BuildingNumber", a.BuildingNumber);
@@ -234,49 +263,31 @@ void write_invoice(XmlWriter& w, const Invoice& invoice) {
     });
   });
   w.record("CustomerParty", invoice.CustomerParty.get(), [](XmlWriter& w, const CustomerParty& c) {
-    w.text("PartyName", c.PartyName);
-    w.text("CompanyTaxID", c.CompanyTaxID);
-    w.text("CompanyVATID", c.CompanyVATID);
-    w.text("CompanyRegisterID", c.CompanyRegisterID);
+    write_party_names(w, c);
     w.text("PartyIdentification", c.PartyIdentification);
   });
   w.integer("NumberOfInvoiceLines", invoice.NumberOfInvoiceLines);
   w.text("InvoiceDescription", invoice.InvoiceDescription);
-  w.record("SingleInvoiceLine", invoice.SingleInvoiceLine.get(), [](XmlWriter& w, const SingleInvoiceLine& l) {
-    w.text("OrderLineID", l.OrderLineID);
-    w.text("DeliveryNoteLineID", l.DeliveryNoteLineID);
-    w.text("ItemName", l.ItemName);
-    w.text("ItemEANCode", l.ItemEANCode);
-    w.text("PeriodFromDate", l.PeriodFromDate);
-    w.text("PeriodToDate", l.PeriodToDate);
-    w.decimal("InvoicedQuantity", l.InvoicedQuantity);
-    w.decimal("UnitPriceTaxExclusiveAmount", l.UnitPriceTaxExclusiveAmount);
-    w.decimal("UnitPriceTaxInclusiveAmount", l.UnitPriceTaxInclusiveAmount);
-    w.decimal("UnitPriceTaxAmount", l.UnitPriceTaxAmount);
-  });
+  w.record("SingleInvoiceLine", invoice.SingleInvoiceLine.get(),
+           [](XmlWriter& w, const SingleInvoiceLine& l) {
+             w.text("OrderLineID", l.OrderLineID);
+             w.text("DeliveryNoteLineID", l.DeliveryNoteLineID);
+             w.text("ItemName", l.ItemName);
+             w.text("ItemEANCode", l.ItemEANCode);
+             w.text("PeriodFromDate", l.PeriodFromDate);
+             w.text("PeriodToDate", l.PeriodToDate);
+             w.decimal("InvoicedQuantity", l.InvoicedQuantity);
+             w.decimal("UnitPriceTaxExclusiveAmount", l.UnitPriceTaxExclusiveAmount);
+             w.decimal("UnitPriceTaxInclusiveAmount", l.UnitPriceTaxInclusiveAmount);
+             w.decimal("UnitPriceTaxAmount", l.UnitPriceTaxAmount);
+           });
   w.list("TaxCategorySummaries", "TaxCategorySummary", invoice.TaxCategorySummaries,
          [](XmlWriter& w, const TaxCategorySummary& t) {
            w.decimal("ClassifiedTaxCategory", t.ClassifiedTaxCategory);
-           w.decimal("TaxExclusiveAmount", t.TaxExclusiveAmount);
-           w.decimal("TaxInclusiveAmount", t.TaxInclusiveAmount);
-           w.decimal("TaxAmount", t.TaxAmount);
-           w.decimal("AlreadyClaimedTaxExclusiveAmount", t.AlreadyClaimedTaxExclusiveAmount);
-           w.decimal("AlreadyClaimedTaxInclusiveAmount", t.AlreadyClaimedTaxInclusiveAmount);
-           w.decimal("AlreadyClaimedTaxAmount", t.AlreadyClaimedTaxAmount);
-           w.decimal("DifferenceTaxExclusiveAmount", t.DifferenceTaxExclusiveAmount);
-           w.decimal("DifferenceTaxInclusiveAmount", t.DifferenceTaxInclusiveAmount);
-           w.decimal("DifferenceTaxAmount", t.DifferenceTaxAmount);
+           write_tax_amounts(w, t);
          });
   w.record("MonetarySummary", invoice.MonetarySummary.get(), [](XmlWriter& w, const MonetarySummary& m) {
-    w.decimal("TaxExclusiveAmount", m.TaxExclusiveAmount);
-    w.decimal("TaxInclusiveAmount", m.TaxInclusiveAmount);
-    w.decimal("TaxAmount", m.TaxAmount);
-    w.decimal("AlreadyClaimedTaxExclusiveAmount", m.AlreadyClaimedTaxExclusiveAmount);
-    w.decimal("AlreadyClaimedTaxInclusiveAmount", m.AlreadyClaimedTaxInclusiveAmount);
-    w.decimal("AlreadyClaimedTaxAmount", m.AlreadyClaimedTaxAmount);
-    w.decimal("DifferenceTaxExclusiveAmount", m.DifferenceTaxExclusiveAmount);
-    w.decimal("DifferenceTaxInclusiveAmount", m.DifferenceTaxInclusiveAmount);
-    w.decimal("DifferenceTaxAmount", m.DifferenceTaxAmount);
+    write_tax_amounts(w, m);
     w.decimal("PayableRoundingAmount", m.PayableRoundingAmount);
     w.decimal("PaidDepositsAmount", m.PaidDepositsAmount);
     w.decimal("PayableAmount", m.PayableAmount);
@@ -357,9 +368,15 @@ ErrorCode xml_write_document(const Document* document, std::string* text, std::s
   memory_stream_print(out, R"(">)");
   XmlWriter writer(out);
   switch (document->header.family()) {
-    case FAMILY_PAY: write_pay(writer, static_cast<const Pay&>(*document)); break;
-    case FAMILY_INVOICE: write_invoice(writer, static_cast<const Invoice&>(*document)); break;
-    default: write_invoice_items(writer, static_cast<const InvoiceItems&>(*document)); break;
+    case FAMILY_PAY:
+      write_pay(writer, static_cast<const Pay&>(*document));
+      break;
+    case FAMILY_INVOICE:
+      write_invoice(writer, static_cast<const Invoice&>(*document));
+      break;
+    default:
+      write_invoice_items(writer, static_cast<const InvoiceItems&>(*document));
+      break;
   }
   memory_stream_print(out, "</");
   memory_stream_print(out, names.root);

@@ -13,7 +13,8 @@ namespace {
 const std::string kDecode = test::shell_quote(TOLVEX_DECODE_PATH);
 
 TEST(DecodeTool, ShowsTheXmlOfEveryExample) {
-  for (const auto& entry : std::filesystem::directory_iterator(std::string(TOLVEX_SOURCE_DIR) + "/examples")) {
+  for (const auto& entry :
+       std::filesystem::directory_iterator(std::string(TOLVEX_SOURCE_DIR) + "/examples")) {
     if (entry.path().extension() != ".xml") continue;
     SCOPED_TRACE(entry.path().filename().string());
     const std::string xml = test::read_file(entry.path().string());

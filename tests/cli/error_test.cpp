@@ -22,19 +22,18 @@ TEST_P(ErrorLineTest, ComposesPrefixMessageSeparatorAndDetail) {
 
 INSTANTIATE_TEST_SUITE_P(
     Lines, ErrorLineTest,
-    ::testing::Values(
-        LineCase{ERROR_CHECKSUM, "Checksum mismatch. ", "", "ERROR_CHECKSUM: Checksum mismatch.  "},
-        LineCase{ERROR_XML, "Amount", "Invalid decimal format. Use dot '.' as a decimal mark.",
-                 "ERROR_XML: Amount Invalid decimal format. Use dot '.' as a decimal mark."},
-        LineCase{ERROR_INVALID_VALUE, "IssueDate", " is invalid date format. ",
-                 "ERROR_INVALID_VALUE: IssueDate is invalid date format. "},
-        LineCase{ERROR_ILLEGAL_ARGUMENT, "Illegal value for: ", "-v",
-                 "ERROR_ILLEGAL_ARGUMENT: Illegal value for:  -v"},
-        LineCase{ERROR_IO, "Not enough memory. ", "", "ERROR_IO: Not enough memory.  "},
-        LineCase{ERROR_QR, "Text too long.", "", "ERROR_QR: Text too long. "},
-        LineCase{12, "m", "d", "TOLVEX_ERROR_UNKNOWNm d"},
-        LineCase{-4, "m", " d", "TOLVEX_ERROR_UNKNOWNm d"},
-        LineCase{ERROR_OK, "m", "", "m "}));
+    ::testing::Values(LineCase{ERROR_CHECKSUM, "Checksum mismatch. ", "",
+                               "ERROR_CHECKSUM: Checksum mismatch.  "},
+                      LineCase{ERROR_XML, "Amount", "Invalid decimal format. Use dot '.' as a decimal mark.",
+                               "ERROR_XML: Amount Invalid decimal format. Use dot '.' as a decimal mark."},
+                      LineCase{ERROR_INVALID_VALUE, "IssueDate", " is invalid date format. ",
+                               "ERROR_INVALID_VALUE: IssueDate is invalid date format. "},
+                      LineCase{ERROR_ILLEGAL_ARGUMENT, "Illegal value for: ", "-v",
+                               "ERROR_ILLEGAL_ARGUMENT: Illegal value for:  -v"},
+                      LineCase{ERROR_IO, "Not enough memory. ", "", "ERROR_IO: Not enough memory.  "},
+                      LineCase{ERROR_QR, "Text too long.", "", "ERROR_QR: Text too long. "},
+                      LineCase{12, "m", "d", "TOLVEX_ERROR_UNKNOWNm d"},
+                      LineCase{-4, "m", " d", "TOLVEX_ERROR_UNKNOWNm d"}, LineCase{ERROR_OK, "m", "", "m "}));
 
 TEST(ErrorPrefix, EveryCodeHasItsName) {
   EXPECT_EQ(error_prefix(ERROR_IO), "ERROR_IO: ");

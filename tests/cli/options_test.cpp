@@ -117,8 +117,14 @@ TEST(ReadStandardInput, ReadsEverything) {
 }
 
 TEST(ReadStandardInput, EndOfTransmissionEndsTheInput) {
-  EXPECT_EQ(read_through_stream("ABC\x04" "DEF"), "ABC");
-  EXPECT_EQ(read_through_stream("A\x04" "B\x04" "C"), "A\x04" "B");
+  EXPECT_EQ(read_through_stream("ABC\x04"
+                                "DEF"),
+            "ABC");
+  EXPECT_EQ(read_through_stream("A\x04"
+                                "B\x04"
+                                "C"),
+            "A\x04"
+            "B");
   EXPECT_EQ(read_through_stream("line one\nline\x04two\nline three\n"), "line one\nline");
 }
 

@@ -50,7 +50,8 @@ ErrorCode decode(const std::string& text, DocumentPtr<>* document) {
 
 std::vector<std::filesystem::path> examples() {
   std::vector<std::filesystem::path> paths;
-  for (const auto& entry : std::filesystem::directory_iterator(std::filesystem::path(TOLVEX_SOURCE_DIR) / "examples")) {
+  for (const auto& entry :
+       std::filesystem::directory_iterator(std::filesystem::path(TOLVEX_SOURCE_DIR) / "examples")) {
     if (entry.path().extension() == ".xml") paths.push_back(entry.path());
   }
   return paths;
@@ -67,7 +68,8 @@ TEST(Decode, EveryExampleComesBackFieldForFieldAndThroughXml) {
     const std::string xml = load(path);
     std::string text;
     DocumentPtr<> original;
-    ASSERT_EQ(encode_xml_keep_document(xml.data(), xml.size(), &text, &original, false), ERROR_OK) << error_line();
+    ASSERT_EQ(encode_xml_keep_document(xml.data(), xml.size(), &text, &original, false), ERROR_OK)
+        << error_line();
 
     DocumentPtr<> decoded;
     ASSERT_EQ(decode(text, &decoded), ERROR_OK) << error_line();
@@ -169,9 +171,11 @@ std::vector<DamageCase> damage_cases() {
   std::string flipped = good;
   flipped[good.size() / 2] = flipped[good.size() / 2] == 'A' ? 'B' : 'A';
   return {
-      {"too short for a header", "000", ERROR_UNKNOWN_DOCUMENT, "ERROR_UNKNOWN_DOCUMENT: Header not found.  "},
+      {"too short for a header", "000", ERROR_UNKNOWN_DOCUMENT,
+       "ERROR_UNKNOWN_DOCUMENT: Header not found.  "},
       {"only padding", "====", ERROR_UNKNOWN_DOCUMENT, "ERROR_UNKNOWN_DOCUMENT: Header not found.  "},
-      {"not base32hex", good.substr(0, 10) + "a", ERROR_BASE32HEX, "ERROR_BASE32HEX: Invalid base32hex string.  "},
+      {"not base32hex", good.substr(0, 10) + "a", ERROR_BASE32HEX,
+       "ERROR_BASE32HEX: Invalid base32hex string.  "},
       {"header alone", "0000", ERROR_COMPRESSION, "ERROR_COMPRESSION: Invalid compressed data.  "},
       {"cut short", good.substr(0, good.size() - 8), ERROR_COMPRESSION,
        "ERROR_COMPRESSION: Decompression error.  "},

@@ -66,12 +66,13 @@ TEST(XmlWrite, ValueTextsOfEachKind) {
     p.DirectDebitExt->OriginatorsReferenceInformation = "ORI";
     p.DirectDebitExt->ContractID = "C-7";
   }));
-  EXPECT_EQ(body(*pay, "Pay"),
-            "<Payments><Payment><Amount>100</Amount><PaymentNote>R&amp;D &lt;fees&gt;</PaymentNote>"
-            "<StandingOrderExt><Day>-3</Day><Month>January March</Month><Periodicity>Bimonthly</Periodicity>"
-            "</StandingOrderExt><DirectDebitExt><DirectDebitType>recurrent</DirectDebitType>"
-            "<ContractID>C-7</ContractID><OriginatorsReferenceInformation>ORI</OriginatorsReferenceInformation>"
-            "<MaxAmount>0</MaxAmount></DirectDebitExt></Payment></Payments>");
+  EXPECT_EQ(
+      body(*pay, "Pay"),
+      "<Payments><Payment><Amount>100</Amount><PaymentNote>R&amp;D &lt;fees&gt;</PaymentNote>"
+      "<StandingOrderExt><Day>-3</Day><Month>January March</Month><Periodicity>Bimonthly</Periodicity>"
+      "</StandingOrderExt><DirectDebitExt><DirectDebitType>recurrent</DirectDebitType>"
+      "<ContractID>C-7</ContractID><OriginatorsReferenceInformation>ORI</OriginatorsReferenceInformation>"
+      "<MaxAmount>0</MaxAmount></DirectDebitExt></Payment></Payments>");
 }
 
 TEST(XmlWrite, RecordsAndListsWithNothingInsideLeaveNoTrace) {
@@ -116,9 +117,14 @@ TEST(XmlWrite, UnknownVersionIsAnErrorNotAnEmptySuccess) {
 
 TEST(XmlWrite, AnyDecodedTextStaysWellFormed) {
   auto items = invoice_items_new();
-  items->InvoiceID = "a]]>b\r\nc\x01" "d\xFF" "e\xC3\xA9";
+  items->InvoiceID =
+      "a]]>b\r\nc\x01"
+      "d\xFF"
+      "e\xC3\xA9";
   EXPECT_EQ(body(*items, "InvoiceItems"),
-            "<InvoiceID>a]]&gt;b&#13;\nc\xEF\xBF\xBD" "d\xEF\xBF\xBD" "e\xC3\xA9</InvoiceID>");
+            "<InvoiceID>a]]&gt;b&#13;\nc\xEF\xBF\xBD"
+            "d\xEF\xBF\xBD"
+            "e\xC3\xA9</InvoiceID>");
 }
 
 TEST(XmlWrite, InvoiceItemsLineInOrder) {
