@@ -6,19 +6,12 @@
 #include <random>
 #include <vector>
 
+#include "qr/galois_reference.h"
+
 namespace tolvex {
 namespace {
 
-std::uint8_t multiply(std::uint8_t a, std::uint8_t b) {
-  unsigned product = 0;
-  unsigned shifted = a;
-  for (unsigned bits = b; bits != 0; bits >>= 1) {
-    if (bits & 1u) product ^= shifted;
-    shifted <<= 1;
-    if (shifted & 0x100u) shifted ^= 0x11Du;
-  }
-  return static_cast<std::uint8_t>(product);
-}
+using test::gf_multiply;
 
 // Remainder of data(x) x^n divided by the product of (x - alpha^i), i < n, by long division
 // with the generator's coefficients built here from its roots.
@@ -29,16 +22,16 @@ std::vector<std::uint8_t> reference_remainder(const std::vector<std::uint8_t>& d
     std::vector<std::uint8_t> next(generator.size() + 1, 0);
     for (std::size_t k = 0; k < generator.size(); ++k) {
       next[k] ^= generator[k];
-      next[k + 1] ^= multiply(generator[k], root);
+      next[k + 1] ^= gf_multiply(generator[k], root);
     }
     generator = next;
-    root = multiply(root, 2);
+    root = gf_multiply(root, 2);
   }
   std::vector<std::uint8_t> dividend = data;
   dividend.resize(data.size() + static_cast<std::size_t>(n), 0);
   for (std::size_t i = 0; i < data.size(); ++i) {
     const std::uint8_t factor = dividend[i];
-    for (std::size_t k = 0; k < generator.size(); ++k) dividend[i + k] ^= multiply(generator[k], factor);
+    for (std::size_t k = 0; k < generator.size(); ++k) dividend[i + k] ^= gf_multiply(generator[k], factor);
   }
   return {dividend.end() - n, dividend.end()};
 }

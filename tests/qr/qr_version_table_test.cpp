@@ -8,29 +8,15 @@
 #include <memory>
 #include <vector>
 
+#include "qr/galois_reference.h"
 #include "qr/qr_format.h"
 #include "qr/qr_matrix.h"
 
 namespace tolvex {
 namespace {
 
-// GF(256) multiplication by shifts and additions, independent of the log tables.
-std::uint8_t multiply(std::uint8_t a, std::uint8_t b) {
-  unsigned product = 0;
-  unsigned shifted = a;
-  for (unsigned bits = b; bits != 0; bits >>= 1) {
-    if (bits & 1u) product ^= shifted;
-    shifted <<= 1;
-    if (shifted & 0x100u) shifted ^= 0x11Du;
-  }
-  return static_cast<std::uint8_t>(product);
-}
-
-std::uint8_t power_of_alpha(int exponent) {
-  std::uint8_t value = 1;
-  for (int i = 0; i < exponent; ++i) value = multiply(value, 2);
-  return value;
-}
+using test::gf_multiply;
+using test::gf_power_of_alpha;
 
 TEST(QrGaloisField, TablesMatchMultiplication) {
   EXPECT_EQ(kQrGaloisField.antilog[8], 0x1D);
@@ -39,13 +25,13 @@ TEST(QrGaloisField, TablesMatchMultiplication) {
   EXPECT_EQ(kQrGaloisField.log[3], 25);
   EXPECT_EQ(kQrGaloisField.log[5], 50);
   for (int i = 0; i < 255; ++i) {
-    EXPECT_EQ(kQrGaloisField.antilog[i], power_of_alpha(i)) << i;
-    EXPECT_EQ(kQrGaloisField.log[power_of_alpha(i)], i) << i;
+    EXPECT_EQ(kQrGaloisField.antilog[i], gf_power_of_alpha(i)) << i;
+    EXPECT_EQ(kQrGaloisField.log[gf_power_of_alpha(i)], i) << i;
   }
   for (int a = 0; a < 256; a += 7) {
     for (int b = 0; b < 256; b += 5) {
       EXPECT_EQ(qr_gf_multiply(static_cast<std::uint8_t>(a), static_cast<std::uint8_t>(b)),
-                multiply(static_cast<std::uint8_t>(a), static_cast<std::uint8_t>(b)));
+                gf_multiply(static_cast<std::uint8_t>(a), static_cast<std::uint8_t>(b)));
     }
   }
 }
@@ -59,9 +45,9 @@ TEST(QrGenerators, DegreeSevenIsTheStandardPolynomial) {
 TEST(QrGenerators, EveryGeneratorHasItsRoots) {
   for (int n = 1; n <= kQrMaxEcCodewords; ++n) {
     for (int i = 0; i < n; ++i) {
-      const std::uint8_t x = power_of_alpha(i);
+      const std::uint8_t x = gf_power_of_alpha(i);
       std::uint8_t value = 1;  // Horner's rule, leading coefficient 1
-      for (int k = 0; k < n; ++k) value = multiply(value, x) ^ power_of_alpha(kQrGenerators[n][k]);
+      for (int k = 0; k < n; ++k) value = gf_multiply(value, x) ^ gf_power_of_alpha(kQrGenerators[n][k]);
       EXPECT_EQ(value, 0) << "degree " << n << " root alpha^" << i;
     }
   }
