@@ -20,9 +20,9 @@
 
 #include "codec/base32hex.h"
 #include "codec/compression.h"
-#include "codec/container.h"
 #include "image/logo_cache.h"
 #include "image/png_memory.h"
+#include "pipeline/encode.h"
 #include "qr/qr_encode.h"
 
 namespace tolvex {
@@ -87,7 +87,7 @@ void bench_qr_tolvex(benchmark::State& state, const std::string& text) {
   QrBitMatrix symbol;
   int width = 0;
   for (auto _ : state) {
-    width = qr_encode_symbol(kQrLevelL, 0, bytes, length, symbol);
+    width = qr_encode_symbol(QrErrorCorrection::L, 0, bytes, length, &symbol);
     benchmark::DoNotOptimize(symbol.data());
   }
   state.counters["width"] = width;
@@ -124,7 +124,8 @@ void parse_and_compress(const Example& example, std::vector<std::uint8_t>& compr
   benchmark::DoNotOptimize(doc);
   xmlFreeDoc(doc);
   std::size_t capacity = compressed.size();
-  compress_payload(example.payload.data(), example.payload.size(), compressed.data(), &capacity);
+  benchmark::DoNotOptimize(
+      compress_payload(example.payload.data(), example.payload.size(), compressed.data(), &capacity));
   benchmark::DoNotOptimize(compressed.data());
 }
 
@@ -141,7 +142,7 @@ void bench_encode_xml(benchmark::State& state, const Example& example) {
   double baseline = 0;
   for (auto _ : state) {
     const double start = thread_cpu_seconds();
-    encode_xml(example.xml.data(), example.xml.size(), &text);
+    benchmark::DoNotOptimize(encode_xml(example.xml.data(), example.xml.size(), &text));
     benchmark::DoNotOptimize(text.data());
     const double middle = thread_cpu_seconds();
     parse_and_compress(example, compressed);
@@ -162,7 +163,8 @@ void bench_library(benchmark::State& state, const std::vector<Example>& examples
   std::vector<std::uint8_t> png;
   for (const Example& example : examples) {
     if (encode_xml(example.xml.data(), example.xml.size(), &text) != ERROR_OK ||
-        qr_logo_write_png_memory(text.c_str(), 0, 0, 1, kLogoDirectory, &png) != ERROR_OK) {
+        qr_logo_write_png_memory(text.c_str(), LogoRotation::bottom, LogoVariation::dark, true,
+                                 kLogoDirectory, &png) != ERROR_OK) {
       state.SkipWithError(error_line().c_str());
       logo_cache_free();
       return;
@@ -170,8 +172,9 @@ void bench_library(benchmark::State& state, const std::vector<Example>& examples
   }
   for (auto _ : state) {
     for (const Example& example : examples) {
-      encode_xml(example.xml.data(), example.xml.size(), &text);
-      qr_logo_write_png_memory(text.c_str(), 0, 0, 1, kLogoDirectory, &png);
+      benchmark::DoNotOptimize(encode_xml(example.xml.data(), example.xml.size(), &text));
+      benchmark::DoNotOptimize(qr_logo_write_png_memory(text.c_str(), LogoRotation::bottom,
+                                                        LogoVariation::dark, true, kLogoDirectory, &png));
       benchmark::DoNotOptimize(png.data());
     }
   }

@@ -35,7 +35,7 @@ void parse(std::string_view input) {
             "name, '=' and value make up the argument");
   }
   Settings settings;
-  const ErrorCode code = parse_options(arguments, settings);
+  const ErrorCode code = parse_options(arguments, &settings);
   if (code != ERROR_OK) {
     require(code == ERROR_ILLEGAL_ARGUMENT, "only an illegal value fails");
     require(error_line().starts_with("ERROR_ILLEGAL_ARGUMENT: Illegal value for:  -"),

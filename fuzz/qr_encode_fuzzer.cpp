@@ -16,7 +16,8 @@ using tolvex::fuzz::require;
 
 namespace {
 
-constexpr int kOddLevels[] = {-1, 4, INT_MIN, INT_MAX};
+// Levels are a byte; every value above 3 names none.
+constexpr int kOddLevels[] = {4, 5, 128, 255};
 constexpr int kOddVersions[] = {-1, 41, 42, INT_MIN, INT_MAX, -40, 100, 177};
 
 int level_of(std::uint8_t b) { return b < 224 ? b % 4 : kOddLevels[b % 4]; }
@@ -86,8 +87,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
   QrBitMatrix output;
   output.fill(0xFF);
-  const int width = qr_encode_symbol(level, version, text.data(), length, output);
-  const bool levelOk = level >= 0 && level <= 3;
+  const int width =
+      qr_encode_symbol(static_cast<QrErrorCorrection>(level), version, text.data(), length, &output);
+  const bool levelOk = level <= 3;
   const bool versionOk = version >= 0 && version <= 40;
   if (width == -1) {
     require(all_zero(output, 0), "a failure leaves no dark module");
@@ -105,7 +107,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (version == 0) return 0;
   // The smallest version that holds the text decides which requested versions succeed.
   QrBitMatrix smallest;
-  const int smallestWidth = qr_encode_symbol(level, 0, text.data(), length, smallest);
+  const int smallestWidth =
+      qr_encode_symbol(static_cast<QrErrorCorrection>(level), 0, text.data(), length, &smallest);
   if (smallestWidth == -1) {
     require(width == -1, "a text that no version holds fails in every version");
   } else {

@@ -4,8 +4,8 @@
 #include <string>
 
 #include "codec/base32hex.h"
-#include "codec/container.h"
-#include "codec/decode.h"
+#include "pipeline/decode.h"
+#include "pipeline/encode.h"
 #include "require.h"
 
 using namespace tolvex;

@@ -137,7 +137,8 @@ int band_height(std::int32_t rotation) {
 // A framed picture is the unframed composition of the band with a framed white square in
 // place of the code: the band sits where that composition paints it.
 SurfacePtr draw_framed(unsigned family, std::int32_t rotation, const Palette& palette) {
-  const LogoLayout band = logo_layout(rotation, false, band_width(rotation), band_height(rotation));
+  const LogoLayout band =
+      logo_layout(static_cast<LogoRotation>(rotation), false, band_width(rotation), band_height(rotation));
   SurfacePtr surface(cairo_image_surface_create(CAIRO_FORMAT_RGB24, band.resultWidth, band.resultHeight));
   ContextPtr cr(cairo_create(surface.get()));
   fill_rectangle(cr.get(), 0, 0, band.resultWidth, band.resultHeight, palette.card);
@@ -145,7 +146,8 @@ SurfacePtr draw_framed(unsigned family, std::int32_t rotation, const Palette& pa
             band_height(rotation));
 
   // Whole pixels that touch the box are white, the frame lies on whole pixels around them.
-  const LogoLayout code = logo_layout(rotation, true, band.resultWidth, band.resultHeight);
+  const LogoLayout code =
+      logo_layout(static_cast<LogoRotation>(rotation), true, band.resultWidth, band.resultHeight);
   const double left = std::floor(code.boxX);
   const double top = std::floor(code.boxY);
   const double right = std::ceil(code.boxX + code.boxSide);
@@ -180,7 +182,8 @@ int draw_all(const std::filesystem::path& directory) {
           const SurfacePtr surface =
               frame ? draw_framed(family, rotation, palette) : draw_unframed(family, rotation, palette);
           const std::filesystem::path path =
-              directory / std::string(logo_file_name(family, rotation, variation, frame));
+              directory / std::string(logo_file_name(family, static_cast<LogoRotation>(rotation),
+                                                     static_cast<LogoVariation>(variation), frame));
           const cairo_status_t status = cairo_surface_write_to_png(surface.get(), path.c_str());
           if (status != CAIRO_STATUS_SUCCESS) {
             std::fprintf(stderr, "draw_logos: cannot write %s: %s\n", path.c_str(),

@@ -4,14 +4,14 @@
 #include <string>
 #include <vector>
 
-#include "cli/error.h"
-#include "codec/container.h"
-#include "codec/decode.h"
+#include "base/error.h"
 #include "codec/field_buffer.h"
 #include "image/logo_cache.h"
 #include "image/logo_compose.h"
 #include "image/png_memory.h"
 #include "image/render.h"
+#include "pipeline/decode.h"
+#include "pipeline/encode.h"
 #include "tolvex/tolvex.h"
 
 namespace {
@@ -72,7 +72,9 @@ int tolvex_qr_write_png_file(const char* text, int32_t size, const char* file_na
 
 int tolvex_qr_logo_write_png_file(const char* text, int32_t rotation, int32_t variation, int32_t frame,
                                   const char* logo_directory, const char* file_name) {
-  return tolvex::qr_logo_write_png_file(text, rotation, variation, frame, logo_directory, file_name);
+  return tolvex::qr_logo_write_png_file(text, static_cast<tolvex::LogoRotation>(rotation),
+                                        static_cast<tolvex::LogoVariation>(variation), frame != 0,
+                                        logo_directory, file_name);
 }
 
 int tolvex_qr_write_png_memory(const char* text, int32_t size, unsigned char** data, int32_t* data_size) {
@@ -84,8 +86,9 @@ int tolvex_qr_write_png_memory(const char* text, int32_t size, unsigned char** d
 int tolvex_qr_logo_write_png_memory(const char* text, int32_t rotation, int32_t variation, int32_t frame,
                                     const char* logo_directory, unsigned char** data, int32_t* data_size) {
   std::vector<std::uint8_t> png;
-  if (const ErrorCode code =
-          tolvex::qr_logo_write_png_memory(text, rotation, variation, frame, logo_directory, &png)) {
+  if (const ErrorCode code = tolvex::qr_logo_write_png_memory(
+          text, static_cast<tolvex::LogoRotation>(rotation), static_cast<tolvex::LogoVariation>(variation),
+          frame != 0, logo_directory, &png)) {
     return code;
   }
   return hand_out_png(png, data, data_size);

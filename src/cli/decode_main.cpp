@@ -3,9 +3,9 @@
 #include <cstdio>
 #include <string>
 
-#include "cli/error.h"
+#include "base/error.h"
 #include "cli/options.h"
-#include "codec/decode.h"
+#include "pipeline/decode.h"
 
 int main() {
   using namespace tolvex;

@@ -3,7 +3,7 @@
 #include <string_view>
 #include <vector>
 
-#include "cli/error.h"
+#include "base/error.h"
 #include "cli/options.h"
 #include "cli/run.h"
 
@@ -15,7 +15,7 @@ int main(int argc, char** argv) {
     return 0;
   }
   const std::vector<std::string_view> arguments(argv + 1, argv + argc);
-  if (const ErrorCode code = parse_options(arguments, settings)) {
+  if (const ErrorCode code = parse_options(arguments, &settings)) {
     std::fprintf(stderr, "%s\n", error_line().c_str());
     return code;
   }

@@ -39,7 +39,7 @@ template <typename Enum, std::size_t N>
 ErrorCode match_into(std::string_view value, std::string_view optionName,
                      const std::array<std::string_view, N>& values, Enum& target) {
   std::int32_t index = 0;
-  if (const ErrorCode code = match_option_value(value, optionName, values, index)) return code;
+  if (const ErrorCode code = match_option_value(value, optionName, values, &index)) return code;
   target = static_cast<Enum>(index);
   return ERROR_OK;
 }
@@ -53,17 +53,19 @@ SplitOption split_option(std::string_view argument) {
 }
 
 ErrorCode match_option_value(std::string_view value, std::string_view optionName,
-                             std::span<const std::string_view> values, std::int32_t& index) {
+                             std::span<const std::string_view> values, std::int32_t* index) {
   for (std::size_t i = 0; i < values.size(); ++i) {
     if (equals_ignoring_case(value, values[i])) {
-      index = static_cast<std::int32_t>(i);
+      if (index != nullptr) *index = static_cast<std::int32_t>(i);
       return ERROR_OK;
     }
   }
   return set_error(ERROR_ILLEGAL_ARGUMENT, "Illegal value for: ", optionName);
 }
 
-ErrorCode parse_options(std::span<const std::string_view> arguments, Settings& settings) {
+ErrorCode parse_options(std::span<const std::string_view> arguments, Settings* result) {
+  if (result == nullptr) return set_error_message(ERROR_NULL_POINTER, "Settings cannot be NULL. ");
+  Settings& settings = *result;
   for (const std::string_view argument : arguments) {
     const auto [name, value] = split_option(argument);
     ErrorCode code = ERROR_OK;

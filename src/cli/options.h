@@ -9,17 +9,12 @@
 #include <string>
 #include <string_view>
 
-#include "cli/error.h"
+#include "base/error.h"
+#include "image/logo_layout.h"
 
 namespace tolvex {
 
 enum class InputKind : std::int32_t { xml = 0, base32hex = 1 };
-
-// Where the logo sits around the code; the order of the -r values.
-enum class LogoRotation : std::int32_t { bottom = 0, top = 1, left = 2, right = 3 };
-
-// The colour variant of the logo; the order of the -v values.
-enum class LogoVariation : std::int32_t { dark = 0, medium = 1, light = 2, gray = 3 };
 
 struct Settings {
   std::string outputFile = "qrImage.png";
@@ -38,22 +33,22 @@ struct SplitOption {
 };
 
 // Cuts an argument at its first "=".
-SplitOption split_option(std::string_view argument);
+[[nodiscard]] SplitOption split_option(std::string_view argument);
 
 // Finds value (ignoring ASCII case) in the option's list and stores its position in index.
 // No match: records ERROR_ILLEGAL_ARGUMENT "Illegal value for: " with the option's name.
-ErrorCode match_option_value(std::string_view value, std::string_view optionName,
-                             std::span<const std::string_view> values, std::int32_t& index);
+[[nodiscard]] ErrorCode match_option_value(std::string_view value, std::string_view optionName,
+                                           std::span<const std::string_view> values, std::int32_t* index);
 
 // Reads every argument after the program name into settings. Unknown options are ignored;
 // a later occurrence overrides an earlier one. Stops at the first illegal value.
-ErrorCode parse_options(std::span<const std::string_view> arguments, Settings& settings);
+[[nodiscard]] ErrorCode parse_options(std::span<const std::string_view> arguments, Settings* settings);
 
 // The usage text for the given (default) settings.
-std::string usage_text(const Settings& settings);
+[[nodiscard]] std::string usage_text(const Settings& settings);
 
 // Reads the stream whole. A byte 0x04 ends the input: within one read of up to a line
 // (2047 bytes) the last 0x04 cuts it, and nothing after that read is taken.
-std::string read_standard_input(std::FILE* stream);
+[[nodiscard]] std::string read_standard_input(std::FILE* stream);
 
 }  // namespace tolvex

@@ -2,17 +2,16 @@
 
 #include <cstdio>
 
-#include "codec/container.h"
 #include "image/logo_compose.h"
 #include "image/render.h"
+#include "pipeline/encode.h"
 
 namespace tolvex {
 namespace {
 
 ErrorCode write_picture(const Settings& settings, const std::string& text) {
   if (settings.logo) {
-    return qr_logo_write_png_file(text.c_str(), static_cast<std::int32_t>(settings.rotation),
-                                  static_cast<std::int32_t>(settings.variation), settings.frame ? 1 : 0,
+    return qr_logo_write_png_file(text.c_str(), settings.rotation, settings.variation, settings.frame,
                                   settings.logoDirectory.c_str(), settings.outputFile.c_str());
   }
   return qr_write_png_file(text.c_str(), settings.imageSize, settings.outputFile.c_str());

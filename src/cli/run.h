@@ -3,13 +3,13 @@
 
 #include <string>
 
-#include "cli/error.h"
+#include "base/error.h"
 #include "cli/options.h"
 
 namespace tolvex {
 
 // Encodes (for XML input) and writes the picture; prints the success line to standard output
 // or the error line to standard error, and returns the process exit status.
-ErrorCode run(const Settings& settings, std::string input);
+[[nodiscard]] ErrorCode run(const Settings& settings, std::string input);
 
 }  // namespace tolvex

@@ -7,25 +7,26 @@
 #include <string>
 #include <vector>
 
-#include "cli/error.h"
+#include "base/error.h"
 #include "document/document.h"
 
 namespace tolvex {
 
 // Writes ceil(8n / 5) characters for the n bytes; no "=" is ever written. Fails only when
 // text is null (ERROR_NULL_POINTER). bytes may be null when n is 0.
-ErrorCode base32hex_encode(const std::uint8_t* bytes, std::size_t n, std::string* text);
+[[nodiscard]] ErrorCode base32hex_encode(const std::uint8_t* bytes, std::size_t n, std::string* text);
 
 // Decodes the first length characters; trailing "=" are ignored and leftover bits of a last
 // partial group are dropped unchecked. Any other character outside the alphabet (lower case,
 // spaces, line ends, zero bytes) fails with ERROR_BASE32HEX, as does a null text. On failure
 // bytes is left unchanged; a null bytes only checks the text.
-ErrorCode base32hex_decode(const char* text, std::size_t length, std::vector<std::uint8_t>* bytes);
+[[nodiscard]] ErrorCode base32hex_decode(const char* text, std::size_t length,
+                                         std::vector<std::uint8_t>* bytes);
 
 // The two header bytes at the start of an encoded container, found without decompressing.
 // The whole text must still be valid. Fewer than 4 characters, or fewer than 2 bytes once
 // trailing "=" are dropped, is ERROR_UNKNOWN_DOCUMENT; a null text is ERROR_NULL_POINTER.
 // header may be null to only check the text.
-ErrorCode read_header(const char* text, std::size_t length, DocumentHeader* header);
+[[nodiscard]] ErrorCode read_header(const char* text, std::size_t length, DocumentHeader* header);
 
 }  // namespace tolvex

@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "cli/error.h"
+#include "base/error.h"
 
 namespace tolvex {
 
@@ -18,14 +18,14 @@ std::size_t compress_bound(std::size_t n);
 // writes length into destination[0..1] and sets *capacity to 2 plus the compressed size.
 // ERROR_COMPRESSION when the compressor fails, the output does not fit, or length does not
 // fit the 16-bit length field.
-ErrorCode compress_payload(const std::uint8_t* payload, std::size_t length, std::uint8_t* destination,
-                           std::size_t* capacity);
+[[nodiscard]] ErrorCode compress_payload(const std::uint8_t* payload, std::size_t length,
+                                         std::uint8_t* destination, std::size_t* capacity);
 
 // Reads the length field and decodes that many bytes from the stream behind it; input left
 // over after them is ignored, and a stream that carries an end marker is read too.
 // ERROR_COMPRESSION for fewer than 2 bytes, a corrupt stream or one that ends early. On
 // failure bytes is left unchanged; a null bytes only checks the stream.
-ErrorCode decompress_payload(const std::uint8_t* source, std::size_t length,
-                             std::vector<std::uint8_t>* bytes);
+[[nodiscard]] ErrorCode decompress_payload(const std::uint8_t* source, std::size_t length,
+                                           std::vector<std::uint8_t>* bytes);
 
 }  // namespace tolvex

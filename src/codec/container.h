@@ -1,31 +1,31 @@
-// Turning a document into the text that the QR code carries: validate, serialise, put the
-// CRC-32 of the text in front, compress, put the 16-bit payload length and the two header
-// bytes in front, and write the whole container as base32hex.
+// The container the QR code carries, written as base32hex:
 //
-// Container: header byte 0, header byte 1, payload length (little-endian 16 bits), raw LZMA1
-// stream. Payload: CRC-32 of the text (little-endian), then the text.
+//   header byte 0, header byte 1, payload length (little-endian 16 bits), raw LZMA1 stream
+//
+// where the payload is the CRC-32 of the field text (little-endian) followed by the text. The
+// header travels uncompressed so that read_header finds the family without decompressing.
 #pragma once
 
 #include <cstddef>
 #include <string>
+#include <string_view>
 
-#include "cli/error.h"
+#include "base/error.h"
 #include "document/document.h"
 
 namespace tolvex {
 
-// Encodes a document, which is neither freed nor changed. A null text is ERROR_NULL_POINTER;
-// otherwise the first failure of validation, serialisation, the sequence limit or compression
-// is returned as it was recorded, and text is left unchanged.
-ErrorCode encode_document(const Document* document, std::string* text);
+// Packs a field text under the header and writes the container as base32hex into text.
+// ERROR_COMPRESSION when the payload does not fit the 16-bit length field; text is left
+// unchanged on failure.
+[[nodiscard]] ErrorCode container_encode(const DocumentHeader& header, std::string_view fieldText,
+                                         std::string* text);
 
-// Reads the document from XML text (not necessarily terminated) and encodes it; the document
-// is freed in every case.
-ErrorCode encode_xml(const char* xml, std::size_t length, std::string* text);
-
-// As encode_xml, but on success hands the document over through document unless drop is set,
-// in which case the document is freed and *document reset. On failure document is untouched.
-ErrorCode encode_xml_keep_document(const char* xml, std::size_t length, std::string* text,
-                                   DocumentPtr<>* document, bool drop);
+// Unpacks the first length characters of a base32hex text into its header and field text:
+// ERROR_BASE32HEX for a text that is not base32hex, ERROR_UNKNOWN_DOCUMENT "Header not found. "
+// when it holds no header, ERROR_COMPRESSION for a broken stream, ERROR_CHECKSUM when the
+// checksum is missing or wrong. Outputs are written only on success.
+[[nodiscard]] ErrorCode container_decode(const char* text, std::size_t length, DocumentHeader* header,
+                                         std::string* fieldText);
 
 }  // namespace tolvex

@@ -5,7 +5,8 @@
 #include <charconv>
 #include <limits>
 
-#include "xml/xml_read.h"
+#include "base/numbers.h"
+#include "codec/field_wire.h"
 
 namespace tolvex {
 namespace {
@@ -31,18 +32,6 @@ const SerialisationSettings& serialisation_settings() { return settings; }
 std::uint32_t serialisation_sequence_limit() { return settings.sequence_limit; }
 
 void serialisation_set_sequence_limit(std::uint32_t limit) { settings.sequence_limit = limit; }
-
-std::string format_decimal(double x) {
-  // Large enough for the longest double in fixed notation: 309 digits, sign, point, 8 decimals.
-  std::array<char, 330> digits;
-  // std::to_chars writes the same digits as "%.8f" but never a locale's decimal comma.
-  const auto result =
-      std::to_chars(digits.data(), digits.data() + digits.size(), x, std::chars_format::fixed, 8);
-  std::string text(digits.data(), result.ptr);
-  text.erase(text.find_last_not_of('0') + 1);
-  if (text.back() == '.') text.pop_back();
-  return text;
-}
 
 void field_put_text(FieldBuffer& buffer, const Text& text) {
   if (!text) {
@@ -153,6 +142,14 @@ void field_buffer_split(FieldBuffer& buffer, std::string_view text) {
   }
   buffer.fields.emplace_back(text.substr(start));
   buffer.cursor = 0;
+}
+
+std::uint32_t FieldReader::take_count() {
+  const std::int32_t count = field_take_integer(buffer_);
+  if (count <= 0) return 0;
+  const auto remaining = static_cast<std::uint32_t>(
+      buffer_.fields.size() - std::min<std::size_t>(buffer_.cursor, buffer_.fields.size()));
+  return std::min(static_cast<std::uint32_t>(count), remaining);
 }
 
 }  // namespace tolvex

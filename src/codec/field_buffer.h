@@ -8,9 +8,9 @@
 #include <string_view>
 #include <vector>
 
-#include "cli/error.h"
+#include "base/error.h"
+#include "base/value.h"
 #include "document/document.h"
-#include "document/value.h"
 
 namespace tolvex {
 
@@ -35,10 +35,6 @@ void serialisation_set_sequence_limit(std::uint32_t limit);
 // limit lets a longer text through.
 inline constexpr std::uint32_t kLongestEncodableText = 0xFFFF - 4;
 
-// The written form of every decimal: fixed notation with 8 decimals, nearest to the double,
-// then trailing zeros and a bare point removed ("12.5", "100", "0"). Locale-independent.
-std::string format_decimal(double x);
-
 // Writers; each appends one field.
 void field_put_text(FieldBuffer& buffer, const Text& text);  // tabs become spaces
 void field_put_absent(FieldBuffer& buffer);
@@ -50,22 +46,23 @@ void field_put_date(FieldBuffer& buffer, const Text& date);
 
 // Readers; each takes the field at the cursor and moves past it. An empty field and a read
 // past the last field are absent (0 for field_take_integer); past the end the cursor stays.
-Text field_take_text(FieldBuffer& buffer);
-std::int32_t field_take_integer(FieldBuffer& buffer);  // 0 also when the text does not convert
-Integer field_take_optional_integer(FieldBuffer& buffer);
-Decimal field_take_decimal(FieldBuffer& buffer);
+[[nodiscard]] Text field_take_text(FieldBuffer& buffer);
+[[nodiscard]] std::int32_t field_take_integer(FieldBuffer& buffer);  // 0 also when the text does not convert
+[[nodiscard]] Integer field_take_optional_integer(FieldBuffer& buffer);
+[[nodiscard]] Decimal field_take_decimal(FieldBuffer& buffer);
 // YYYYMMDD becomes YYYY-MM-DD; bytes after the 8th are ignored, fewer than 8 give no date.
-Text field_take_date(FieldBuffer& buffer);
+[[nodiscard]] Text field_take_date(FieldBuffer& buffer);
 
 // Length of the text form; all ones for a buffer without fields, which no limit lets pass.
-std::uint32_t field_buffer_text_length(const FieldBuffer& buffer);
+[[nodiscard]] std::uint32_t field_buffer_text_length(const FieldBuffer& buffer);
 
 // ERROR_SEQUENCE_LIMIT_EXCEEDED when the text form is longer than the limit or than
 // kLongestEncodableText; nothing is ever cut to fit.
-ErrorCode check_sequence_limit(const FieldBuffer& buffer, const SerialisationSettings& settings);
+[[nodiscard]] ErrorCode check_sequence_limit(const FieldBuffer& buffer,
+                                             const SerialisationSettings& settings);
 
 // The fields joined by single tabs, without terminator or line end.
-std::string field_buffer_join(const FieldBuffer& buffer);
+[[nodiscard]] std::string field_buffer_join(const FieldBuffer& buffer);
 
 // Appends the pieces of text between tabs ("a\t\tb" gives a, empty, b; "" gives one empty
 // field) and rewinds the cursor.

@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <memory>
 
-#include "cli/error.h"
+#include "base/error.h"
 
 namespace tolvex {
 
@@ -50,7 +50,7 @@ void document_derive_amounts(Document* document);
 
 // Calls the validate slot; a null document or a missing slot is ERROR_NULL_POINTER,
 // "Document cannot be null. ".
-ErrorCode document_validate(const Document* document);
+[[nodiscard]] ErrorCode document_validate(const Document* document);
 
 struct DocumentDeleter {
   void operator()(Document* document) const { document_free(document); }
@@ -59,5 +59,25 @@ struct DocumentDeleter {
 // Owns a document and frees it through its own free slot.
 template <typename T = Document>
 using DocumentPtr = std::unique_ptr<T, DocumentDeleter>;
+
+// What each family's creation operation does: a family record with every field absent, its
+// header naming the family, its slots set.
+template <typename Family>
+DocumentPtr<Family> document_new(unsigned family, void (*free)(Document*), void (*deriveAmounts)(Document*),
+                                 ErrorCode (*validate)(const Document*)) {
+  DocumentPtr<Family> document(std::make_unique<Family>().release());
+  document->header.set_family(family);
+  document->free = free;
+  document->deriveAmounts = deriveAmounts;
+  document->validate = validate;
+  return document;
+}
+
+// What each family's free slot does: taking ownership back releases every field, record and
+// list item with the document.
+template <typename Family>
+void document_release(Document* document) {
+  const std::unique_ptr<Family> owned(static_cast<Family*>(document));
+}
 
 }  // namespace tolvex

@@ -1,7 +1,9 @@
 #include "image/logo_compose.h"
 
 #include <cstring>
+#include <optional>
 #include <string>
+#include <string_view>
 
 #include "codec/base32hex.h"
 #include "document/document.h"
@@ -36,21 +38,19 @@ void fill_background(cairo_t* context, int width, int height) {
 
 }  // namespace
 
-ErrorCode qr_logo_render_surface(SurfacePtr& surface, const char* text, std::int32_t rotation,
-                                 std::int32_t variation, std::int32_t frame, const char* logoDirectory) {
+ErrorCode qr_logo_render_surface(const char* text, LogoRotation rotation, LogoVariation variation, bool frame,
+                                 const char* logoDirectory, SurfacePtr* surface) {
   const std::size_t length = text != nullptr ? std::strlen(text) : 0;
   DocumentHeader header;
   if (const ErrorCode code = read_header(text, length, &header)) return code;
 
-  QrBitMatrix matrix{};
-  const int width =
-      qr_encode_symbol(0, 0, reinterpret_cast<const std::uint8_t*>(text), static_cast<int>(length), matrix);
-  if (width < 0) return report_qr_failure();
+  const std::optional<QrSymbol> symbol = qr_encode(std::string_view(text, length));
+  if (!symbol) return report_qr_failure();
 
-  if (static_cast<std::uint32_t>(variation) > 3) {
+  if (!logo_variation_valid(variation)) {
     return set_error_message(ERROR_ILLEGAL_ARGUMENT, "Illegal argument value for logo variation.");
   }
-  if (static_cast<std::uint32_t>(rotation) > 3) {
+  if (!logo_rotation_valid(rotation)) {
     return set_error_message(ERROR_ILLEGAL_ARGUMENT, "Illegal argument value for logo rotation.");
   }
   if (header.family() > FAMILY_INVOICE_ITEMS) {
@@ -60,7 +60,7 @@ ErrorCode qr_logo_render_surface(SurfacePtr& surface, const char* text, std::int
   }
 
   const std::string path = std::string(logoDirectory != nullptr ? logoDirectory : "") +
-                           std::string(logo_file_name(header.family(), rotation, variation, frame != 0));
+                           std::string(logo_file_name(header.family(), rotation, variation, frame));
   const SurfacePtr logo = logo_cache_load(path);
   if (const cairo_status_t status = cairo_surface_status(logo.get()); status != CAIRO_STATUS_SUCCESS) {
     return report_logo_status(status);
@@ -68,7 +68,7 @@ ErrorCode qr_logo_render_surface(SurfacePtr& surface, const char* text, std::int
 
   const int pictureWidth = cairo_image_surface_get_width(logo.get());
   const int pictureHeight = cairo_image_surface_get_height(logo.get());
-  const LogoLayout layout = logo_layout(rotation, frame != 0, pictureWidth, pictureHeight);
+  const LogoLayout layout = logo_layout(rotation, frame, pictureWidth, pictureHeight);
 
   SurfacePtr result(
       cairo_image_surface_create(render_settings().format, layout.resultWidth, layout.resultHeight));
@@ -81,17 +81,17 @@ ErrorCode qr_logo_render_surface(SurfacePtr& surface, const char* text, std::int
   {
     const ContextPtr context(cairo_create(result.get()));
     cairo_translate(context.get(), layout.boxX, layout.boxY);
-    qr_draw_modules(context.get(), matrix, width, layout.boxSide);
+    qr_draw_modules(context.get(), *symbol, layout.boxSide);
   }
-  surface = std::move(result);
+  if (surface != nullptr) *surface = std::move(result);
   return ERROR_OK;
 }
 
-ErrorCode qr_logo_write_png_file(const char* text, std::int32_t rotation, std::int32_t variation,
-                                 std::int32_t frame, const char* logoDirectory, const char* fileName) {
+ErrorCode qr_logo_write_png_file(const char* text, LogoRotation rotation, LogoVariation variation, bool frame,
+                                 const char* logoDirectory, const char* fileName) {
   SurfacePtr surface;
   if (const ErrorCode code =
-          qr_logo_render_surface(surface, text, rotation, variation, frame, logoDirectory)) {
+          qr_logo_render_surface(text, rotation, variation, frame, logoDirectory, &surface)) {
     return code;
   }
   return write_png_file(surface.get(), fileName);

@@ -3,19 +3,22 @@
 
 #include <cstdint>
 
-#include "cli/error.h"
+#include "base/error.h"
 #include "image/cairo_ptr.h"
+#include "image/logo_layout.h"
 
 namespace tolvex {
 
 // Builds the composed picture of a base32hex text (zero-terminated) whose header names the
-// family. rotation and variation are the LogoRotation and LogoVariation indices; frame is
-// nonzero for the framed pictures; logoDirectory is put in front of the file name as it is.
-ErrorCode qr_logo_render_surface(SurfacePtr& surface, const char* text, std::int32_t rotation,
-                                 std::int32_t variation, std::int32_t frame, const char* logoDirectory);
+// family; logoDirectory is put in front of the file name as it is. A rotation or variation
+// outside the four is ERROR_ILLEGAL_ARGUMENT, checked after the header and the encoding.
+[[nodiscard]] ErrorCode qr_logo_render_surface(const char* text, LogoRotation rotation,
+                                               LogoVariation variation, bool frame, const char* logoDirectory,
+                                               SurfacePtr* surface);
 
 // qr_logo_render_surface, then the picture as a PNG file.
-ErrorCode qr_logo_write_png_file(const char* text, std::int32_t rotation, std::int32_t variation,
-                                 std::int32_t frame, const char* logoDirectory, const char* fileName);
+[[nodiscard]] ErrorCode qr_logo_write_png_file(const char* text, LogoRotation rotation,
+                                               LogoVariation variation, bool frame, const char* logoDirectory,
+                                               const char* fileName);
 
 }  // namespace tolvex

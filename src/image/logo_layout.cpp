@@ -4,8 +4,6 @@
 #include <cmath>
 #include <cstddef>
 
-#include "cli/options.h"
-
 namespace tolvex {
 namespace {
 
@@ -119,16 +117,15 @@ LogoLayout unframed_layout(LogoRotation rotation, int pictureWidth, int pictureH
 
 }  // namespace
 
-std::string_view logo_file_name(unsigned family, std::int32_t rotation, std::int32_t variation, bool frame) {
+std::string_view logo_file_name(unsigned family, LogoRotation rotation, LogoVariation variation, bool frame) {
   return kNames[family * 32 + static_cast<unsigned>(rotation) * 8 + static_cast<unsigned>(variation) * 2 +
                 (frame ? 0 : 1)]
       .view();
 }
 
-LogoLayout logo_layout(std::int32_t rotation, bool frame, int pictureWidth, int pictureHeight) {
-  const auto placement = static_cast<LogoRotation>(rotation);
-  return frame ? framed_layout(placement, pictureWidth, pictureHeight)
-               : unframed_layout(placement, pictureWidth, pictureHeight);
+LogoLayout logo_layout(LogoRotation rotation, bool frame, int pictureWidth, int pictureHeight) {
+  return frame ? framed_layout(rotation, pictureWidth, pictureHeight)
+               : unframed_layout(rotation, pictureWidth, pictureHeight);
 }
 
 }  // namespace tolvex

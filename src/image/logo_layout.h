@@ -9,12 +9,28 @@
 
 namespace tolvex {
 
+// Where the logo sits around the code; the order of the -r values.
+enum class LogoRotation : std::int32_t { bottom = 0, top = 1, left = 2, right = 3 };
+
+// The colour variant of the logo; the order of the -v values.
+enum class LogoVariation : std::int32_t { dark = 0, medium = 1, light = 2, gray = 3 };
+
+// Whether a rotation or variation received from outside (the C interface passes integers) is
+// one of the four.
+[[nodiscard]] constexpr bool logo_rotation_valid(LogoRotation rotation) {
+  return static_cast<std::uint32_t>(rotation) <= 3;
+}
+[[nodiscard]] constexpr bool logo_variation_valid(LogoVariation variation) {
+  return static_cast<std::uint32_t>(variation) <= 3;
+}
+
 // The file name of a logo picture, such as "pay-bottom-dark.png" or
-// "items-right-gray-no_frame.png". family is 0 PAY, 1 INVOICE, 2 INVOICE ITEMS; rotation and
-// variation are the LogoRotation and LogoVariation indices. All three must be in range.
+// "items-right-gray-no_frame.png". family is 0 PAY, 1 INVOICE, 2 INVOICE ITEMS; all three
+// must be in range.
 // INVOICE and INVOICE ITEMS keep their top placement in the file named "left" and their
 // left placement in the file named "top".
-std::string_view logo_file_name(unsigned family, std::int32_t rotation, std::int32_t variation, bool frame);
+[[nodiscard]] std::string_view logo_file_name(unsigned family, LogoRotation rotation, LogoVariation variation,
+                                              bool frame);
 
 // Sizes in pixels; positions (x, y) from the top-left corner of the result.
 struct LogoLayout {
@@ -28,8 +44,8 @@ struct LogoLayout {
 };
 
 // The composition of a logo picture of pictureWidth x pictureHeight pixels with the code, for
-// a LogoRotation index in range. With a frame the result is the picture itself and the code
+// a rotation in range. With a frame the result is the picture itself and the code
 // stands in its light square; without one the code gets a square of its own beside the band.
-LogoLayout logo_layout(std::int32_t rotation, bool frame, int pictureWidth, int pictureHeight);
+[[nodiscard]] LogoLayout logo_layout(LogoRotation rotation, bool frame, int pictureWidth, int pictureHeight);
 
 }  // namespace tolvex

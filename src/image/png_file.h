@@ -3,7 +3,7 @@
 
 #include <cairo.h>
 
-#include "cli/error.h"
+#include "base/error.h"
 
 namespace tolvex {
 
@@ -13,6 +13,6 @@ namespace tolvex {
 // /dev/stdout) are written directly. Failures are ERROR_IO: "Not enough memory. " when cairo
 // runs out of memory, otherwise "Cannot write image to output file. " (also for a surface in
 // an error state, which writes nothing).
-ErrorCode write_png_file(cairo_surface_t* surface, const char* fileName);
+[[nodiscard]] ErrorCode write_png_file(cairo_surface_t* surface, const char* fileName);
 
 }  // namespace tolvex

@@ -1,9 +1,9 @@
 #include "image/png_memory.h"
 
+#include "base/memory_stream.h"
 #include "image/cairo_ptr.h"
 #include "image/logo_compose.h"
 #include "image/render.h"
-#include "xml/memory_stream.h"
 
 namespace tolvex {
 namespace {
@@ -30,16 +30,15 @@ cairo_status_t png_stream_append(void* closure, const unsigned char* data, unsig
 
 ErrorCode qr_write_png_memory(const char* text, std::int32_t pixelSize, std::vector<std::uint8_t>* png) {
   SurfacePtr surface;
-  if (const ErrorCode code = qr_render_surface(surface, text, pixelSize)) return code;
+  if (const ErrorCode code = qr_render_surface(text, pixelSize, &surface)) return code;
   return encode_png(surface, png);
 }
 
-ErrorCode qr_logo_write_png_memory(const char* text, std::int32_t rotation, std::int32_t variation,
-                                   std::int32_t frame, const char* logoDirectory,
-                                   std::vector<std::uint8_t>* png) {
+ErrorCode qr_logo_write_png_memory(const char* text, LogoRotation rotation, LogoVariation variation,
+                                   bool frame, const char* logoDirectory, std::vector<std::uint8_t>* png) {
   SurfacePtr surface;
   if (const ErrorCode code =
-          qr_logo_render_surface(surface, text, rotation, variation, frame, logoDirectory)) {
+          qr_logo_render_surface(text, rotation, variation, frame, logoDirectory, &surface)) {
     return code;
   }
   return encode_png(surface, png);

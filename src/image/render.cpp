@@ -1,5 +1,8 @@
 #include "image/render.h"
 
+#include <optional>
+#include <string_view>
+
 #include "image/png_file.h"
 
 namespace tolvex {
@@ -9,11 +12,6 @@ thread_local RenderSettings settings;
 
 // Quiet zone on every side, in modules.
 constexpr int kQuietZone = 4;
-
-bool module_is_dark(const QrBitMatrix& matrix, int width, int x, int y) {
-  const auto bit = static_cast<std::size_t>(y * width + x);
-  return (matrix[bit / 8] & (0x80u >> (bit % 8))) != 0;
-}
 
 }  // namespace
 
@@ -28,7 +26,8 @@ void render_set_background(double red, double green, double blue, double alpha) 
 
 void render_set_format(cairo_format_t format) { settings.format = format; }
 
-void qr_draw_modules(cairo_t* context, const QrBitMatrix& matrix, int width, double box) {
+void qr_draw_modules(cairo_t* context, const QrSymbol& symbol, double box) {
+  const int width = symbol.width();
   cairo_set_antialias(context, CAIRO_ANTIALIAS_NONE);
   cairo_set_source_rgb(context, 0, 0, 0);
   const double scale = box / static_cast<double>(width + 2 * kQuietZone);
@@ -37,7 +36,7 @@ void qr_draw_modules(cairo_t* context, const QrBitMatrix& matrix, int width, dou
   // One fill per module: with antialiasing off each module then covers whole pixels on its own.
   for (int y = 0; y < width; ++y) {
     for (int x = 0; x < width; ++x) {
-      if (!module_is_dark(matrix, width, x, y)) continue;
+      if (!symbol.is_dark(x, y)) continue;
       cairo_rectangle(context, x, y, 1, 1);
       cairo_fill(context);
     }
@@ -48,25 +47,25 @@ ErrorCode report_qr_failure() {
   return set_error_message(ERROR_QR, "Text cannot be encoded as a QR code: it is empty or too long. ");
 }
 
-ErrorCode qr_render_surface(SurfacePtr& surface, const char* text, std::int32_t pixelSize) {
-  QrBitMatrix matrix;
-  const int width = qr_encode_symbol(kQrLevelL, 0, reinterpret_cast<const std::uint8_t*>(text), 0, matrix);
-  if (width < 0) return report_qr_failure();
+ErrorCode qr_render_surface(const char* text, std::int32_t pixelSize, SurfacePtr* surface) {
+  const std::optional<QrSymbol> symbol =
+      qr_encode(text != nullptr ? std::string_view(text) : std::string_view());
+  if (!symbol) return report_qr_failure();
 
-  const int side = pixelSize != 0 ? pixelSize : width + 2 * kQuietZone;
+  const int side = pixelSize != 0 ? pixelSize : symbol->width() + 2 * kQuietZone;
   SurfacePtr result(cairo_image_surface_create(settings.format, side, side));
   const ContextPtr context(cairo_create(result.get()));
   cairo_set_source_rgba(context.get(), settings.red, settings.green, settings.blue, settings.alpha);
   cairo_rectangle(context.get(), 0, 0, side, side);
   cairo_fill(context.get());
-  qr_draw_modules(context.get(), matrix, width, side);
-  surface = std::move(result);
+  qr_draw_modules(context.get(), *symbol, side);
+  if (surface != nullptr) *surface = std::move(result);
   return ERROR_OK;
 }
 
 ErrorCode qr_write_png_file(const char* text, std::int32_t pixelSize, const char* fileName) {
   SurfacePtr surface;
-  if (const ErrorCode code = qr_render_surface(surface, text, pixelSize)) return code;
+  if (const ErrorCode code = qr_render_surface(text, pixelSize, &surface)) return code;
   return write_png_file(surface.get(), fileName);
 }
 

@@ -6,7 +6,7 @@
 
 #include <cstdint>
 
-#include "cli/error.h"
+#include "base/error.h"
 #include "image/cairo_ptr.h"
 #include "qr/qr_encode.h"
 
@@ -27,21 +27,21 @@ const RenderSettings& render_settings();
 void render_set_background(double red, double green, double blue, double alpha);
 void render_set_format(cairo_format_t format);
 
-// Draws the dark modules of a symbol of the given width in opaque black, without antialiasing,
+// Draws the dark modules of the symbol in opaque black, without antialiasing,
 // into a square of side box pixels at the context's origin, a quiet zone of 4 modules inside
 // the square. Light modules are not painted. Leaves the context scaled to modules.
-void qr_draw_modules(cairo_t* context, const QrBitMatrix& matrix, int width, double box);
+void qr_draw_modules(cairo_t* context, const QrSymbol& symbol, double box);
 
 // Records the failure of qr_encode_symbol for a text (ERROR_QR) and returns its code.
-ErrorCode report_qr_failure();
+[[nodiscard]] ErrorCode report_qr_failure();
 
 // The plain picture of a zero-terminated text: level L, smallest version, the symbol and its
 // quiet zone filling pixelSize x pixelSize pixels (0: one pixel a module) over the background.
 // Fails with ERROR_QR, and creates no surface, when the text cannot be encoded. A size that
 // cairo cannot create leaves a surface in an error state, reported when it is written.
-ErrorCode qr_render_surface(SurfacePtr& surface, const char* text, std::int32_t pixelSize);
+[[nodiscard]] ErrorCode qr_render_surface(const char* text, std::int32_t pixelSize, SurfacePtr* surface);
 
 // qr_render_surface, then the picture as the PNG file fileName (see write_png_file).
-ErrorCode qr_write_png_file(const char* text, std::int32_t pixelSize, const char* fileName);
+[[nodiscard]] ErrorCode qr_write_png_file(const char* text, std::int32_t pixelSize, const char* fileName);
 
 }  // namespace tolvex

@@ -107,7 +107,7 @@ int qr_choose_version(QrEncodeContext& context, int requested_version, const std
     if (!qr_encode_data(context, text, length, group)) continue;
     const int needed = (context.bit_count + 7) / 8;
     for (int version = kQrGroupFirstVersion[group]; version <= kQrGroupLastVersion[group]; ++version) {
-      if (kQrVersionTable[version].data_codewords[context.level] >= needed) {
+      if (kQrVersionTable[version].data_codewords[qr_level_index(context.level)] >= needed) {
         context.version_found = version;
         return version;
       }
@@ -117,7 +117,7 @@ int qr_choose_version(QrEncodeContext& context, int requested_version, const std
 }
 
 void qr_add_terminator_and_padding(QrEncodeContext& context) {
-  const int capacity = kQrVersionTable[context.version].data_codewords[context.level];
+  const int capacity = kQrVersionTable[context.version].data_codewords[qr_level_index(context.level)];
   const int room = 8 * capacity - context.bit_count;
   context.bit_count += std::min(room, 4);  // the terminator's zero bits are already in the buffer
   static constexpr std::uint8_t kPad[2] = {0xEC, 0x11};

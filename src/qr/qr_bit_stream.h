@@ -21,7 +21,8 @@ bool qr_encode_data(QrEncodeContext& context, const std::uint8_t* text, int leng
 // groups from that of the requested version upwards, and always from a group's first version;
 // 0 when no version holds it. On success the context holds the segments and the bit stream of
 // the returned version's group.
-int qr_choose_version(QrEncodeContext& context, int requested_version, const std::uint8_t* text, int length);
+[[nodiscard]] int qr_choose_version(QrEncodeContext& context, int requested_version, const std::uint8_t* text,
+                                    int length);
 
 // Terminator and pad codewords up to the data capacity of the version used at the level.
 void qr_add_terminator_and_padding(QrEncodeContext& context);

@@ -14,7 +14,7 @@ namespace tolvex {
 inline constexpr int kQrMaskAuto = -1;
 
 struct QrEncodeContext {
-  int level = kQrLevelL;
+  QrErrorCorrection level = QrErrorCorrection::L;
   int mask = kQrMaskAuto;  // automatic choice until the matrix is built, then the chosen mask
   int version_found = 0;   // smallest version that holds the text
   int version = 0;         // version used
@@ -29,5 +29,14 @@ struct QrEncodeContext {
   std::array<std::uint8_t, kQrMaxBlockCodewords> rs_work;
   QrModuleMatrix matrix;
 };
+
+// qr_encode_symbol's work without the packing: leaves the segments, data codewords, final
+// codeword sequence, chosen version and mask and the module matrix in context. Same result.
+[[nodiscard]] int qr_encode_text(QrEncodeContext& context, QrErrorCorrection level, int version,
+                                 const std::uint8_t* text, int length);
+
+// Lays out function patterns and codewords, applies the mask with the lowest penalty (the
+// lowest-numbered among equals) with its format information, and records it in context.mask.
+void qr_build_matrix(QrEncodeContext& context);
 
 }  // namespace tolvex

@@ -5,6 +5,7 @@
 #include <span>
 
 #include "qr/qr_bit_stream.h"
+#include "qr/qr_context.h"
 #include "qr/qr_error_correction.h"
 #include "qr/qr_format.h"
 #include "qr/qr_mask.h"
@@ -18,6 +19,32 @@ namespace {
 constexpr int kMaxTextLength =
     (kQrMaxDataBits - 4 - kQrCountWidth[static_cast<int>(QrMode::kNumeric)][2]) / 10 * 3;
 static_assert(kMaxTextLength == 7089);
+
+// Copies the dark modules of the matrix into the cleared output.
+void qr_pack_matrix(const QrModuleMatrix& matrix, QrBitMatrix& output) {
+  // Rows follow each other without padding, so they are streamed through an accumulator that
+  // never holds more than 7 + 32 bits.
+  std::size_t byte = 0;
+  std::uint64_t pending = 0;  // top-aligned
+  int pending_bits = 0;
+  const auto emit = [&](std::uint64_t bits, int count) {  // the top count (1-32) bits of bits
+    pending |= (bits >> (64 - count)) << (64 - pending_bits - count);
+    pending_bits += count;
+    for (; pending_bits >= 8; pending_bits -= 8, pending <<= 8) {
+      output[byte++] = static_cast<std::uint8_t>(pending >> 56);
+    }
+  };
+  for (int y = 0; y < matrix.width; ++y) {
+    const QrLine& line = matrix.dark[static_cast<std::size_t>(y)];
+    for (int word = 0; 64 * word < matrix.width; ++word) {
+      const int count = std::min(64, matrix.width - 64 * word);
+      const std::uint64_t bits = line[static_cast<std::size_t>(word)];
+      emit(bits, std::min(32, count));
+      if (count > 32) emit(bits << 32, count - 32);
+    }
+  }
+  if (pending_bits > 0) output[byte] = static_cast<std::uint8_t>(pending >> 56);
+}
 
 }  // namespace
 
@@ -48,33 +75,9 @@ void qr_build_matrix(QrEncodeContext& context) {
   context.mask = best_mask;
 }
 
-void qr_pack_matrix(const QrModuleMatrix& matrix, QrBitMatrix& output) {
-  // Rows follow each other without padding, so they are streamed through an accumulator that
-  // never holds more than 7 + 32 bits.
-  std::size_t byte = 0;
-  std::uint64_t pending = 0;  // top-aligned
-  int pending_bits = 0;
-  const auto emit = [&](std::uint64_t bits, int count) {  // the top count (1-32) bits of bits
-    pending |= (bits >> (64 - count)) << (64 - pending_bits - count);
-    pending_bits += count;
-    for (; pending_bits >= 8; pending_bits -= 8, pending <<= 8) {
-      output[byte++] = static_cast<std::uint8_t>(pending >> 56);
-    }
-  };
-  for (int y = 0; y < matrix.width; ++y) {
-    const QrLine& line = matrix.dark[static_cast<std::size_t>(y)];
-    for (int word = 0; 64 * word < matrix.width; ++word) {
-      const int count = std::min(64, matrix.width - 64 * word);
-      const std::uint64_t bits = line[static_cast<std::size_t>(word)];
-      emit(bits, std::min(32, count));
-      if (count > 32) emit(bits << 32, count - 32);
-    }
-  }
-  if (pending_bits > 0) output[byte] = static_cast<std::uint8_t>(pending >> 56);
-}
-
-int qr_encode_text(QrEncodeContext& context, int level, int version, const std::uint8_t* text, int length) {
-  if (level < kQrLevelL || level > kQrLevelH || version < 0 || version > kQrMaxVersion || text == nullptr) {
+int qr_encode_text(QrEncodeContext& context, QrErrorCorrection level, int version, const std::uint8_t* text,
+                   int length) {
+  if (qr_level_index(level) >= kQrLevelCount || version < 0 || version > kQrMaxVersion || text == nullptr) {
     return -1;
   }
   context.level = level;
@@ -94,12 +97,24 @@ int qr_encode_text(QrEncodeContext& context, int level, int version, const std::
   return context.width;
 }
 
-int qr_encode_symbol(int level, int version, const std::uint8_t* text, int length, QrBitMatrix& output) {
-  output.fill(0);
+int qr_encode_symbol(QrErrorCorrection level, int version, const std::uint8_t* text, int length,
+                     QrBitMatrix* output) {
+  if (output == nullptr) return -1;
+  output->fill(0);
   QrEncodeContext context;
   const int width = qr_encode_text(context, level, version, text, length);
-  if (width > 0) qr_pack_matrix(context.matrix, output);
+  if (width > 0) qr_pack_matrix(context.matrix, *output);
   return width;
+}
+
+std::optional<QrSymbol> qr_encode(std::string_view text, QrErrorCorrection level, int version) {
+  // Longer texts are refused before their length could be cut to an int.
+  if (text.empty() || text.size() > static_cast<std::size_t>(kMaxTextLength)) return std::nullopt;
+  QrBitMatrix modules;
+  const int width = qr_encode_symbol(level, version, reinterpret_cast<const std::uint8_t*>(text.data()),
+                                     static_cast<int>(text.size()), &modules);
+  if (width < 0) return std::nullopt;
+  return QrSymbol(width, modules);
 }
 
 }  // namespace tolvex

@@ -36,12 +36,12 @@ void qr_rs_remainder(std::span<std::uint8_t> work, int data_count, int ec_count)
 
 void qr_add_error_correction(QrEncodeContext& context) {
   const QrVersionInfo& info = kQrVersionTable[context.version];
-  const QrBlockInfo& short_blocks = info.group1[context.level];
-  const QrBlockInfo& long_blocks = info.group2[context.level];
+  const QrBlockInfo& short_blocks = info.group1[qr_level_index(context.level)];
+  const QrBlockInfo& long_blocks = info.group2[qr_level_index(context.level)];
   const int block_count = short_blocks.count + long_blocks.count;
   const int ec_count = short_blocks.total - short_blocks.data;
   const int short_data = short_blocks.data;
-  const int data_count = info.data_codewords[context.level];
+  const int data_count = info.data_codewords[qr_level_index(context.level)];
   const int total = info.total_codewords;
 
   std::fill_n(context.codewords.begin(), total, std::uint8_t{0});

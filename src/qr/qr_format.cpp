@@ -6,7 +6,7 @@
 
 namespace tolvex {
 
-void qr_place_format_info(QrModuleMatrix& matrix, int level, int mask) {
+void qr_place_format_info(QrModuleMatrix& matrix, QrErrorCorrection level, int mask) {
   const std::uint32_t bits = qr_format_bits(level, mask);
   const auto bit = [bits](int i) { return ((bits >> i) & 1u) != 0; };
   const int w = matrix.width;

@@ -30,7 +30,7 @@ struct QrPenalty {
 QrPenalty qr_penalty_rules(const QrModuleMatrix& matrix);
 
 // The penalty of the matrix as it reads now: the sum of the four rules.
-int qr_penalty(const QrModuleMatrix& matrix);
+[[nodiscard]] int qr_penalty(const QrModuleMatrix& matrix);
 
 // The number of bits set in x, counted without a population count instruction: the penalty's
 // fallback where the processor has none.

@@ -69,7 +69,7 @@ QrCharacter qr_classify_character(const std::uint8_t* text, int length, int posi
 int qr_alphanumeric_value(std::uint8_t byte);
 
 // Bits a segment occupies: mode indicator, character count and data, in the count widths of group.
-int qr_segment_bits(QrMode mode, int length, int group);
+[[nodiscard]] int qr_segment_bits(QrMode mode, int length, int group);
 
 // Fills the table with the runs of one class, neighbouring segments always differing in class.
 void qr_build_segments(QrSegmentTable& table, const std::uint8_t* text, int length);

@@ -7,16 +7,16 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 
 namespace tolvex {
 
-// Error correction levels; also the column order of every per-level table.
-inline constexpr int kQrLevelL = 0;
-inline constexpr int kQrLevelM = 1;
-inline constexpr int kQrLevelQ = 2;
-inline constexpr int kQrLevelH = 3;
+// Error correction levels; their values are the column order of every per-level table.
+enum class QrErrorCorrection : std::uint8_t { L = 0, M = 1, Q = 2, H = 3 };
 inline constexpr int kQrLevelCount = 4;
+
+constexpr std::size_t qr_level_index(QrErrorCorrection level) { return static_cast<std::size_t>(level); }
 
 inline constexpr int kQrMinVersion = 1;
 inline constexpr int kQrMaxVersion = 40;
@@ -152,8 +152,9 @@ inline constexpr std::array<QrVersionInfo, 41> kQrVersionTable = qr_table_detail
 
 static_assert(kQrVersionTable[1].total_codewords == 26);
 static_assert(kQrVersionTable[40].total_codewords == kQrMaxTotalCodewords);
-static_assert(kQrVersionTable[40].data_codewords[kQrLevelL] == kQrMaxDataCodewords);
-static_assert(kQrVersionTable[37].group2[kQrLevelL].total == kQrMaxBlockCodewords);
+static_assert(kQrVersionTable[40].data_codewords[qr_level_index(QrErrorCorrection::L)] ==
+              kQrMaxDataCodewords);
+static_assert(kQrVersionTable[37].group2[qr_level_index(QrErrorCorrection::L)].total == kQrMaxBlockCodewords);
 
 // GF(256) with the primitive polynomial x^8 + x^4 + x^3 + x^2 + 1 and alpha = 2.
 // antilog[i] = alpha^i (antilog[255] = 1); log[v] is the exponent of v (log[0] is unused, 0).
@@ -220,8 +221,9 @@ inline constexpr std::array<std::uint32_t, kQrLevelCount> kQrFormatLevelCode = {
 
 // The 15-bit format information: level code and mask, a BCH (15, 5) remainder of generator
 // 0x537, the whole XORed with 0x5412 so that no format value is all light.
-constexpr std::uint32_t qr_format_bits(int level, int mask) {
-  const std::uint32_t data = (kQrFormatLevelCode[level] << 3) | static_cast<std::uint32_t>(mask);
+constexpr std::uint32_t qr_format_bits(QrErrorCorrection level, int mask) {
+  const std::uint32_t data =
+      (kQrFormatLevelCode[qr_level_index(level)] << 3) | static_cast<std::uint32_t>(mask);
   std::uint32_t remainder = data << 10;
   for (int bit = 14; bit >= 10; --bit) {
     if (remainder & (1u << bit)) remainder ^= 0x537u << (bit - 10);
@@ -239,7 +241,7 @@ constexpr std::uint32_t qr_version_bits(int version) {
   return (data << 12) | remainder;
 }
 
-static_assert(qr_format_bits(kQrLevelL, 0) == 0x77C4);
+static_assert(qr_format_bits(QrErrorCorrection::L, 0) == 0x77C4);
 static_assert(qr_version_bits(7) == 0x07C94);
 static_assert(qr_version_bits(40) == 0x28C69);
 

@@ -8,8 +8,8 @@
 #include <initializer_list>
 #include <string_view>
 
-#include "cli/error.h"
-#include "document/value.h"
+#include "base/error.h"
+#include "base/value.h"
 
 namespace tolvex {
 
@@ -17,52 +17,54 @@ inline constexpr std::string_view kCannotBeNull = " cannot be NULL. ";
 
 // Any field held as optional, record, list or pointer: it must be present.
 template <typename Field>
-ErrorCode check_not_null(std::string_view name, const Field& field) {
+[[nodiscard]] ErrorCode check_not_null(std::string_view name, const Field& field) {
   return field ? ERROR_OK : set_error(ERROR_INVALID_VALUE, name, kCannotBeNull);
 }
 
 // The field must be absent; detail is the caller's explanation.
 template <typename Field>
-ErrorCode check_must_be_null(std::string_view name, const Field& field, std::string_view detail) {
+[[nodiscard]] ErrorCode check_must_be_null(std::string_view name, const Field& field,
+                                           std::string_view detail) {
   return field ? set_error(ERROR_INVALID_VALUE, name, detail) : ERROR_OK;
 }
 
 // Present, with at least one byte other than space, tab, line feed and carriage return.
-ErrorCode check_not_blank(std::string_view name, const Text& text);
+[[nodiscard]] ErrorCode check_not_blank(std::string_view name, const Text& text);
 
 // YYYY-MM-DD with digits, and month-day between 01-01 and 12-31 as text; no calendar check.
-ErrorCode check_date(std::string_view name, const Text& text);
+[[nodiscard]] ErrorCode check_date(std::string_view name, const Text& text);
 
 // Exactly three capital ASCII letters; no list of codes is consulted.
-ErrorCode check_country_code(std::string_view name, const Text& text);
-ErrorCode check_currency_code(std::string_view name, const Text& text);
+[[nodiscard]] ErrorCode check_country_code(std::string_view name, const Text& text);
+[[nodiscard]] ErrorCode check_currency_code(std::string_view name, const Text& text);
 
 // Present and 0 <= value <= 1.
-ErrorCode check_unit_interval(std::string_view name, const Decimal& value);
+[[nodiscard]] ErrorCode check_unit_interval(std::string_view name, const Decimal& value);
 
 // Present and not negative.
-ErrorCode check_non_negative(std::string_view name, const Integer& value);
-ErrorCode check_non_negative(std::string_view name, const Decimal& value);
+[[nodiscard]] ErrorCode check_non_negative(std::string_view name, const Integer& value);
+[[nodiscard]] ErrorCode check_non_negative(std::string_view name, const Decimal& value);
 
 // low <= value <= high; an absent value passes.
-ErrorCode check_int_range(std::string_view name, const Integer& value, std::int32_t low, std::int32_t high);
+[[nodiscard]] ErrorCode check_int_range(std::string_view name, const Integer& value, std::int32_t low,
+                                        std::int32_t high);
 
 // Present, with no bit set at position count or higher.
-ErrorCode check_flags(std::string_view name, const FlagSet& flags, int count);
+[[nodiscard]] ErrorCode check_flags(std::string_view name, const FlagSet& flags, int count);
 
 // Present, digits only within the first max_length bytes, and at most max_length bytes long.
-ErrorCode check_digits(std::string_view name, const Text& text, std::size_t max_length);
+[[nodiscard]] ErrorCode check_digits(std::string_view name, const Text& text, std::size_t max_length);
 
 // Two capital letters, two digits, then up to 30 capital letters or digits; bytes beyond are not
 // examined and there is neither a minimum length nor a check-digit calculation.
-ErrorCode check_iban(std::string_view name, const Text& text);
+[[nodiscard]] ErrorCode check_iban(std::string_view name, const Text& text);
 
 // 8 or 11 bytes: six capital letters, then capital letters or digits.
-ErrorCode check_bic(std::string_view name, const Text& text);
+[[nodiscard]] ErrorCode check_bic(std::string_view name, const Text& text);
 
 // Present, not empty, and without null items (the first null item decides).
 template <typename T>
-ErrorCode check_list(std::string_view name, const List<T>& list) {
+[[nodiscard]] ErrorCode check_list(std::string_view name, const List<T>& list) {
   if (!list) return set_error(ERROR_INVALID_VALUE, name, kCannotBeNull);
   if (list->empty()) return set_error(ERROR_INVALID_VALUE, name, " list cannot be empty. ");
   for (const auto& item : *list) {
@@ -78,9 +80,9 @@ struct ChoiceField {
 
 // Exactly one of the fields is present. A second present field is named as the conflict; with
 // none present, the first field is named.
-ErrorCode check_choice(std::initializer_list<ChoiceField> fields);
+[[nodiscard]] ErrorCode check_choice(std::initializer_list<ChoiceField> fields);
 
 // PeriodFromDate and PeriodToDate: both absent, or both valid dates with the start not after the end.
-ErrorCode check_period(const Text& start, const Text& end);
+[[nodiscard]] ErrorCode check_period(const Text& start, const Text& end);
 
 }  // namespace tolvex

@@ -1,24 +1,15 @@
 #include "xml/xml_read.h"
 
 #include <libxml/parser.h>
-#include <locale.h>
 
 #include <climits>
-#include <cstdlib>
-#include <memory>
+#include <optional>
 
+#include "base/numbers.h"
 #include "xml/error_collection.h"
-#include "xml/invoice_items_xml.h"
-#include "xml/invoice_xml.h"
-#include "xml/pay_xml.h"
 
 namespace tolvex {
 namespace {
-
-struct XmlDocDeleter {
-  void operator()(xmlDoc* doc) const { xmlFreeDoc(doc); }
-};
-using XmlDocPtr = std::unique_ptr<xmlDoc, XmlDocDeleter>;
 
 struct XmlStringDeleter {
   void operator()(xmlChar* text) const { xmlFree(text); }
@@ -44,27 +35,18 @@ std::optional<std::size_t> position_of(std::string_view text, std::span<const st
   return std::nullopt;
 }
 
-// Numbers in documents always use "." whatever locale the embedding program has chosen.
-// glibc hands out the "C" locale object without allocating, so this cannot fail.
-locale_t c_locale() {
-  static const locale_t locale = newlocale(LC_ALL_MASK, "C", locale_t{});
-  return locale;
-}
-
 }  // namespace
 
-ErrorCode xml_read_document(const char* text, std::size_t length, DocumentPtr<>& document) {
-  document.reset();
+ErrorCode xml_parse(const char* text, std::size_t length, XmlDocPtr* tree) {
   if (text == nullptr) return set_error_message(ERROR_NULL_POINTER, "XML cannot be NULL.");
 
   ErrorCollection& collection = xml_error_collection();
   collection.clear();
   xml_install_error_handlers();
   // xmlReadMemory takes an int length; a longer text is not parsed and reported like unreadable XML.
-  const XmlDocPtr parsed(
-      length <= INT_MAX ? xmlReadMemory(text, static_cast<int>(length), "noname.xml", nullptr, 0) : nullptr);
-  const xmlNode* root = parsed != nullptr ? xmlDocGetRootElement(parsed.get()) : nullptr;
-  if (root == nullptr) {
+  XmlDocPtr parsed(length <= INT_MAX ? xmlReadMemory(text, static_cast<int>(length), "noname.xml", nullptr, 0)
+                                     : nullptr);
+  if (parsed == nullptr || xmlDocGetRootElement(parsed.get()) == nullptr) {
     const ErrorCode code = collection.empty()
                                ? set_error_message(ERROR_XML, "Getting root element error")
                                : set_error(ERROR_XML, "Getting root element error\n", collection.text());
@@ -72,24 +54,18 @@ ErrorCode xml_read_document(const char* text, std::size_t length, DocumentPtr<>&
     return code;
   }
   collection.clear();
-
-  if (xml_is_element(root, "Pay")) return xml_read_pay(root, document);
-  if (xml_is_element(root, "Invoice")) return xml_read_invoice(root, document);
-  if (xml_is_element(root, "InvoiceItems")) return xml_read_invoice_items(root, document);
+  if (tree != nullptr) *tree = std::move(parsed);
   return ERROR_OK;
 }
 
 ErrorCode xml_read_root_type(const xmlNode* root, std::span<const std::string_view> types,
-                             unsigned& document_type) {
+                             unsigned* documentType) {
   // xmlGetProp matches the local name in any namespace.
   const XmlStringPtr type(xmlGetProp(root, reinterpret_cast<const xmlChar*>("type")));
-  if (type == nullptr) {
-    document_type = 0;
-    return ERROR_OK;
-  }
-  const std::optional<std::size_t> position = position_of(as_chars(type.get()), types);
+  std::optional<std::size_t> position = 0;
+  if (type != nullptr) position = position_of(as_chars(type.get()), types);
   if (!position) return set_error_message(ERROR_XML, "Attribute 'type' in root element has invalid value.");
-  document_type = static_cast<unsigned>(*position);
+  if (documentType != nullptr) *documentType = static_cast<unsigned>(*position);
   return ERROR_OK;
 }
 
@@ -167,24 +143,6 @@ ErrorCode xml_read_flags(const xmlNode* parent, std::string_view name, FlagSet& 
   }
   field = sum;
   return ERROR_OK;
-}
-
-std::optional<std::int32_t> parse_integer(const char* content) {
-  if (content == nullptr) return std::nullopt;
-  char* end = nullptr;
-  const long value = strtol_l(content, &end, 10, c_locale());
-  if (end == content || *end != '\0') return std::nullopt;
-  if (value < INT32_MIN) return INT32_MIN;
-  if (value > INT32_MAX) return INT32_MAX;
-  return static_cast<std::int32_t>(value);
-}
-
-std::optional<double> parse_decimal(const char* content) {
-  if (content == nullptr) return std::nullopt;
-  char* end = nullptr;
-  const double value = strtod_l(content, &end, c_locale());
-  if (end == content || *end != '\0') return std::nullopt;
-  return value;
 }
 
 }  // namespace tolvex

@@ -1,12 +1,16 @@
-// Writing a document back as XML: one line in the vocabulary that XML reading accepts,
-// computed amounts included.
+// Writing XML: element content escaped so that any decoded text stays well-formed, the root
+// element with its namespaces, and XmlTreeWriter, which writes a record's fields as the record's
+// XML description names them. Everything is written in one line, with no white space between
+// elements.
 #pragma once
 
+#include <span>
 #include <string>
 #include <string_view>
 
-#include "cli/error.h"
-#include "document/document.h"
+#include "base/memory_stream.h"
+#include "base/value.h"
+#include "xml/xml_read.h"
 
 namespace tolvex {
 
@@ -14,9 +18,70 @@ namespace tolvex {
 inline constexpr std::string_view kTolvexNamespace = "http://tolvex.org/tolvex";
 inline constexpr std::string_view kXmlSchemaInstanceNamespace = "http://www.w3.org/2001/XMLSchema-instance";
 
-// Writes the document as XML. text and length may each be null; what is given receives the
-// text and its length in bytes. A document of a version this writer does not know is refused
-// (ERROR_UNKNOWN_DOCUMENT) rather than written as something else.
-ErrorCode xml_write_document(const Document* document, std::string* text, std::size_t* length);
+// Element content that stays well-formed whatever bytes a decoded text holds: markup characters
+// become references (">" too, so "]]>" cannot appear), a carriage return survives as a
+// reference, and bytes that XML cannot carry at all (invalid UTF-8, most control characters)
+// become U+FFFD.
+[[nodiscard]] std::string xml_escape(std::string_view text);
+
+// Writes <name>content</name> unless content is empty; content is already XML.
+void xml_write_element(MemoryStream& out, std::string_view name, std::string_view content);
+
+// The declaration and the root start tag with the schema-instance and the tolvex namespace and
+// xsi:type; and the end tag.
+void xml_write_root_start(MemoryStream& out, std::string_view root, std::string_view type);
+void xml_write_root_end(MemoryStream& out, std::string_view root);
+
+// Writes the fields of a record as elements, in the order the record's XML description names
+// them (the same description drives XmlTreeReader). An absent field, an empty text and a record
+// or list with nothing to say leave no element behind.
+class XmlTreeWriter {
+ public:
+  explicit XmlTreeWriter(MemoryStream& out) : out_(out) {}
+
+  void text(std::string_view name, const Text& field);
+  void integer(std::string_view name, const Integer& field);
+  // Computed amounts are written like carried ones.
+  void decimal(std::string_view name, const Decimal& field, XmlValue value = XmlValue::carried);
+  // The name at the held position; a position outside the list writes nothing.
+  void enumeration(std::string_view name, const Enumeration& field, std::span<const std::string_view> names);
+  // The name whose code equals the text; an unlisted code writes nothing.
+  void code(std::string_view name, const CodeText& field, std::span<const std::string_view> names,
+            std::span<const std::string_view> codes);
+  // The names of the set bits in position order, joined by spaces; bits beyond the list are ignored.
+  void flags(std::string_view name, const FlagSet& field, std::span<const std::string_view> names);
+
+  // A record's fields go through a stream of their own, so a record with nothing to say leaves
+  // no element behind.
+  template <typename T, typename Fields>
+  void record(std::string_view name, const Record<T>& field, Fields fields) {
+    if (field) write_record(name, *field, fields);
+  }
+
+  // Null items are skipped.
+  template <typename T, typename Fields>
+  void list(std::string_view name, std::string_view itemName, const List<T>& field, Fields fields) {
+    if (!field) return;
+    MemoryStream content;
+    XmlTreeWriter inner(content);
+    for (const auto& item : *field) {
+      if (item) inner.write_record(itemName, *item, fields);
+    }
+    element(name, content);
+  }
+
+ private:
+  template <typename T, typename Fields>
+  void write_record(std::string_view name, const T& value, Fields& fields) {
+    MemoryStream content;
+    XmlTreeWriter inner(content);
+    fields(inner, value);
+    element(name, content);
+  }
+
+  void element(std::string_view name, MemoryStream& content);
+
+  MemoryStream& out_;
+};
 
 }  // namespace tolvex

@@ -3,8 +3,8 @@
 
 #include <filesystem>
 
-#include "codec/container.h"
-#include "codec/decode.h"
+#include "pipeline/decode.h"
+#include "pipeline/encode.h"
 #include "support/process.h"
 
 namespace tolvex {

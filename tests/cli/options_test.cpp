@@ -10,7 +10,7 @@ namespace tolvex {
 namespace {
 
 ErrorCode parse(std::vector<std::string_view> arguments, Settings& settings) {
-  return parse_options(arguments, settings);
+  return parse_options(arguments, &settings);
 }
 
 TEST(SplitOption, CutsAtTheFirstEqualsSign) {

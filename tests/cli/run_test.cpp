@@ -14,8 +14,8 @@
 #include <vector>
 
 #include "codec/base32hex.h"
-#include "codec/container.h"
 #include "image/cairo_ptr.h"
+#include "pipeline/encode.h"
 #include "qr/qr_encode.h"
 #include "support/decoders.h"
 #include "support/process.h"
@@ -117,8 +117,8 @@ void expect_decodes_to(const std::string& path, const std::string& text) {
 }
 
 int symbol_width(const std::string& text) {
-  QrBitMatrix matrix;
-  return qr_encode_symbol(0, 0, reinterpret_cast<const std::uint8_t*>(text.c_str()), 0, matrix);
+  const std::optional<QrSymbol> symbol = qr_encode(text);
+  return symbol ? symbol->width() : -1;
 }
 
 TEST(Run, EveryExampleWithTheDefaultLogo) {

@@ -9,6 +9,8 @@
 #include <thread>
 #include <vector>
 
+#include "base/numbers.h"
+
 namespace tolvex {
 namespace {
 

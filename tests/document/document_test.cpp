@@ -2,9 +2,9 @@
 
 #include <gtest/gtest.h>
 
-#include "document/invoice.h"
-#include "document/invoice_items.h"
-#include "document/pay.h"
+#include "invoice/invoice.h"
+#include "invoice_items/invoice_items.h"
+#include "pay/pay.h"
 
 namespace tolvex {
 namespace {

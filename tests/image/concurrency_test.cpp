@@ -10,11 +10,12 @@
 #include <thread>
 #include <vector>
 
-#include "codec/container.h"
-#include "codec/decode.h"
 #include "image/logo_cache.h"
 #include "image/png_memory.h"
 #include "image/render.h"
+#include "pipeline/decode.h"
+#include "pipeline/encode.h"
+#include "support/logo_values.h"
 #include "support/process.h"
 
 namespace tolvex {
@@ -60,8 +61,9 @@ Output produce(const Job& job, const std::string& document) {
   };
   if (encode_xml(document.data(), document.size(), &out.text) != ERROR_OK) fail("encode_xml");
   if (decode_to_xml(out.text.data(), out.text.size(), &out.xml, nullptr) != ERROR_OK) fail("decode_to_xml");
-  if (qr_logo_write_png_memory(out.text.c_str(), job.rotation, job.variation, job.frame,
-                               TOLVEX_SOURCE_DIR "/logo/", &out.logoPng) != ERROR_OK) {
+  if (qr_logo_write_png_memory(out.text.c_str(), test::rotation_index(job.rotation),
+                               test::variation_index(job.variation), job.frame, TOLVEX_SOURCE_DIR "/logo/",
+                               &out.logoPng) != ERROR_OK) {
     fail("qr_logo_write_png_memory");
   }
   if (qr_write_png_memory(out.text.c_str(), job.pixelSize, &out.plainPng) != ERROR_OK) {

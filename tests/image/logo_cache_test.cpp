@@ -17,6 +17,7 @@
 
 #include "codec/base32hex.h"
 #include "image/logo_compose.h"
+#include "support/logo_values.h"
 #include "support/process.h"
 
 namespace tolvex {
@@ -94,7 +95,8 @@ class LogoCacheTest : public ::testing::Test {
   }
 
   ErrorCode compose(std::int32_t variation, std::int32_t rotation = 0) {
-    return qr_logo_render_surface(result, text.c_str(), rotation, variation, 1, directory.c_str());
+    return qr_logo_render_surface(text.c_str(), test::rotation_index(rotation),
+                                  test::variation_index(variation), 1, directory.c_str(), &result);
   }
 
   std::uint32_t uses(std::int32_t variation, std::int32_t rotation = 0) const {
@@ -106,7 +108,7 @@ class LogoCacheTest : public ::testing::Test {
   std::string text = [] {
     const std::uint8_t bytes[] = {0x00, 0x00, 0x21, 0x43, 0x65, 0x87, 0xA9, 0xCB};
     std::string encoded;
-    base32hex_encode(bytes, sizeof bytes, &encoded);
+    EXPECT_EQ(base32hex_encode(bytes, sizeof bytes, &encoded), ERROR_OK);
     return encoded;
   }();
   SurfacePtr result;
@@ -285,10 +287,14 @@ TEST_F(LogoCacheTest, EachThreadHasItsOwn) {
   std::thread other([&] {
     seenAtStart = state();
     SurfacePtr surface;
-    EXPECT_EQ(qr_logo_render_surface(surface, text.c_str(), 0, 0, 1, directory.c_str()), ERROR_OK);
+    EXPECT_EQ(qr_logo_render_surface(text.c_str(), test::rotation_index(0), test::variation_index(0), 1,
+                                     directory.c_str(), &surface),
+              ERROR_OK);
     seenWithoutBudget = state();
     logo_cache_set_budget(70000);
-    EXPECT_EQ(qr_logo_render_surface(surface, text.c_str(), 0, 1, 1, directory.c_str()), ERROR_OK);
+    EXPECT_EQ(qr_logo_render_surface(text.c_str(), test::rotation_index(0), test::variation_index(1), 1,
+                                     directory.c_str(), &surface),
+              ERROR_OK);
     seenWithBudget = state();
   });
   other.join();

@@ -14,6 +14,7 @@
 
 #include "codec/base32hex.h"
 #include "image/render.h"
+#include "support/logo_values.h"
 #include "support/process.h"
 
 namespace tolvex {
@@ -78,8 +79,10 @@ std::string text_of_family(unsigned family) {
   return text;
 }
 
-int symbol_width(const std::string& text, QrBitMatrix& matrix) {
-  return qr_encode_symbol(kQrLevelL, 0, reinterpret_cast<const std::uint8_t*>(text.c_str()), 0, matrix);
+QrSymbol symbol_of(const std::string& text) {
+  const std::optional<QrSymbol> symbol = qr_encode(text);
+  EXPECT_TRUE(symbol);
+  return symbol.value_or(QrSymbol(0, QrBitMatrix{}));
 }
 
 class LogoComposeTest : public ::testing::Test {
@@ -132,8 +135,7 @@ SurfacePtr reference_drawing(const Geometry& g, const std::string& logoPath, con
   cairo_set_source_surface(context.get(), logo.get(), g.logoX, g.logoY);
   cairo_paint(context.get());
   cairo_translate(context.get(), boxX, boxY);
-  QrBitMatrix matrix;
-  qr_draw_modules(context.get(), matrix, symbol_width(text, matrix), boxSide);
+  qr_draw_modules(context.get(), symbol_of(text), boxSide);
   return surface;
 }
 
@@ -165,8 +167,7 @@ int first_pixel_from(double edge) { return static_cast<int>(std::ceil(edge - 0.5
 
 TEST_F(LogoComposeTest, PictureAndCodeStandWhereTheGeometryPutsThem) {
   const std::string text = text_of_family(0);
-  QrBitMatrix matrix;
-  const int width = symbol_width(text, matrix);
+  const int width = symbol_of(text).width();
   ASSERT_GT(width, 0);
   for (const Geometry& g : kGeometries) {
     SCOPED_TRACE(g.name);
@@ -176,8 +177,8 @@ TEST_F(LogoComposeTest, PictureAndCodeStandWhereTheGeometryPutsThem) {
     write_logo(pictures.file(name), g.pictureWidth, g.pictureHeight);
 
     SurfacePtr result;
-    ASSERT_EQ(qr_logo_render_surface(result, text.c_str(), g.rotation, 0, g.frame ? 1 : 0,
-                                     (pictures.path() + "/").c_str()),
+    ASSERT_EQ(qr_logo_render_surface(text.c_str(), test::rotation_index(g.rotation), test::variation_index(0),
+                                     g.frame ? 1 : 0, (pictures.path() + "/").c_str(), &result),
               ERROR_OK);
     ASSERT_EQ(cairo_image_surface_get_width(result.get()), g.resultWidth);
     ASSERT_EQ(cairo_image_surface_get_height(result.get()), g.resultHeight);
@@ -225,7 +226,9 @@ TEST_F(LogoComposeTest, InvoiceFamiliesSwapTopAndLeftFileNames) {
 
     const std::string text = text_of_family(c.family);
     SurfacePtr result;
-    ASSERT_EQ(qr_logo_render_surface(result, text.c_str(), c.rotation, 0, 1, prefix.c_str()), ERROR_OK);
+    ASSERT_EQ(qr_logo_render_surface(text.c_str(), test::rotation_index(c.rotation), test::variation_index(0),
+                                     1, prefix.c_str(), &result),
+              ERROR_OK);
     EXPECT_EQ(
         differing_pixels(result.get(),
                          reference_drawing(g, pictures.file(c.file), text, g.boxX, g.boxY, g.boxSide).get()),
@@ -233,9 +236,10 @@ TEST_F(LogoComposeTest, InvoiceFamiliesSwapTopAndLeftFileNames) {
 
     // The same placement of another family finds no picture in this directory.
     SurfacePtr other;
-    EXPECT_EQ(qr_logo_render_surface(other, text_of_family((c.family + 1) % 3).c_str(), c.rotation, 0, 1,
-                                     prefix.c_str()),
-              ERROR_MISSING_LOGO);
+    EXPECT_EQ(
+        qr_logo_render_surface(text_of_family((c.family + 1) % 3).c_str(), test::rotation_index(c.rotation),
+                               test::variation_index(0), 1, prefix.c_str(), &other),
+        ERROR_MISSING_LOGO);
   }
 }
 
@@ -276,7 +280,8 @@ TEST_F(LogoComposeTest, ChecksInTheirOrder) {
     SCOPED_TRACE(c.name);
     // A directory that does not exist: nothing before the file is opened may depend on it.
     SurfacePtr result;
-    EXPECT_EQ(qr_logo_render_surface(result, c.text.c_str(), c.rotation, c.variation, 1, "/nonexistent/"),
+    EXPECT_EQ(qr_logo_render_surface(c.text.c_str(), test::rotation_index(c.rotation),
+                                     test::variation_index(c.variation), 1, "/nonexistent/", &result),
               c.code);
     EXPECT_EQ(last_error().code, c.code);
     EXPECT_EQ(last_error().message, c.message);
@@ -288,9 +293,11 @@ TEST_F(LogoComposeTest, ChecksInTheirOrder) {
 TEST_F(LogoComposeTest, DirectoryRunsIntoTheFileName) {
   write_logo(logos.file("xpay-bottom-dark.png"), 500, 600);
   SurfacePtr result;
-  EXPECT_EQ(qr_logo_render_surface(result, text_of_family(0).c_str(), kBottom, 0, 1, logos.file("x").c_str()),
+  EXPECT_EQ(qr_logo_render_surface(text_of_family(0).c_str(), test::rotation_index(kBottom),
+                                   test::variation_index(0), 1, logos.file("x").c_str(), &result),
             ERROR_OK);
-  EXPECT_EQ(qr_logo_render_surface(result, text_of_family(0).c_str(), kBottom, 0, 1, logos.path().c_str()),
+  EXPECT_EQ(qr_logo_render_surface(text_of_family(0).c_str(), test::rotation_index(kBottom),
+                                   test::variation_index(0), 1, logos.path().c_str(), &result),
             ERROR_MISSING_LOGO);
   EXPECT_EQ(last_error().message, "Cannot find logo file. ");
 }
@@ -324,7 +331,8 @@ TEST_F(LogoComposeTest, FilesThatAreNoPictures) {
 
     SurfacePtr result;
     const Outcome expected = outcome_of(status);
-    EXPECT_EQ(qr_logo_render_surface(result, text_of_family(0).c_str(), kBottom, 0, 1, directory.c_str()),
+    EXPECT_EQ(qr_logo_render_surface(text_of_family(0).c_str(), test::rotation_index(kBottom),
+                                     test::variation_index(0), 1, directory.c_str(), &result),
               expected.code);
     EXPECT_EQ(last_error().message, expected.message);
     EXPECT_FALSE(result);
@@ -345,7 +353,8 @@ TEST_F(LogoComposeTest, BackgroundShowsThroughTransparentPartsOfThePicture) {
 
   render_set_background(1.0, 0.0, 0.0, 1.0);
   SurfacePtr result;
-  ASSERT_EQ(qr_logo_render_surface(result, text_of_family(0).c_str(), kBottom, 0, 0, directory.c_str()),
+  ASSERT_EQ(qr_logo_render_surface(text_of_family(0).c_str(), test::rotation_index(kBottom),
+                                   test::variation_index(0), 0, directory.c_str(), &result),
             ERROR_OK);
   cairo_surface_flush(result.get());
   ASSERT_EQ(cairo_image_surface_get_height(result.get()), 120);
@@ -363,7 +372,8 @@ TEST_F(LogoComposeTest, ResultTakesTheThreadsFormat) {
   write_logo(logos.file("pay-bottom-dark.png"), 500, 600);
   render_set_format(CAIRO_FORMAT_RGB24);
   SurfacePtr result;
-  ASSERT_EQ(qr_logo_render_surface(result, text_of_family(0).c_str(), kBottom, 0, 1, directory.c_str()),
+  ASSERT_EQ(qr_logo_render_surface(text_of_family(0).c_str(), test::rotation_index(kBottom),
+                                   test::variation_index(0), 1, directory.c_str(), &result),
             ERROR_OK);
   EXPECT_EQ(cairo_image_surface_get_format(result.get()), CAIRO_FORMAT_RGB24);
 }
@@ -372,16 +382,18 @@ TEST_F(LogoComposeTest, WritesTheComposedPictureAsPng) {
   write_logo(logos.file("items-right-gray-no_frame.png"), 200, 500);
   const std::string text = text_of_family(2);
   const test::TempDir output;
-  ASSERT_EQ(
-      qr_logo_write_png_file(text.c_str(), kRight, 3, 0, directory.c_str(), output.file("out.png").c_str()),
-      ERROR_OK);
+  ASSERT_EQ(qr_logo_write_png_file(text.c_str(), test::rotation_index(kRight), test::variation_index(3), 0,
+                                   directory.c_str(), output.file("out.png").c_str()),
+            ERROR_OK);
   const SurfacePtr written(cairo_image_surface_create_from_png(output.file("out.png").c_str()));
   SurfacePtr composed;
-  ASSERT_EQ(qr_logo_render_surface(composed, text.c_str(), kRight, 3, 0, directory.c_str()), ERROR_OK);
+  ASSERT_EQ(qr_logo_render_surface(text.c_str(), test::rotation_index(kRight), test::variation_index(3), 0,
+                                   directory.c_str(), &composed),
+            ERROR_OK);
   EXPECT_EQ(differing_pixels(written.get(), composed.get()), 0u);
 
-  EXPECT_EQ(qr_logo_write_png_file(text.c_str(), kRight, 3, 0, directory.c_str(),
-                                   output.file("missing/out.png").c_str()),
+  EXPECT_EQ(qr_logo_write_png_file(text.c_str(), test::rotation_index(kRight), test::variation_index(3), 0,
+                                   directory.c_str(), output.file("missing/out.png").c_str()),
             ERROR_IO);
   EXPECT_EQ(last_error().message, "Cannot write image to output file. ");
 }

@@ -5,33 +5,37 @@
 #include <set>
 #include <string>
 
-#include "cli/options.h"
+#include "support/logo_values.h"
 
 namespace tolvex {
 namespace {
 
-constexpr std::int32_t kBottom = static_cast<std::int32_t>(LogoRotation::bottom);
-constexpr std::int32_t kTop = static_cast<std::int32_t>(LogoRotation::top);
-constexpr std::int32_t kLeft = static_cast<std::int32_t>(LogoRotation::left);
-constexpr std::int32_t kRight = static_cast<std::int32_t>(LogoRotation::right);
+constexpr LogoRotation kBottom = LogoRotation::bottom;
+constexpr LogoRotation kTop = LogoRotation::top;
+constexpr LogoRotation kLeft = LogoRotation::left;
+constexpr LogoRotation kRight = LogoRotation::right;
+constexpr LogoVariation kDark = LogoVariation::dark;
+constexpr LogoVariation kMedium = LogoVariation::medium;
+constexpr LogoVariation kLight = LogoVariation::light;
+constexpr LogoVariation kGray = LogoVariation::gray;
 
 TEST(LogoFileName, NamesFamilyPlacementColourAndFrame) {
-  EXPECT_EQ(logo_file_name(0, kBottom, 0, true), "pay-bottom-dark.png");
-  EXPECT_EQ(logo_file_name(2, kRight, 3, false), "items-right-gray-no_frame.png");
-  EXPECT_EQ(logo_file_name(1, kTop, 2, true), "invoice-left-light.png");
+  EXPECT_EQ(logo_file_name(0, kBottom, kDark, true), "pay-bottom-dark.png");
+  EXPECT_EQ(logo_file_name(2, kRight, kGray, false), "items-right-gray-no_frame.png");
+  EXPECT_EQ(logo_file_name(1, kTop, kLight, true), "invoice-left-light.png");
 }
 
 TEST(LogoFileName, InvoiceFamiliesSwapTopAndLeft) {
-  EXPECT_EQ(logo_file_name(0, kTop, 1, true), "pay-top-medium.png");
-  EXPECT_EQ(logo_file_name(0, kLeft, 1, true), "pay-left-medium.png");
+  EXPECT_EQ(logo_file_name(0, kTop, kMedium, true), "pay-top-medium.png");
+  EXPECT_EQ(logo_file_name(0, kLeft, kMedium, true), "pay-left-medium.png");
   for (const unsigned family : {1u, 2u}) {
     const std::string prefix = family == 1 ? "invoice" : "items";
-    EXPECT_EQ(logo_file_name(family, kTop, 1, true), prefix + "-left-medium.png");
-    EXPECT_EQ(logo_file_name(family, kLeft, 1, true), prefix + "-top-medium.png");
-    EXPECT_EQ(logo_file_name(family, kTop, 0, false), prefix + "-left-dark-no_frame.png");
-    EXPECT_EQ(logo_file_name(family, kLeft, 0, false), prefix + "-top-dark-no_frame.png");
-    EXPECT_EQ(logo_file_name(family, kBottom, 1, true), prefix + "-bottom-medium.png");
-    EXPECT_EQ(logo_file_name(family, kRight, 1, true), prefix + "-right-medium.png");
+    EXPECT_EQ(logo_file_name(family, kTop, kMedium, true), prefix + "-left-medium.png");
+    EXPECT_EQ(logo_file_name(family, kLeft, kMedium, true), prefix + "-top-medium.png");
+    EXPECT_EQ(logo_file_name(family, kTop, kDark, false), prefix + "-left-dark-no_frame.png");
+    EXPECT_EQ(logo_file_name(family, kLeft, kDark, false), prefix + "-top-dark-no_frame.png");
+    EXPECT_EQ(logo_file_name(family, kBottom, kMedium, true), prefix + "-bottom-medium.png");
+    EXPECT_EQ(logo_file_name(family, kRight, kMedium, true), prefix + "-right-medium.png");
   }
 }
 
@@ -41,15 +45,15 @@ TEST(LogoFileName, EveryNameIsDistinctAndBuiltFromItsParts) {
   const char* const placements[] = {"bottom", "top", "left", "right"};
   std::set<std::string> seen;
   for (unsigned family = 0; family < 3; ++family) {
-    for (std::int32_t rotation = 0; rotation < 4; ++rotation) {
-      for (std::int32_t variation = 0; variation < 4; ++variation) {
+    for (const LogoRotation rotation : test::kAllRotations) {
+      for (const LogoVariation variation : test::kAllVariations) {
         for (const bool frame : {true, false}) {
           const std::string name(logo_file_name(family, rotation, variation, frame));
           SCOPED_TRACE(name);
           seen.insert(name);
           EXPECT_EQ(name.rfind(prefixes[family], 0), 0u);
           const std::string ending =
-              std::string("-") + colours[variation] + (frame ? "" : "-no_frame") + ".png";
+              std::string("-") + colours[static_cast<int>(variation)] + (frame ? "" : "-no_frame") + ".png";
           ASSERT_GE(name.size(), ending.size());
           EXPECT_EQ(name.substr(name.size() - ending.size()), ending);
           // Bottom and right never move; top and left may only trade places.
@@ -57,7 +61,7 @@ TEST(LogoFileName, EveryNameIsDistinctAndBuiltFromItsParts) {
               name.substr(std::string(prefixes[family]).size(),
                           name.size() - ending.size() - std::string(prefixes[family]).size());
           if (rotation == kBottom || rotation == kRight) {
-            EXPECT_EQ(placement, placements[rotation]);
+            EXPECT_EQ(placement, placements[static_cast<int>(rotation)]);
           } else {
             EXPECT_TRUE(placement == "top" || placement == "left") << placement;
           }

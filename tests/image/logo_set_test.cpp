@@ -11,6 +11,7 @@
 
 #include "cli/options.h"
 #include "image/logo_layout.h"
+#include "support/logo_values.h"
 
 namespace tolvex {
 namespace {
@@ -72,20 +73,19 @@ class Picture {
   SurfacePtr surface_;
 };
 
-bool band_across(std::int32_t rotation) {
-  const auto placement = static_cast<LogoRotation>(rotation);
-  return placement == LogoRotation::bottom || placement == LogoRotation::top;
+bool band_across(LogoRotation rotation) {
+  return rotation == LogoRotation::bottom || rotation == LogoRotation::top;
 }
 
-int band_width(std::int32_t rotation) { return band_across(rotation) ? kBandLength : kBandThickness; }
-int band_height(std::int32_t rotation) { return band_across(rotation) ? kBandThickness : kBandLength; }
+int band_width(LogoRotation rotation) { return band_across(rotation) ? kBandLength : kBandThickness; }
+int band_height(LogoRotation rotation) { return band_across(rotation) ? kBandThickness : kBandLength; }
 
 // Calls check(family, rotation, variation, name) for every picture with or without frame.
 template <typename Check>
 void for_each_picture(bool frame, Check check) {
   for (unsigned family = 0; family < 3; ++family) {
-    for (std::int32_t rotation = 0; rotation < 4; ++rotation) {
-      for (std::int32_t variation = 0; variation < 4; ++variation) {
+    for (const LogoRotation rotation : test::kAllRotations) {
+      for (const LogoVariation variation : test::kAllVariations) {
         const std::string name(logo_file_name(family, rotation, variation, frame));
         SCOPED_TRACE(name);
         check(family, rotation, variation, name);
@@ -96,7 +96,7 @@ void for_each_picture(bool frame, Check check) {
 
 TEST(LogoSet, EveryPictureLoads) {
   for (const bool frame : {true, false}) {
-    for_each_picture(frame, [](unsigned, std::int32_t, std::int32_t, const std::string& name) {
+    for_each_picture(frame, [](unsigned, LogoRotation, LogoVariation, const std::string& name) {
       const Picture picture(name);
       EXPECT_EQ(picture.status(), CAIRO_STATUS_SUCCESS) << cairo_status_to_string(picture.status());
     });
@@ -104,7 +104,7 @@ TEST(LogoSet, EveryPictureLoads) {
 }
 
 TEST(LogoSet, FramedPicturesHaveALightBoxWhereTheCodeGoes) {
-  for_each_picture(true, [](unsigned, std::int32_t rotation, std::int32_t, const std::string& name) {
+  for_each_picture(true, [](unsigned, LogoRotation rotation, LogoVariation, const std::string& name) {
     const Picture picture(name);
     ASSERT_TRUE(picture.readable());
     const LogoLayout band = logo_layout(rotation, false, band_width(rotation), band_height(rotation));
@@ -157,7 +157,7 @@ TEST(LogoSet, InvoicePictureNamedLeftServesTheTopPlacement) {
 }
 
 TEST(LogoSet, UnframedPicturesAreBandsWithContent) {
-  for_each_picture(false, [](unsigned, std::int32_t rotation, std::int32_t, const std::string& name) {
+  for_each_picture(false, [](unsigned, LogoRotation rotation, LogoVariation, const std::string& name) {
     const Picture picture(name);
     ASSERT_TRUE(picture.readable());
     EXPECT_EQ(picture.width(), band_width(rotation));
@@ -179,7 +179,7 @@ TEST(LogoSet, UnframedPicturesAreBandsWithContent) {
 
 TEST(LogoSet, FramedPicturesCarryTheUnframedBand) {
   for_each_picture(
-      false, [](unsigned family, std::int32_t rotation, std::int32_t variation, const std::string& name) {
+      false, [](unsigned family, LogoRotation rotation, LogoVariation variation, const std::string& name) {
         const Picture unframed(name);
         const Picture framed(std::string(logo_file_name(family, rotation, variation, true)));
         ASSERT_TRUE(unframed.readable());
@@ -201,14 +201,15 @@ TEST(LogoSet, FramedPicturesCarryTheUnframedBand) {
 
 TEST(LogoSet, ColourVariationsDiffer) {
   for (unsigned family = 0; family < 3; ++family) {
-    for (std::int32_t rotation = 0; rotation < 4; ++rotation) {
-      for (std::int32_t first = 0; first < 4; ++first) {
-        for (std::int32_t second = first + 1; second < 4; ++second) {
-          const Picture a(std::string(logo_file_name(family, rotation, first, false)));
-          const Picture b(std::string(logo_file_name(family, rotation, second, false)));
+    for (const LogoRotation rotation : test::kAllRotations) {
+      for (std::size_t first = 0; first < 4; ++first) {
+        for (std::size_t second = first + 1; second < 4; ++second) {
+          const Picture a(std::string(logo_file_name(family, rotation, test::kAllVariations[first], false)));
+          const Picture b(std::string(logo_file_name(family, rotation, test::kAllVariations[second], false)));
           ASSERT_TRUE(a.readable());
           ASSERT_TRUE(b.readable());
-          EXPECT_FALSE(a.at(0, 0) == b.at(0, 0)) << logo_file_name(family, rotation, first, false);
+          EXPECT_FALSE(a.at(0, 0) == b.at(0, 0))
+              << logo_file_name(family, rotation, test::kAllVariations[first], false);
         }
       }
     }

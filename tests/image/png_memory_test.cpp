@@ -7,11 +7,12 @@
 #include <string>
 #include <vector>
 
+#include "base/memory_stream.h"
 #include "codec/base32hex.h"
 #include "image/logo_compose.h"
 #include "image/render.h"
+#include "support/logo_values.h"
 #include "support/process.h"
-#include "xml/memory_stream.h"
 
 namespace tolvex {
 namespace {
@@ -57,13 +58,14 @@ TEST(PngMemory, LogoPictureHasTheBytesOfTheFile) {
   for (const Case& c : cases) {
     const std::string text = text_of_family(c.family);
     SCOPED_TRACE(text);
-    ASSERT_EQ(qr_logo_write_png_file(text.c_str(), c.rotation, c.variation, c.frame, kLogoDir.c_str(),
-                                     file.c_str()),
-              ERROR_OK);
-    std::vector<std::uint8_t> png;
     ASSERT_EQ(
-        qr_logo_write_png_memory(text.c_str(), c.rotation, c.variation, c.frame, kLogoDir.c_str(), &png),
+        qr_logo_write_png_file(text.c_str(), test::rotation_index(c.rotation),
+                               test::variation_index(c.variation), c.frame, kLogoDir.c_str(), file.c_str()),
         ERROR_OK);
+    std::vector<std::uint8_t> png;
+    ASSERT_EQ(qr_logo_write_png_memory(text.c_str(), test::rotation_index(c.rotation),
+                                       test::variation_index(c.variation), c.frame, kLogoDir.c_str(), &png),
+              ERROR_OK);
     EXPECT_EQ(as_text(png), test::read_file(file));
   }
 }
@@ -86,7 +88,9 @@ TEST(PngMemory, FailuresHandOutNoBytes) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     std::vector<std::uint8_t> png;
-    EXPECT_EQ(qr_logo_write_png_memory(c.text.c_str(), 0, 0, 1, c.directory, &png), c.code);
+    EXPECT_EQ(qr_logo_write_png_memory(c.text.c_str(), test::rotation_index(0), test::variation_index(0), 1,
+                                       c.directory, &png),
+              c.code);
     EXPECT_EQ(last_error().message, c.message);
     EXPECT_TRUE(png.empty());
   }
@@ -100,7 +104,9 @@ TEST(PngMemory, NoBufferIsANullPointer) {
   const std::string text = text_of_family(0);
   EXPECT_EQ(qr_write_png_memory(text.c_str(), 0, nullptr), ERROR_NULL_POINTER);
   EXPECT_EQ(last_error().message, "PNG buffer pointer cannot be NULL. ");
-  EXPECT_EQ(qr_logo_write_png_memory(text.c_str(), 0, 0, 1, kLogoDir.c_str(), nullptr), ERROR_NULL_POINTER);
+  EXPECT_EQ(qr_logo_write_png_memory(text.c_str(), test::rotation_index(0), test::variation_index(0), 1,
+                                     kLogoDir.c_str(), nullptr),
+            ERROR_NULL_POINTER);
   EXPECT_EQ(last_error().message, "PNG buffer pointer cannot be NULL. ");
 }
 

@@ -64,7 +64,8 @@ struct Symbol {
   QrBitMatrix matrix{};
 
   explicit Symbol(const char* text) {
-    width = qr_encode_symbol(kQrLevelL, 0, reinterpret_cast<const std::uint8_t*>(text), 0, matrix);
+    width =
+        qr_encode_symbol(QrErrorCorrection::L, 0, reinterpret_cast<const std::uint8_t*>(text), 0, &matrix);
   }
   bool dark(int x, int y) const {
     const int bit = y * width + x;
@@ -160,11 +161,11 @@ TEST_F(RenderTest, SizesThatAreNoMultipleFillThePictureWithoutGrey) {
 
 TEST_F(RenderTest, SurfaceHasTheRequestedSideAndFormat) {
   SurfacePtr surface;
-  ASSERT_EQ(qr_render_surface(surface, "A1B", 0), ERROR_OK);
+  ASSERT_EQ(qr_render_surface("A1B", 0, &surface), ERROR_OK);
   EXPECT_EQ(cairo_image_surface_get_width(surface.get()), 29);
   EXPECT_EQ(cairo_image_surface_get_format(surface.get()), CAIRO_FORMAT_ARGB32);
   render_set_format(CAIRO_FORMAT_RGB24);
-  ASSERT_EQ(qr_render_surface(surface, std::string(26, 'A').c_str(), 99), ERROR_OK);
+  ASSERT_EQ(qr_render_surface(std::string(26, 'A').c_str(), 99, &surface), ERROR_OK);
   EXPECT_EQ(cairo_image_surface_get_width(surface.get()), 99);
   EXPECT_EQ(cairo_image_surface_get_height(surface.get()), 99);
   EXPECT_EQ(cairo_image_surface_get_format(surface.get()), CAIRO_FORMAT_RGB24);
@@ -174,14 +175,14 @@ TEST_F(RenderTest, BackgroundShowsThroughLightModulesAndQuietZone) {
   render_set_background(1.0, 0.0, 0.0, 1.0);
   const Symbol symbol("A1B");
   SurfacePtr surface;
-  ASSERT_EQ(qr_render_surface(surface, "A1B", 0), ERROR_OK);
+  ASSERT_EQ(qr_render_surface("A1B", 0, &surface), ERROR_OK);
   const Picture picture = picture_of(surface.get());
   EXPECT_EQ(picture.rgb(0, 0), 0xFF0000u);
   for (int y = 0; y < 21; ++y) {
     for (int x = 0; x < 21; ++x) EXPECT_EQ(picture.rgb(x + 4, y + 4), symbol.dark(x, y) ? kBlack : 0xFF0000u);
   }
   render_set_background(0.0, 0.0, 1.0, 0.0);
-  ASSERT_EQ(qr_render_surface(surface, "A1B", 0), ERROR_OK);
+  ASSERT_EQ(qr_render_surface("A1B", 0, &surface), ERROR_OK);
   const Picture transparent = picture_of(surface.get());
   EXPECT_EQ(transparent.alpha(0, 0), 0u);
   EXPECT_EQ(transparent.alpha(4, 4), 0xFFu);
@@ -192,7 +193,7 @@ TEST_F(RenderTest, DrawModulesIntoABoxAtTheOrigin) {
   const SurfacePtr surface(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, 80, 70));
   const ContextPtr context(cairo_create(surface.get()));
   cairo_translate(context.get(), 10, 5);
-  qr_draw_modules(context.get(), symbol.matrix, symbol.width, 58);  // 2 pixels a module
+  qr_draw_modules(context.get(), QrSymbol(symbol.width, symbol.matrix), 58);  // 2 pixels a module
   const Picture picture = picture_of(surface.get());
   for (int y = 0; y < 70; ++y) {
     for (int x = 0; x < 80; ++x) {
@@ -255,7 +256,7 @@ TEST_F(RenderTest, EncoderFailureStopsBeforeDrawing) {
   EXPECT_EQ(error_line(), "ERROR_QR: Text cannot be encoded as a QR code: it is empty or too long.  ");
   EXPECT_EQ(qr_write_png_file(std::string(3000, 'a').c_str(), 0, file.c_str()), ERROR_QR);
   SurfacePtr surface;
-  EXPECT_EQ(qr_render_surface(surface, std::string(5000, 'A').c_str(), 0), ERROR_QR);
+  EXPECT_EQ(qr_render_surface(std::string(5000, 'A').c_str(), 0, &surface), ERROR_QR);
   EXPECT_EQ(surface, nullptr);
   EXPECT_TRUE(directory_entries(directory.path()).empty());
 }

@@ -15,10 +15,8 @@ namespace {
 
 // Four pixels a module, which both decoders read reliably.
 int pixel_size_for(const std::string& text) {
-  QrBitMatrix matrix;
-  const int width =
-      qr_encode_symbol(kQrLevelL, 0, reinterpret_cast<const std::uint8_t*>(text.c_str()), 0, matrix);
-  return width < 0 ? 0 : 4 * (width + 8);
+  const std::optional<QrSymbol> symbol = qr_encode(text);
+  return symbol ? 4 * (symbol->width() + 8) : 0;
 }
 
 class RoundTripTest : public ::testing::Test {
@@ -44,15 +42,16 @@ class RoundTripTest : public ::testing::Test {
 TEST_F(RoundTripTest, VersionsOneToForty) {
   std::mt19937 random(17);
   for (int version = 1; version <= 40; version += 3) {
-    const int capacity_bits = 8 * kQrVersionTable[version].data_codewords[kQrLevelL];
+    const int capacity_bits =
+        8 * kQrVersionTable[version].data_codewords[qr_level_index(QrErrorCorrection::L)];
     const int count_width = kQrCountWidth[1][qr_count_group(version)];
     const int length =
         (capacity_bits - 4 - count_width) / 11 * 2 + ((capacity_bits - 4 - count_width) % 11 >= 6);
     std::string text;
     for (int i = 0; i < length; ++i) text += static_cast<char>('A' + random() % 22);
-    QrBitMatrix matrix;
-    ASSERT_EQ(qr_encode_symbol(kQrLevelL, 0, reinterpret_cast<const std::uint8_t*>(text.c_str()), 0, matrix),
-              qr_width(version));
+    const std::optional<QrSymbol> symbol = qr_encode(text);
+    ASSERT_TRUE(symbol);
+    ASSERT_EQ(symbol->width(), qr_width(version));
     expect_round_trip(text);
   }
 }

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "qr/qr_context.h"
+
 namespace tolvex {
 namespace {
 
@@ -42,7 +44,7 @@ class QrBitStreamTest : public ::testing::Test {
  protected:
   std::unique_ptr<QrEncodeContext> context = std::make_unique<QrEncodeContext>();
 
-  int choose(const std::string& text, int level = kQrLevelL, int requested = 0) {
+  int choose(const std::string& text, QrErrorCorrection level = QrErrorCorrection::L, int requested = 0) {
     context->level = level;
     return qr_choose_version(*context, requested, bytes(text), static_cast<int>(text.size()));
   }
@@ -128,7 +130,7 @@ TEST_F(QrBitStreamTest, ByteSegmentKeepsEveryValue) {
 TEST_F(QrBitStreamTest, FullCapacityGetsNoTerminatorAndNoPadding) {
   // 34 digits at level M in version 1: 4 + 10 + 11 x 10 + 4 = 128 bits = 16 codewords.
   const std::string digits = "1234567890123456789012345678901234";
-  ASSERT_EQ(choose(digits, kQrLevelM), 1);
+  ASSERT_EQ(choose(digits, QrErrorCorrection::M), 1);
   EXPECT_EQ(context->bit_count, 128);
   finish(1);
   EXPECT_EQ(context->bit_count, 128);
@@ -146,12 +148,12 @@ TEST_F(QrBitStreamTest, ShortTerminatorWhenLittleRoomIsLeft) {
 
 struct BoundaryCase {
   std::string text;
-  int level;
+  QrErrorCorrection level;
   int version;
 };
 
 void PrintTo(const BoundaryCase& c, std::ostream* out) {
-  *out << c.text.size() << " x '" << c.text.front() << "' at level " << c.level;
+  *out << c.text.size() << " x '" << c.text.front() << "' at level " << static_cast<int>(c.level);
 }
 
 class QrVersionBoundaryTest : public QrBitStreamTest, public ::testing::WithParamInterface<BoundaryCase> {};
@@ -160,25 +162,30 @@ TEST_P(QrVersionBoundaryTest, SmallestVersion) {
   EXPECT_EQ(choose(GetParam().text, GetParam().level), GetParam().version);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Capacities, QrVersionBoundaryTest,
-    ::testing::Values(
-        BoundaryCase{std::string(25, 'A'), kQrLevelL, 1}, BoundaryCase{std::string(26, 'A'), kQrLevelL, 2},
-        BoundaryCase{std::string(41, '1'), kQrLevelL, 1}, BoundaryCase{std::string(42, '1'), kQrLevelL, 2},
-        BoundaryCase{std::string(17, 'a'), kQrLevelL, 1}, BoundaryCase{std::string(18, 'a'), kQrLevelL, 2},
-        BoundaryCase{std::string(335, 'A'), kQrLevelL, 9}, BoundaryCase{std::string(336, 'A'), kQrLevelL, 10},
-        BoundaryCase{std::string(17, '1'), kQrLevelH, 1}, BoundaryCase{std::string(18, '1'), kQrLevelH, 2},
-        BoundaryCase{std::string(10, 'A'), kQrLevelH, 1}, BoundaryCase{std::string(11, 'A'), kQrLevelH, 2},
-        BoundaryCase{std::string(7, 'a'), kQrLevelH, 1}, BoundaryCase{std::string(8, 'a'), kQrLevelH, 2},
-        BoundaryCase{std::string(4296, 'A'), kQrLevelL, 40},
-        BoundaryCase{std::string(4297, 'A'), kQrLevelL, 0},
-        BoundaryCase{std::string(2953, 'a'), kQrLevelL, 40},
-        BoundaryCase{std::string(2954, 'a'), kQrLevelL, 0},
-        BoundaryCase{std::string(7089, '1'), kQrLevelL, 40},
-        BoundaryCase{std::string(1852, 'A'), kQrLevelH, 40},
-        BoundaryCase{std::string(1853, 'A'), kQrLevelH, 0},
-        BoundaryCase{std::string(3057, '1'), kQrLevelH, 40},
-        BoundaryCase{std::string(3058, '1'), kQrLevelH, 0}));
+INSTANTIATE_TEST_SUITE_P(Capacities, QrVersionBoundaryTest,
+                         ::testing::Values(BoundaryCase{std::string(25, 'A'), QrErrorCorrection::L, 1},
+                                           BoundaryCase{std::string(26, 'A'), QrErrorCorrection::L, 2},
+                                           BoundaryCase{std::string(41, '1'), QrErrorCorrection::L, 1},
+                                           BoundaryCase{std::string(42, '1'), QrErrorCorrection::L, 2},
+                                           BoundaryCase{std::string(17, 'a'), QrErrorCorrection::L, 1},
+                                           BoundaryCase{std::string(18, 'a'), QrErrorCorrection::L, 2},
+                                           BoundaryCase{std::string(335, 'A'), QrErrorCorrection::L, 9},
+                                           BoundaryCase{std::string(336, 'A'), QrErrorCorrection::L, 10},
+                                           BoundaryCase{std::string(17, '1'), QrErrorCorrection::H, 1},
+                                           BoundaryCase{std::string(18, '1'), QrErrorCorrection::H, 2},
+                                           BoundaryCase{std::string(10, 'A'), QrErrorCorrection::H, 1},
+                                           BoundaryCase{std::string(11, 'A'), QrErrorCorrection::H, 2},
+                                           BoundaryCase{std::string(7, 'a'), QrErrorCorrection::H, 1},
+                                           BoundaryCase{std::string(8, 'a'), QrErrorCorrection::H, 2},
+                                           BoundaryCase{std::string(4296, 'A'), QrErrorCorrection::L, 40},
+                                           BoundaryCase{std::string(4297, 'A'), QrErrorCorrection::L, 0},
+                                           BoundaryCase{std::string(2953, 'a'), QrErrorCorrection::L, 40},
+                                           BoundaryCase{std::string(2954, 'a'), QrErrorCorrection::L, 0},
+                                           BoundaryCase{std::string(7089, '1'), QrErrorCorrection::L, 40},
+                                           BoundaryCase{std::string(1852, 'A'), QrErrorCorrection::H, 40},
+                                           BoundaryCase{std::string(1853, 'A'), QrErrorCorrection::H, 0},
+                                           BoundaryCase{std::string(3057, '1'), QrErrorCorrection::H, 40},
+                                           BoundaryCase{std::string(3058, '1'), QrErrorCorrection::H, 0}));
 
 TEST_F(QrBitStreamTest, KanjiCapacity) {
   std::string ten;
@@ -193,9 +200,9 @@ TEST_F(QrBitStreamTest, KanjiCapacity) {
 
 TEST_F(QrBitStreamTest, RequestedGroupSetsTheCountWidths) {
   // A request for version 12 starts in group 1: the count of one digit takes 12 bits.
-  ASSERT_EQ(choose("1", kQrLevelL, 12), 10);
+  ASSERT_EQ(choose("1", QrErrorCorrection::L, 12), 10);
   EXPECT_EQ(context->bit_count, 4 + 12 + 4);
-  ASSERT_EQ(choose("1", kQrLevelL, 30), 27);
+  ASSERT_EQ(choose("1", QrErrorCorrection::L, 30), 27);
   EXPECT_EQ(context->bit_count, 4 + 14 + 4);
 }
 

@@ -10,7 +10,8 @@
 #include <thread>
 #include <vector>
 
-#include "cli/error.h"
+#include "base/error.h"
+#include "qr/qr_context.h"
 #include "qr/qr_mask.h"
 
 namespace tolvex {
@@ -20,8 +21,9 @@ const std::uint8_t* bytes(const std::string& text) {
   return reinterpret_cast<const std::uint8_t*>(text.data());
 }
 
-int encode(const std::string& text, QrBitMatrix& output, int level = kQrLevelL, int version = 0) {
-  return qr_encode_symbol(level, version, bytes(text), static_cast<int>(text.size()), output);
+int encode(const std::string& text, QrBitMatrix& output, QrErrorCorrection level = QrErrorCorrection::L,
+           int version = 0) {
+  return qr_encode_symbol(level, version, bytes(text), static_cast<int>(text.size()), &output);
 }
 
 bool all_zero(const QrBitMatrix& output) {
@@ -58,7 +60,7 @@ class QrChosenMaskTest : public ::testing::TestWithParam<SymbolCase> {};
 TEST_P(QrChosenMaskTest, VersionAndMask) {
   const auto context = std::make_unique<QrEncodeContext>();
   const SymbolCase& c = GetParam();
-  ASSERT_EQ(qr_encode_text(*context, kQrLevelL, 0, bytes(c.text), static_cast<int>(c.text.size())),
+  ASSERT_EQ(qr_encode_text(*context, QrErrorCorrection::L, 0, bytes(c.text), static_cast<int>(c.text.size())),
             qr_width(c.version));
   EXPECT_EQ(context->version, c.version);
   EXPECT_EQ(context->version_found, c.version);
@@ -73,7 +75,8 @@ INSTANTIATE_TEST_SUITE_P(Examples, QrChosenMaskTest,
 TEST(QrEncodeText, ChosenMaskHasTheLowestPenalty) {
   const auto context = std::make_unique<QrEncodeContext>();
   const std::string text = "12345678901234567890ABC";
-  ASSERT_EQ(qr_encode_text(*context, kQrLevelL, 0, bytes(text), static_cast<int>(text.size())), 21);
+  ASSERT_EQ(qr_encode_text(*context, QrErrorCorrection::L, 0, bytes(text), static_cast<int>(text.size())),
+            21);
   EXPECT_EQ(qr_penalty(context->matrix), 987);
 }
 
@@ -85,7 +88,7 @@ TEST(QrEncodeSymbol, FinderCornersAndPackedModulesMatchTheMatrix) {
     for (int i = 0; i < length; ++i) text += static_cast<char>('!' + random() % 90);
     QrBitMatrix output;
     const int width = encode(text, output);
-    ASSERT_EQ(qr_encode_text(*context, kQrLevelL, 0, bytes(text), length), width);
+    ASSERT_EQ(qr_encode_text(*context, QrErrorCorrection::L, 0, bytes(text), length), width);
     EXPECT_TRUE(packed_dark(output, width, 0, 0));
     EXPECT_TRUE(packed_dark(output, width, width - 1, 0));
     EXPECT_TRUE(packed_dark(output, width, 0, width - 1));
@@ -103,25 +106,25 @@ TEST(QrEncodeSymbol, FinderCornersAndPackedModulesMatchTheMatrix) {
 
 TEST(QrEncodeSymbol, RequestedVersions) {
   QrBitMatrix output;
-  EXPECT_EQ(encode(std::string(26, 'A'), output, kQrLevelL, 1), -1);
+  EXPECT_EQ(encode(std::string(26, 'A'), output, QrErrorCorrection::L, 1), -1);
   EXPECT_TRUE(all_zero(output));
-  EXPECT_EQ(encode(std::string(26, 'A'), output, kQrLevelL, 2), 25);
-  EXPECT_EQ(encode("1", output, kQrLevelL, 12), 65);
-  EXPECT_EQ(encode("A1B", output, kQrLevelH, 40), 177);
-  EXPECT_EQ(encode(std::string(300, 'A'), output, kQrLevelL, 9), 53);
+  EXPECT_EQ(encode(std::string(26, 'A'), output, QrErrorCorrection::L, 2), 25);
+  EXPECT_EQ(encode("1", output, QrErrorCorrection::L, 12), 65);
+  EXPECT_EQ(encode("A1B", output, QrErrorCorrection::H, 40), 177);
+  EXPECT_EQ(encode(std::string(300, 'A'), output, QrErrorCorrection::L, 9), 53);
 }
 
 TEST(QrEncodeSymbol, LengthUpToTheFirstNul) {
   QrBitMatrix measured;
   QrBitMatrix explicit_length;
   const std::string text("AB\0CD", 5);
-  EXPECT_EQ(qr_encode_symbol(kQrLevelL, 0, bytes(text), 0, measured), 21);
-  EXPECT_EQ(qr_encode_symbol(kQrLevelL, 0, bytes(text), -3, explicit_length), 21);
+  EXPECT_EQ(qr_encode_symbol(QrErrorCorrection::L, 0, bytes(text), 0, &measured), 21);
+  EXPECT_EQ(qr_encode_symbol(QrErrorCorrection::L, 0, bytes(text), -3, &explicit_length), 21);
   EXPECT_EQ(measured, explicit_length);
-  EXPECT_EQ(qr_encode_symbol(kQrLevelL, 0, bytes("AB"), 2, explicit_length), 21);
+  EXPECT_EQ(qr_encode_symbol(QrErrorCorrection::L, 0, bytes("AB"), 2, &explicit_length), 21);
   EXPECT_EQ(measured, explicit_length);
   // An explicit length keeps the NUL and what follows as bytes.
-  EXPECT_EQ(qr_encode_symbol(kQrLevelL, 0, bytes(text), 5, explicit_length), 21);
+  EXPECT_EQ(qr_encode_symbol(QrErrorCorrection::L, 0, bytes(text), 5, &explicit_length), 21);
   EXPECT_NE(measured, explicit_length);
 }
 
@@ -129,24 +132,25 @@ TEST(QrEncodeSymbol, FailuresLeaveNoDarkModuleAndNoErrorRecord) {
   set_error_message(ERROR_CHECKSUM, "earlier failure");
   QrBitMatrix output;
   // Each failing call follows a successful one, so that clearing the output is seen.
-  const auto expect_failure = [&output](int level, int version, const std::uint8_t* text, int length) {
+  const auto expect_failure = [&output](QrErrorCorrection level, int version, const std::uint8_t* text,
+                                        int length) {
     ASSERT_EQ(encode("A1B", output), 21);
-    EXPECT_EQ(qr_encode_symbol(level, version, text, length, output), -1);
+    EXPECT_EQ(qr_encode_symbol(level, version, text, length, &output), -1);
     EXPECT_TRUE(all_zero(output));
   };
   const std::string long_alphanumeric(4297, 'A');
   const std::string long_numeric(7090, '1');
   const std::string very_long(100000, '1');
-  expect_failure(kQrLevelL, 0, bytes(std::string(1, '\0')), 0);
-  expect_failure(kQrLevelL, 0, bytes(""), -1);
-  expect_failure(kQrLevelL, 0, bytes(long_alphanumeric), 4297);
-  expect_failure(kQrLevelL, 0, bytes(long_numeric), 7090);
-  expect_failure(kQrLevelL, 0, bytes(very_long), 100000);
-  expect_failure(4, 0, bytes("A1B"), 3);
-  expect_failure(-1, 0, bytes("A1B"), 3);
-  expect_failure(kQrLevelL, 41, bytes("A1B"), 3);
-  expect_failure(kQrLevelL, -1, bytes("A1B"), 3);
-  expect_failure(kQrLevelL, 0, nullptr, 3);
+  expect_failure(QrErrorCorrection::L, 0, bytes(std::string(1, '\0')), 0);
+  expect_failure(QrErrorCorrection::L, 0, bytes(""), -1);
+  expect_failure(QrErrorCorrection::L, 0, bytes(long_alphanumeric), 4297);
+  expect_failure(QrErrorCorrection::L, 0, bytes(long_numeric), 7090);
+  expect_failure(QrErrorCorrection::L, 0, bytes(very_long), 100000);
+  expect_failure(static_cast<QrErrorCorrection>(4), 0, bytes("A1B"), 3);
+  expect_failure(static_cast<QrErrorCorrection>(255), 0, bytes("A1B"), 3);
+  expect_failure(QrErrorCorrection::L, 41, bytes("A1B"), 3);
+  expect_failure(QrErrorCorrection::L, -1, bytes("A1B"), 3);
+  expect_failure(QrErrorCorrection::L, 0, nullptr, 3);
   EXPECT_EQ(last_error().code, ERROR_CHECKSUM);
   EXPECT_EQ(last_error().message, "earlier failure");
 }

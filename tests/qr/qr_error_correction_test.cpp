@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "qr/galois_reference.h"
+#include "qr/qr_context.h"
 
 namespace tolvex {
 namespace {
@@ -81,7 +82,7 @@ class QrAddErrorCorrectionTest : public ::testing::Test {
 
 TEST_F(QrAddErrorCorrectionTest, OneBlockIsDataThenCorrection) {
   context->version = 1;
-  context->level = kQrLevelL;
+  context->level = QrErrorCorrection::L;
   const std::vector<std::uint8_t> data = a1b_data();
   std::copy(data.begin(), data.end(), context->data.begin());
   qr_add_error_correction(*context);
@@ -94,7 +95,7 @@ TEST_F(QrAddErrorCorrectionTest, OneBlockIsDataThenCorrection) {
 // Version 5-Q: blocks of 15, 15, 16 and 16 data codewords, 18 correction codewords each.
 TEST_F(QrAddErrorCorrectionTest, InterleavesBlocksOfTwoSizes) {
   context->version = 5;
-  context->level = kQrLevelQ;
+  context->level = QrErrorCorrection::Q;
   for (int i = 0; i < 62; ++i) context->data[static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(i + 1);
   qr_add_error_correction(*context);
   ASSERT_EQ(context->total_codewords, 134);

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "qr/qr_bit_stream.h"
+#include "qr/qr_context.h"
 #include "qr/qr_encode.h"
 #include "qr/qr_error_correction.h"
 #include "qr/qr_format.h"
@@ -198,7 +199,7 @@ TEST_F(QrPenaltyTest, MatchesTheReferenceOnRandomMatrices) {
   }
 }
 
-std::unique_ptr<QrEncodeContext> laid_out(const std::string& text, int level) {
+std::unique_ptr<QrEncodeContext> laid_out(const std::string& text, QrErrorCorrection level) {
   auto context = std::make_unique<QrEncodeContext>();
   context->level = level;
   const auto* bytes = reinterpret_cast<const std::uint8_t*>(text.data());
@@ -215,11 +216,11 @@ std::unique_ptr<QrEncodeContext> laid_out(const std::string& text, int level) {
 }
 
 TEST_F(QrPenaltyTest, WorkedExamplePenaltiesOfAllMasks) {
-  const auto context = laid_out("A1B", kQrLevelL);
+  const auto context = laid_out("A1B", QrErrorCorrection::L);
   const std::vector<int> expected = {1002, 1051, 1080, 1139, 1087, 1085, 1065, 1037};
   for (int mask = 0; mask < 8; ++mask) {
     qr_apply_mask(context->matrix, mask);
-    qr_place_format_info(context->matrix, kQrLevelL, mask);
+    qr_place_format_info(context->matrix, QrErrorCorrection::L, mask);
     EXPECT_EQ(qr_penalty(context->matrix), expected[mask]) << mask;
     EXPECT_EQ(total(reference_penalty(grid_of(context->matrix))), expected[mask]) << mask;
   }
@@ -231,7 +232,7 @@ TEST_F(QrPenaltyTest, MatchesTheReferenceOnRealSymbols) {
   for (const int length : {5, 40, 120, 300, 700, 1500, 2900}) {
     std::string text;
     for (int i = 0; i < length; ++i) text += charset[random() % charset.size()];
-    const auto context = laid_out(text, static_cast<int>(random() % 4));
+    const auto context = laid_out(text, static_cast<QrErrorCorrection>(random() % 4));
     for (int mask = 0; mask < 8; ++mask) {
       qr_apply_mask(context->matrix, mask);
       qr_place_format_info(context->matrix, context->level, mask);

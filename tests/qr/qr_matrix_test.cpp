@@ -103,7 +103,8 @@ TEST_F(QrMatrixTest, FormatInformationPositions) {
   for (const int version : {1, 3, 14}) {
     lay_out(version);
     const int w = qr_width(version);
-    for (int level = 0; level < 4; ++level) {
+    for (const QrErrorCorrection level :
+         {QrErrorCorrection::L, QrErrorCorrection::M, QrErrorCorrection::Q, QrErrorCorrection::H}) {
       for (int mask = 0; mask < 8; ++mask) {
         qr_place_format_info(*matrix, level, mask);
         const std::uint32_t value = qr_format_bits(level, mask);
@@ -126,7 +127,7 @@ TEST_F(QrMatrixTest, FormatInformationPositions) {
 
 TEST_F(QrMatrixTest, LevelLMaskZeroTopBit) {
   lay_out(1);
-  qr_place_format_info(*matrix, kQrLevelL, 0);
+  qr_place_format_info(*matrix, QrErrorCorrection::L, 0);
   EXPECT_TRUE(dark(0, 8));
   EXPECT_TRUE(dark(8, 20));
   EXPECT_TRUE(dark(8, 13));

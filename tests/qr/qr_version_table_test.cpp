@@ -83,11 +83,12 @@ TEST(QrVersionTable, CapacitiesOfTheStandard) {
 // Block layouts of ISO/IEC 18004: version, level, then count, total and data per block of
 // both groups.
 TEST(QrVersionTable, BlockLayoutExamples) {
+  // Levels in the table's column order: L 0, M 1, Q 2, H 3.
   const std::vector<std::array<int, 8>> rows = {
-      {1, kQrLevelL, 1, 26, 19, 0, 0, 0},
-      {5, kQrLevelQ, 2, 33, 15, 2, 34, 16},
-      {40, kQrLevelH, 20, 45, 15, 61, 46, 16},
-      {37, kQrLevelL, 17, 152, 122, 4, 153, 123},
+      {1, 0, 1, 26, 19, 0, 0, 0},
+      {5, 2, 2, 33, 15, 2, 34, 16},
+      {40, 3, 20, 45, 15, 61, 46, 16},
+      {37, 0, 17, 152, 122, 4, 153, 123},
   };
   for (const auto& row : rows) {
     const QrBlockInfo& g1 = kQrVersionTable[row[0]].group1[row[1]];
@@ -135,7 +136,7 @@ TEST(QrVersionTable, TotalsMatchTheModulesLeftByTheFunctionPatterns) {
     const int width = qr_width(version);
     qr_clear_matrix(*matrix, width);
     qr_place_function_patterns(*matrix, version);
-    qr_place_format_info(*matrix, kQrLevelL, 0);
+    qr_place_format_info(*matrix, QrErrorCorrection::L, 0);
     int free_modules = 0;
     for (int y = 0; y < width; ++y) {
       for (int x = 0; x < width; ++x) free_modules += qr_is_function_module(*matrix, x, y) ? 0 : 1;
@@ -234,7 +235,7 @@ TEST(QrFormatBits, AllThirtyTwoValuesOfTheStandard) {
   }};
   for (int level = 0; level < 4; ++level) {
     for (int mask = 0; mask < 8; ++mask) {
-      const std::uint32_t value = qr_format_bits(level, mask);
+      const std::uint32_t value = qr_format_bits(static_cast<QrErrorCorrection>(level), mask);
       EXPECT_EQ(value, annex[level][mask]) << level << "/" << mask;
       EXPECT_EQ(gf2_remainder(value ^ 0x5412u, 0x537u), 0u);
     }

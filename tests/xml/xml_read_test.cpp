@@ -16,8 +16,10 @@
 #include <string>
 #include <thread>
 
-#include "document/invoice.h"
-#include "document/pay.h"
+#include "base/numbers.h"
+#include "invoice/invoice.h"
+#include "pay/pay.h"
+#include "pipeline/xml_document.h"
 #include "xml/error_collection.h"
 
 namespace tolvex {
@@ -300,12 +302,12 @@ bool is_diagnostics(const std::string& detail) {
 }
 
 ErrorCode read(const std::string& text, DocumentPtr<>& document) {
-  return xml_read_document(text.data(), text.size(), document);
+  return xml_read_document(text.data(), text.size(), &document);
 }
 
 TEST(XmlReadDocument, NullTextIsReported) {
   DocumentPtr<> document;
-  EXPECT_EQ(xml_read_document(nullptr, 10, document), ERROR_NULL_POINTER);
+  EXPECT_EQ(xml_read_document(nullptr, 10, &document), ERROR_NULL_POINTER);
   EXPECT_EQ(error_line(), "ERROR_NULL_POINTER: XML cannot be NULL. ");
   EXPECT_EQ(document, nullptr);
 }
@@ -346,7 +348,7 @@ TEST(XmlReadDocument, NoRootWithoutMessagesHasNoDetail) {
 
   // A length beyond what libxml2 accepts is not handed to the parser at all.
   const char text[] = "<Pay/>";
-  ASSERT_EQ(xml_read_document(text, std::size_t{INT_MAX} + 1, document), ERROR_XML);
+  ASSERT_EQ(xml_read_document(text, std::size_t{INT_MAX} + 1, &document), ERROR_XML);
   EXPECT_EQ(error_line(), "ERROR_XML: Getting root element error ");
 }
 
@@ -408,7 +410,7 @@ TEST(XmlReadDocument, CutOffExamplesAreReportedNotReadHalf) {
     const std::size_t root_end = text.rfind('>') + 1;
     for (std::size_t length = 1; length < root_end; ++length) {
       DocumentPtr<> document;
-      ASSERT_EQ(xml_read_document(text.data(), length, document), ERROR_XML) << file << " cut at " << length;
+      ASSERT_EQ(xml_read_document(text.data(), length, &document), ERROR_XML) << file << " cut at " << length;
       EXPECT_EQ(document, nullptr);
       EXPECT_EQ(last_error().message, "Getting root element error\n");
       EXPECT_TRUE(is_diagnostics(last_error().detail)) << file << " cut at " << length;

@@ -5,7 +5,8 @@
 
 #include <string>
 
-#include "document/invoice_items.h"
+#include "invoice_items/invoice_items.h"
+#include "pipeline/xml_document.h"
 #include "xml/xml_write.h"
 
 namespace tolvex {

@@ -1,0 +1,60 @@
+#include "base/error.h"
+
+#include <array>
+
+namespace tolvex {
+namespace {
+
+// Indexed by code + 3. ERROR_QR keeps the colon and space of the others: its message
+// explains an encoder failure and must not run into the code's name.
+constexpr std::array<std::string_view, 15> kPrefixes = {
+    "ERROR_IO: ",
+    "ERROR_NULL_POINTER: ",
+    "ERROR_ILLEGAL_ARGUMENT: ",
+    "",
+    "ERROR_BASE32HEX: ",
+    "ERROR_CHECKSUM: ",
+    "ERROR_COMPRESSION: ",
+    "ERROR_INVALID_VALUE: ",
+    "ERROR_BAD_FORMAT: ",
+    "ERROR_MAX_PRIORITY_REACHED: ",
+    "ERROR_SEQUENCE_LIMIT_EXCEEDED: ",
+    "ERROR_UNKNOWN_DOCUMENT: ",
+    "ERROR_XML: ",
+    "ERROR_MISSING_LOGO: ",
+    "ERROR_QR: ",
+};
+
+// One record per thread: a library caller that encodes on several threads reads the
+// failure of its own call, and no thread writes a record another one is reading.
+thread_local LastError record;
+
+}  // namespace
+
+std::string_view error_prefix(ErrorCode code) {
+  const std::int64_t index = std::int64_t{code} + 3;
+  if (index < 0 || index >= std::int64_t{kPrefixes.size()}) return "TOLVEX_ERROR_UNKNOWN";
+  return kPrefixes[static_cast<std::size_t>(index)];
+}
+
+ErrorCode set_error(ErrorCode code, std::string_view message, std::string_view detail) {
+  record.code = code;
+  record.message.assign(message);
+  record.detail.assign(detail);
+  return code;
+}
+
+ErrorCode set_error_message(ErrorCode code, std::string_view message) { return set_error(code, message, {}); }
+
+std::string error_line() {
+  const std::string_view prefix = error_prefix(record.code);
+  const std::string_view separator = (!record.detail.empty() && record.detail.front() == ' ') ? "" : " ";
+  std::string line;
+  line.reserve(prefix.size() + record.message.size() + separator.size() + record.detail.size());
+  line.append(prefix).append(record.message).append(separator).append(record.detail);
+  return line;
+}
+
+const LastError& last_error() { return record; }
+
+}  // namespace tolvex

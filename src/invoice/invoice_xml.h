@@ -1,0 +1,23 @@
+// The INVOICE family's XML tree, in both directions; the root's type attribute carries the
+// document type.
+#pragma once
+
+#include <libxml/tree.h>
+
+#include "base/error.h"
+#include "document/document.h"
+#include "invoice/invoice.h"
+#include "xml/xml_write.h"
+
+namespace tolvex {
+
+inline constexpr std::string_view kInvoiceRoot = "Invoice";
+
+// Builds an INVOICE document from the Invoice root element, carried fields only: computed
+// amounts in the XML are ignored. The document is stored only when every element was read.
+[[nodiscard]] ErrorCode xml_read_invoice(const xmlNode* root, DocumentPtr<>* document);
+
+// Writes the elements inside the root, computed amounts included.
+void xml_write_invoice(XmlTreeWriter& writer, const Invoice& invoice);
+
+}  // namespace tolvex

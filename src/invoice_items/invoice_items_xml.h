@@ -1,0 +1,28 @@
+// The INVOICE ITEMS family's XML tree, in both directions.
+#pragma once
+
+#include <libxml/tree.h>
+
+#include <array>
+#include <string_view>
+
+#include "base/error.h"
+#include "document/document.h"
+#include "invoice_items/invoice_items.h"
+#include "xml/xml_write.h"
+
+namespace tolvex {
+
+// The root element and its only type name.
+inline constexpr std::string_view kInvoiceItemsRoot = "InvoiceItems";
+inline constexpr std::array<std::string_view, 1> kInvoiceItemsTypeNames = {"InvoiceItems"};
+
+// Builds an INVOICE ITEMS document from the InvoiceItems root element, carried fields only:
+// computed line amounts in the XML are ignored. The document is stored only when every element
+// was read.
+[[nodiscard]] ErrorCode xml_read_invoice_items(const xmlNode* root, DocumentPtr<>* document);
+
+// Writes the elements inside the root, computed amounts included.
+void xml_write_invoice_items(XmlTreeWriter& writer, const InvoiceItems& items);
+
+}  // namespace tolvex

@@ -1,0 +1,27 @@
+// The PAY family's XML tree, in both directions.
+#pragma once
+
+#include <libxml/tree.h>
+
+#include <array>
+#include <string_view>
+
+#include "base/error.h"
+#include "document/document.h"
+#include "pay/pay.h"
+#include "xml/xml_write.h"
+
+namespace tolvex {
+
+// The root element and its only type name.
+inline constexpr std::string_view kPayRoot = "Pay";
+inline constexpr std::array<std::string_view, 1> kPayTypeNames = {"Pay"};
+
+// Builds a PAY document from the Pay root element. A type attribute other than "Pay" is refused
+// before any document exists; the document is stored only when every element was read.
+[[nodiscard]] ErrorCode xml_read_pay(const xmlNode* root, DocumentPtr<>* document);
+
+// Writes the elements inside the root.
+void xml_write_pay(XmlTreeWriter& writer, const Pay& pay);
+
+}  // namespace tolvex

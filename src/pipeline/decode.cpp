@@ -1,0 +1,34 @@
+#include "pipeline/decode.h"
+
+#include "codec/container.h"
+#include "codec/field_buffer.h"
+#include "pipeline/serialise.h"
+#include "pipeline/xml_document.h"
+
+namespace tolvex {
+
+ErrorCode decode_document(const char* text, std::size_t length, DocumentPtr<>* document) {
+  if (length < 4) return set_error_message(ERROR_UNKNOWN_DOCUMENT, "Header not found. ");
+  if (document == nullptr) return set_error_message(ERROR_NULL_POINTER, "Document pointer cannot be NULL. ");
+
+  FieldBuffer buffer;
+  std::string fields;
+  if (const ErrorCode code = container_decode(text, length, &buffer.header, &fields)) return code;
+  field_buffer_split(buffer, fields);
+
+  DocumentPtr<> decoded;
+  if (const ErrorCode code = deserialise_document(buffer, &decoded)) return code;
+  if (const ErrorCode code = document_validate(decoded.get())) return code;
+  document_derive_amounts(decoded.get());
+  *document = std::move(decoded);
+  return ERROR_OK;
+}
+
+ErrorCode decode_to_xml(const char* text, std::size_t length, std::string* xml, std::size_t* xmlLength) {
+  if (xml == nullptr) return set_error_message(ERROR_NULL_POINTER, "XML pointer cannot be NULL. ");
+  DocumentPtr<> document;
+  if (const ErrorCode code = decode_document(text, length, &document)) return code;
+  return xml_write_document(document.get(), xml, xmlLength);
+}
+
+}  // namespace tolvex

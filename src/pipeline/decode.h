@@ -1,0 +1,22 @@
+// From the text a QR code carries back to a validated document with its computed amounts, and
+// on into XML.
+#pragma once
+
+#include <cstddef>
+#include <string>
+
+#include "base/error.h"
+#include "document/document.h"
+
+namespace tolvex {
+
+// Unpacks the container, checks the CRC-32, rebuilds and validates the document and derives its
+// amounts. A text shorter than 4 characters is ERROR_UNKNOWN_DOCUMENT, no place for the
+// document ERROR_NULL_POINTER; a document that fails validation is not handed out.
+[[nodiscard]] ErrorCode decode_document(const char* text, std::size_t length, DocumentPtr<>* document);
+
+// decode_document, then the document as XML text (xmlLength may be null).
+[[nodiscard]] ErrorCode decode_to_xml(const char* text, std::size_t length, std::string* xml,
+                                      std::size_t* xmlLength);
+
+}  // namespace tolvex

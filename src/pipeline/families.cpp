@@ -1,0 +1,56 @@
+#include "pipeline/families.h"
+
+#include <array>
+
+#include "invoice/invoice_wire.h"
+#include "invoice/invoice_xml.h"
+#include "invoice_items/invoice_items_wire.h"
+#include "invoice_items/invoice_items_xml.h"
+#include "pay/pay_wire.h"
+#include "pay/pay_xml.h"
+
+namespace tolvex {
+namespace {
+
+// Adapts a family's own operations to the common document record.
+template <typename Family, void (*Write)(XmlTreeWriter&, const Family&)>
+void write_xml(XmlTreeWriter& writer, const Document& document) {
+  Write(writer, static_cast<const Family&>(document));
+}
+
+template <typename Family, void (*Serialise)(FieldBuffer&, const Family&)>
+void serialise(FieldBuffer& buffer, const Document& document) {
+  Serialise(buffer, static_cast<const Family&>(document));
+}
+
+template <typename Family, DocumentPtr<Family> (*Deserialise)(FieldBuffer&)>
+DocumentPtr<> deserialise(FieldBuffer& buffer) {
+  return Deserialise(buffer);
+}
+
+// In the order the root names are tried; indexed by family.
+const std::array<FamilyFormat, 3> kFormats = {{
+    {FAMILY_PAY, kPayRoot, kPayTypeNames, "Error in getting root and type", xml_read_pay,
+     write_xml<Pay, xml_write_pay>, serialise<Pay, serialise_pay>, deserialise<Pay, deserialise_pay>},
+    {FAMILY_INVOICE, kInvoiceRoot, InvoiceDocumentTypeNames, "Error wrong invoice document type",
+     xml_read_invoice, write_xml<Invoice, xml_write_invoice>, serialise<Invoice, serialise_invoice>,
+     deserialise<Invoice, deserialise_invoice>},
+    {FAMILY_INVOICE_ITEMS, kInvoiceItemsRoot, kInvoiceItemsTypeNames, "Error in getting root and type",
+     xml_read_invoice_items, write_xml<InvoiceItems, xml_write_invoice_items>,
+     serialise<InvoiceItems, serialise_invoice_items>, deserialise<InvoiceItems, deserialise_invoice_items>},
+}};
+
+}  // namespace
+
+const FamilyFormat* family_format(const DocumentHeader& header) {
+  return header.family() < kFormats.size() ? &kFormats[header.family()] : nullptr;
+}
+
+const FamilyFormat* family_format_of_root(const xmlNode* root) {
+  for (const FamilyFormat& format : kFormats) {
+    if (xml_is_element(root, format.root)) return &format;
+  }
+  return nullptr;
+}
+
+}  // namespace tolvex

@@ -1,0 +1,45 @@
+#include "pipeline/xml_document.h"
+
+#include "base/memory_stream.h"
+#include "pipeline/families.h"
+#include "xml/xml_read.h"
+#include "xml/xml_write.h"
+
+namespace tolvex {
+
+ErrorCode xml_read_document(const char* text, std::size_t length, DocumentPtr<>* document) {
+  if (document != nullptr) document->reset();
+  XmlDocPtr tree;
+  if (const ErrorCode code = xml_parse(text, length, &tree)) return code;
+  const xmlNode* root = xmlDocGetRootElement(tree.get());
+  const FamilyFormat* format = family_format_of_root(root);
+  // A root that names no family is no document; validating that absence reports it.
+  if (format == nullptr) return ERROR_OK;
+  return format->readXml(root, document);
+}
+
+ErrorCode xml_write_document(const Document* document, std::string* text, std::size_t* length) {
+  if (document == nullptr) return set_error_message(ERROR_NULL_POINTER, "Document cannot be null. ");
+  const FamilyFormat* format = family_format(document->header);
+  if (format == nullptr) return set_error_message(ERROR_XML, "Error in getting root and type");
+  if (document->header.documentType() >= format->typeNames.size()) {
+    return set_error_message(ERROR_XML, format->unknownTypeMessage);
+  }
+  if (document->header.version() != 0) {
+    return set_error_message(ERROR_UNKNOWN_DOCUMENT, "Document version is not supported. ");
+  }
+
+  MemoryStream out;
+  xml_write_root_start(out, format->root, format->typeNames[document->header.documentType()]);
+  XmlTreeWriter writer(out);
+  format->writeXml(writer, *document);
+  xml_write_root_end(out, format->root);
+
+  if (out.failed()) return set_error_message(ERROR_IO, "Not enough memory. ");
+  std::string written = memory_stream_take_text(out);
+  if (length != nullptr) *length = written.size();
+  if (text != nullptr) *text = std::move(written);
+  return ERROR_OK;
+}
+
+}  // namespace tolvex

@@ -1,0 +1,22 @@
+// A whole document to and from XML text: the root element chooses the family.
+#pragma once
+
+#include <cstddef>
+#include <string>
+
+#include "base/error.h"
+#include "document/document.h"
+
+namespace tolvex {
+
+// Reads one document from XML text (not necessarily NUL-terminated). On success returns 0 and
+// stores the document, or no document when the root element names no family.
+[[nodiscard]] ErrorCode xml_read_document(const char* text, std::size_t length, DocumentPtr<>* document);
+
+// Writes the document as XML, computed amounts included, in one line. text and length may each
+// be null; what is given receives the text and its length in bytes. A document type without a
+// name is ERROR_XML; a document of a version this writer does not know is refused
+// (ERROR_UNKNOWN_DOCUMENT) rather than written as something else.
+[[nodiscard]] ErrorCode xml_write_document(const Document* document, std::string* text, std::size_t* length);
+
+}  // namespace tolvex
