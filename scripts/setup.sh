@@ -1,16 +1,21 @@
 #!/usr/bin/env bash
-# Installs what tolvexqr needs to build and test on Debian, then exits.
-# Quick when everything is already there: apt-get runs only for missing packages.
+# Installs what tolvexqr needs on Debian, then exits: scripts/setup.sh [tool]. With "tool", only
+# what building the tools takes; without, everything the tests, benchmarks and hardening checks
+# need as well. Quick when everything is already there: apt-get runs only for missing packages.
 set -euo pipefail
 
 packages=(
-  g++ cmake make pkg-config
+  g++ cmake make pkg-config python3
   libxml2-dev libcairo2-dev liblzma-dev libpng-dev
-  libgtest-dev libbenchmark-dev libqrencode-dev
-  zbar-tools zxing-cpp-tools python3
-  locales
-  clang libclang-rt-dev valgrind
 )
+if [ "${1:-}" != tool ]; then
+  packages+=(
+    libgtest-dev libbenchmark-dev libqrencode-dev
+    zbar-tools zxing-cpp-tools
+    locales
+    clang libclang-rt-dev valgrind
+  )
+fi
 
 missing=()
 for p in "${packages[@]}"; do
@@ -25,6 +30,8 @@ if [ ${#missing[@]} -gt 0 ]; then
   apt-get update -q
   apt-get install -y -q --no-install-recommends "${missing[@]}"
 fi
+
+[ "${1:-}" != tool ] || exit 0
 
 # A decimal-comma locale lets the tests prove that numbers never follow the caller's locale.
 if ! locale -a 2>/dev/null | grep -qi '^de_DE\.utf-\?8$'; then

@@ -5,9 +5,9 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup.sh
 
-bash scripts/build.sh build -DTOLVEX_WERROR=ON
+bash scripts/build.sh build -DTOLVEX_WERROR=ON -DTOLVEX_BUILD_TESTS=ON -DTOLVEX_BUILD_BENCH=ON
 ctest --test-dir build --output-on-failure -j"$(nproc)"
 
-bash scripts/build.sh build-asan -DTOLVEX_SANITIZE=ON
+bash scripts/build.sh build-asan -DTOLVEX_SANITIZE=ON -DTOLVEX_BUILD_TESTS=ON
 ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
   ctest --test-dir build-asan --output-on-failure -j"$(nproc)"

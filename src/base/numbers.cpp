@@ -5,6 +5,7 @@
 #include <array>
 #include <charconv>
 #include <climits>
+#include <cmath>
 #include <cstdlib>
 
 namespace tolvex {
@@ -14,6 +15,29 @@ namespace {
 locale_t c_locale() {
   static const locale_t locale = newlocale(LC_ALL_MASK, "C", locale_t{});
   return locale;
+}
+
+constexpr bool is_digit(char c) { return c >= '0' && c <= '9'; }
+
+// The text after leading white space is an optional sign, digits with an optional point and
+// fraction (a digit on at least one side), and an optional exponent. strtod also takes "nan",
+// "inf" and hexadecimal forms, which no document writes as an amount.
+bool is_decimal_form(const char* text) {
+  while (*text == ' ' || (*text >= '\t' && *text <= '\r')) ++text;
+  if (*text == '+' || *text == '-') ++text;
+  bool digits = false;
+  for (; is_digit(*text); ++text) digits = true;
+  if (*text == '.') {
+    for (++text; is_digit(*text); ++text) digits = true;
+  }
+  if (!digits) return false;
+  if (*text == 'e' || *text == 'E') {
+    ++text;
+    if (*text == '+' || *text == '-') ++text;
+    if (!is_digit(*text)) return false;
+    while (is_digit(*text)) ++text;
+  }
+  return *text == '\0';
 }
 
 }  // namespace
@@ -29,10 +53,10 @@ std::optional<std::int32_t> parse_integer(const char* content) {
 }
 
 std::optional<double> parse_decimal(const char* content) {
-  if (content == nullptr) return std::nullopt;
-  char* end = nullptr;
-  const double value = strtod_l(content, &end, c_locale());
-  if (end == content || *end != '\0') return std::nullopt;
+  if (content == nullptr || !is_decimal_form(content)) return std::nullopt;
+  const double value = strtod_l(content, nullptr, c_locale());
+  // A number too large for a double becomes infinity; one too small becomes 0 and is kept.
+  if (!std::isfinite(value)) return std::nullopt;
   return value;
 }
 

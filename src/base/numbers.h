@@ -12,8 +12,10 @@ namespace tolvex {
 // anything left over is not. Out-of-range values are clamped to the 32-bit bounds.
 [[nodiscard]] std::optional<std::int32_t> parse_integer(const char* content);
 
-// strtod in the "C" locale over the whole text: "." is the only decimal mark and nothing may
-// follow the number.
+// A decimal number over the whole text: leading white space, an optional sign, digits with an
+// optional "." and fraction, an optional exponent; "." is the only decimal mark and nothing may
+// follow. "nan", "inf", hexadecimal forms and numbers too large for a double are refused; a
+// number too small for one reads as 0.
 [[nodiscard]] std::optional<double> parse_decimal(const char* content);
 
 // The written form of every decimal: fixed notation with 8 decimals, nearest to the double,

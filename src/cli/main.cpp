@@ -1,4 +1,6 @@
 // tolvexqr: one document on standard input, one QR code PNG out.
+#include <unistd.h>
+
 #include <cstdio>
 #include <string_view>
 #include <vector>
@@ -15,9 +17,21 @@ int main(int argc, char** argv) {
     return 0;
   }
   const std::vector<std::string_view> arguments(argv + 1, argv + argc);
+  switch (requested(arguments)) {
+    case Request::help:
+      std::fputs(usage_text(settings).c_str(), stdout);
+      return 0;
+    case Request::version:
+      std::printf("%s\n", version_line().c_str());
+      return 0;
+    case Request::run:
+      break;
+  }
   if (const ErrorCode code = parse_options(arguments, &settings)) {
     std::fprintf(stderr, "%s\n", error_line().c_str());
     return code;
   }
+  // Someone who starts the tool at a terminal without piping a document in learns why it waits.
+  if (::isatty(STDIN_FILENO) != 0) std::fputs("reading the document from standard input...\n", stderr);
   return run(settings, read_standard_input(stdin));
 }

@@ -4,6 +4,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "image/render.h"
+
 namespace tolvex {
 namespace {
 
@@ -91,12 +93,24 @@ ErrorCode parse_options(std::span<const std::string_view> arguments, Settings* r
   return ERROR_OK;
 }
 
+Request requested(std::span<const std::string_view> arguments) {
+  Request request = Request::run;
+  for (const std::string_view argument : arguments) {
+    const std::string_view name = split_option(argument).name;
+    if (equals_ignoring_case(name, "-h") || equals_ignoring_case(name, "--help")) return Request::help;
+    if (equals_ignoring_case(name, "--version")) request = Request::version;
+  }
+  return request;
+}
+
+std::string version_line() { return "Tolvex QR code encoder tool. Version: " + std::string(kToolVersion); }
+
 std::string usage_text(const Settings& settings) {
   const auto name_of = [](const auto& names, auto value) {
     return std::string(names[static_cast<std::size_t>(value)]);
   };
   std::string text;
-  text += "Tolvex QR code encoder tool. Version: 1.0.10\n";
+  text += version_line() + "\n";
   text += "\nReads standard input and writes result to file. \n";
   text += "\nIf any error occur, a single line will be written to standard error output. \n";
   text += "\nUsage win32: tolvexqr.exe [optoins] -f=qrImage.png\n";
@@ -123,6 +137,11 @@ std::string usage_text(const Settings& settings) {
   text +=
       "\tSets the output QR code image size (in pixels). If the value is zero, the output image "
       "size will be the number of QR modules (squares). \n";
+  text += "\tThe largest size is " + std::to_string(kLargestImageSize) + " pixels. \n";
+  text += "\n-h, --help\n";
+  text += "\tPrints this text without reading standard input. \n";
+  text += "\n--version\n";
+  text += "\tPrints the version without reading standard input. \n";
   return text;
 }
 

@@ -16,6 +16,9 @@ namespace tolvex {
 
 enum class InputKind : std::int32_t { xml = 0, base32hex = 1 };
 
+// The version every tool of the project reports.
+inline constexpr std::string_view kToolVersion = "1.0.10";
+
 struct Settings {
   std::string outputFile = "qrImage.png";
   InputKind inputKind = InputKind::xml;
@@ -43,6 +46,15 @@ struct SplitOption {
 // Reads every argument after the program name into settings. Unknown options are ignored;
 // a later occurrence overrides an earlier one. Stops at the first illegal value.
 [[nodiscard]] ErrorCode parse_options(std::span<const std::string_view> arguments, Settings* settings);
+
+// What the command line asks for besides a run: the usage text (-h, --help) or the version
+// line (--version). Either is answered at once, before any other option is looked at and
+// without reading standard input; help wins when both are given.
+enum class Request { run, help, version };
+[[nodiscard]] Request requested(std::span<const std::string_view> arguments);
+
+// "Tolvex QR code encoder tool. Version: 1.0.10", without a line end.
+[[nodiscard]] std::string version_line();
 
 // The usage text for the given (default) settings.
 [[nodiscard]] std::string usage_text(const Settings& settings);

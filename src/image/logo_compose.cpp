@@ -9,6 +9,7 @@
 #include "document/document.h"
 #include "image/logo_cache.h"
 #include "image/logo_layout.h"
+#include "image/png_check.h"
 #include "image/png_file.h"
 #include "image/render.h"
 #include "qr/qr_encode.h"
@@ -16,9 +17,11 @@
 namespace tolvex {
 namespace {
 
-ErrorCode report_logo_status(cairo_status_t status) {
+ErrorCode report_logo_status(cairo_status_t status, const std::string& path) {
   switch (status) {
     case CAIRO_STATUS_NO_MEMORY:
+      // cairo reports libpng's refusal of a damaged or foreign file as a lack of memory too.
+      if (!png_file_reads(path.c_str())) return set_error_message(ERROR_MISSING_LOGO, "Cannot create logo. ");
       return set_error_message(ERROR_IO, "Not enough memory. ");
     case CAIRO_STATUS_FILE_NOT_FOUND:
       return set_error_message(ERROR_MISSING_LOGO, "Cannot find logo file. ");
@@ -63,7 +66,7 @@ ErrorCode qr_logo_render_surface(const char* text, LogoRotation rotation, LogoVa
                            std::string(logo_file_name(header.family(), rotation, variation, frame));
   const SurfacePtr logo = logo_cache_load(path);
   if (const cairo_status_t status = cairo_surface_status(logo.get()); status != CAIRO_STATUS_SUCCESS) {
-    return report_logo_status(status);
+    return report_logo_status(status, path);
   }
 
   const int pictureWidth = cairo_image_surface_get_width(logo.get());

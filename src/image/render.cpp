@@ -1,6 +1,7 @@
 #include "image/render.h"
 
 #include <optional>
+#include <string>
 #include <string_view>
 
 #include "image/png_file.h"
@@ -51,6 +52,10 @@ ErrorCode qr_render_surface(const char* text, std::int32_t pixelSize, SurfacePtr
   const std::optional<QrSymbol> symbol =
       qr_encode(text != nullptr ? std::string_view(text) : std::string_view());
   if (!symbol) return report_qr_failure();
+  if (pixelSize > kLargestImageSize) {
+    return set_error_message(ERROR_ILLEGAL_ARGUMENT, "Image size is too large: the largest is " +
+                                                         std::to_string(kLargestImageSize) + " pixels. ");
+  }
 
   const int side = pixelSize != 0 ? pixelSize : symbol->width() + 2 * kQuietZone;
   SurfacePtr result(cairo_image_surface_create(settings.format, side, side));

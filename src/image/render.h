@@ -22,6 +22,10 @@ struct RenderSettings {
   cairo_format_t format = CAIRO_FORMAT_ARGB32;
 };
 
+// The largest side of a plain picture, in pixels: 256 MiB of 32-bit pixels, far beyond what
+// print needs (SVG and PDF scale without it).
+inline constexpr std::int32_t kLargestImageSize = 8000;
+
 // This thread's settings.
 const RenderSettings& render_settings();
 void render_set_background(double red, double green, double blue, double alpha);
@@ -37,7 +41,8 @@ void qr_draw_modules(cairo_t* context, const QrSymbol& symbol, double box);
 
 // The plain picture of a zero-terminated text: level L, smallest version, the symbol and its
 // quiet zone filling pixelSize x pixelSize pixels (0: one pixel a module) over the background.
-// Fails with ERROR_QR, and creates no surface, when the text cannot be encoded. A size that
+// Fails with ERROR_QR, and creates no surface, when the text cannot be encoded, and with
+// ERROR_ILLEGAL_ARGUMENT when pixelSize is above kLargestImageSize. A size that
 // cairo cannot create leaves a surface in an error state, reported when it is written.
 [[nodiscard]] ErrorCode qr_render_surface(const char* text, std::int32_t pixelSize, SurfacePtr* surface);
 

@@ -1,5 +1,7 @@
 #include "pipeline/decode.h"
 
+#include <string_view>
+
 #include "codec/container.h"
 #include "codec/field_buffer.h"
 #include "pipeline/serialise.h"
@@ -14,7 +16,8 @@ ErrorCode decode_document(const char* text, std::size_t length, DocumentPtr<>* d
   FieldBuffer buffer;
   std::string fields;
   if (const ErrorCode code = container_decode(text, length, &buffer.header, &fields)) return code;
-  field_buffer_split(buffer, fields);
+  // The payload is a zero-terminated text: a zero byte, which no encoder writes, ends it.
+  field_buffer_split(buffer, std::string_view(fields).substr(0, fields.find('\0')));
 
   DocumentPtr<> decoded;
   if (const ErrorCode code = deserialise_document(buffer, &decoded)) return code;

@@ -71,7 +71,8 @@ std::string xml_escape(std::string_view text) {
         escaped += "&lt;";
         break;
       case '>':
-        escaped += "&gt;";
+        // Only "]]>" is not allowed in content; everywhere else ">" stands for itself.
+        escaped += escaped.ends_with("]]") ? "&gt;" : ">";
         break;
       case '\r':
         escaped += "&#13;";

@@ -18,10 +18,9 @@ namespace tolvex {
 inline constexpr std::string_view kTolvexNamespace = "http://tolvex.org/tolvex";
 inline constexpr std::string_view kXmlSchemaInstanceNamespace = "http://www.w3.org/2001/XMLSchema-instance";
 
-// Element content that stays well-formed whatever bytes a decoded text holds: markup characters
-// become references (">" too, so "]]>" cannot appear), a carriage return survives as a
-// reference, and bytes that XML cannot carry at all (invalid UTF-8, most control characters)
-// become U+FFFD.
+// Element content that stays well-formed whatever bytes a decoded text holds: "&" and "<" become
+// references, and ">" where it would close "]]>"; a carriage return survives as a reference, and
+// bytes that XML cannot carry at all (invalid UTF-8, most control characters) become U+FFFD.
 [[nodiscard]] std::string xml_escape(std::string_view text);
 
 // Writes <name>content</name> unless content is empty; content is already XML.

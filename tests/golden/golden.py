@@ -96,6 +96,9 @@ def cases():
     bad_character = text[: len(text) // 2] + b"W" + text[len(text) // 2 + 1 :]
     qr_failures = [
         ("usage", [], b""),
+        ("help", ["--help"], pay),
+        ("help among other options", ["-v=foo", "-h"], pay),
+        ("version", ["--version"], pay),
         ("illegal variation", ["-v=foo"], pay),
         ("illegal rotation", ["-r=middle"], pay),
         ("illegal input kind", ["-i=text"], pay),

@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <climits>
 #include <cstdint>
 #include <filesystem>
 #include <string>
@@ -248,6 +249,22 @@ TEST_F(RenderTest, UnwritablePicturesAndNames) {
     EXPECT_EQ(error_line(), "ERROR_IO: Cannot write image to output file.  ");
   }
   EXPECT_TRUE(directory_entries(directory.path()).empty());
+}
+
+// Sides above the largest are refused before any surface is made, with a message that says so;
+// the largest itself is drawn.
+TEST_F(RenderTest, SidesAboveTheLargestAreRefused) {
+  for (const std::int32_t size : {kLargestImageSize + 1, 32767, 100000, INT32_MAX}) {
+    SurfacePtr surface;
+    EXPECT_EQ(qr_render_surface("A1B", size, &surface), ERROR_ILLEGAL_ARGUMENT) << size;
+    EXPECT_EQ(error_line(), "ERROR_ILLEGAL_ARGUMENT: Image size is too large: the largest is 8000 pixels.  ");
+    EXPECT_EQ(surface, nullptr);
+    EXPECT_EQ(qr_write_png_file("A1B", size, directory.file("large.png").c_str()), ERROR_ILLEGAL_ARGUMENT);
+  }
+  EXPECT_TRUE(directory_entries(directory.path()).empty());
+  SurfacePtr largest;
+  ASSERT_EQ(qr_render_surface("A1B", kLargestImageSize, &largest), ERROR_OK);
+  EXPECT_EQ(cairo_image_surface_get_width(largest.get()), kLargestImageSize);
 }
 
 TEST_F(RenderTest, EncoderFailureStopsBeforeDrawing) {

@@ -63,6 +63,26 @@ std::string load(const std::filesystem::path& path) {
   return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
 }
 
+// A zero byte ends the received text: what follows it is not part of any field.
+TEST(Decode, AZeroByteEndsTheText) {
+  const std::string account = "\t1\tCZ6308000000002847561937\tGIBACZPX\t0\t0";
+  const std::string head = std::string("A1\t1\t1\t12.5\tEUR\t\t\t\t\t\tnote");
+  std::string xml;
+  std::string cutXml;
+  const std::string whole = container_text(0x00, 0x00, head + account);
+  ASSERT_EQ(decode_to_xml(whole.data(), whole.size(), &xml, nullptr), ERROR_OK) << error_line();
+  const std::string tail = container_text(0x00, 0x00, head + account + std::string("\0\tjunk", 6));
+  ASSERT_EQ(decode_to_xml(tail.data(), tail.size(), &cutXml, nullptr), ERROR_OK) << error_line();
+  EXPECT_EQ(cutXml, xml);
+
+  // Inside the note, it drops the note's rest and every field after it.
+  const std::string inNote = container_text(0x00, 0x00, head + std::string("\0after", 6) + account);
+  DocumentPtr<> document;
+  EXPECT_EQ(decode(inNote, &document), ERROR_INVALID_VALUE);
+  EXPECT_EQ(error_line(), "ERROR_INVALID_VALUE: BankAccounts list cannot be empty. ");
+  EXPECT_EQ(document, nullptr);
+}
+
 TEST(Decode, EveryExampleComesBackFieldForFieldAndThroughXml) {
   for (const auto& path : examples()) {
     SCOPED_TRACE(path.filename().string());

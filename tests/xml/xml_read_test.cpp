@@ -85,6 +85,24 @@ TEST(ParseDecimal, AcceptsWholeNumbersWithDotOnly) {
       {"1 000", std::nullopt},
       {"abc", std::nullopt},
       {"", std::nullopt},
+      // What strtod takes beyond the decimal form.
+      {"nan", std::nullopt},
+      {"NaN", std::nullopt},
+      {"inf", std::nullopt},
+      {"-inf", std::nullopt},
+      {"infinity", std::nullopt},
+      {"0x1p3", std::nullopt},
+      {"0x10", std::nullopt},
+      {"1e400", std::nullopt},
+      {"-1e400", std::nullopt},
+      {"1e-400", 0.0},
+      {".", std::nullopt},
+      {"-", std::nullopt},
+      {"1e", std::nullopt},
+      {"1e+", std::nullopt},
+      {"e5", std::nullopt},
+      {"1.5e+3", 1500.0},
+      {"\t\n7", 7.0},
   };
   for (const auto& c : cases) EXPECT_EQ(parse_decimal(c.text), c.expected) << '"' << c.text << '"';
 }

@@ -69,7 +69,7 @@ TEST(XmlWrite, ValueTextsOfEachKind) {
   }));
   EXPECT_EQ(
       body(*pay, "Pay"),
-      "<Payments><Payment><Amount>100</Amount><PaymentNote>R&amp;D &lt;fees&gt;</PaymentNote>"
+      "<Payments><Payment><Amount>100</Amount><PaymentNote>R&amp;D &lt;fees></PaymentNote>"
       "<StandingOrderExt><Day>-3</Day><Month>January March</Month><Periodicity>Bimonthly</Periodicity>"
       "</StandingOrderExt><DirectDebitExt><DirectDebitType>recurrent</DirectDebitType>"
       "<ContractID>C-7</ContractID><OriginatorsReferenceInformation>ORI</OriginatorsReferenceInformation>"
@@ -126,6 +126,37 @@ TEST(XmlWrite, AnyDecodedTextStaysWellFormed) {
             "<InvoiceID>a]]&gt;b&#13;\nc\xEF\xBF\xBD"
             "d\xEF\xBF\xBD"
             "e\xC3\xA9</InvoiceID>");
+}
+
+// Content escaped only where XML needs it; whatever is written reads back as the text itself.
+TEST(XmlEscape, EscapesOnlyWhatContentCannotHold) {
+  const struct {
+    std::string text;
+    std::string escaped;
+  } cases[] = {
+      {"orders > 100", "orders > 100"},
+      {">", ">"},
+      {"a]>b", "a]>b"},
+      {"a]]>b", "a]]&gt;b"},
+      {"]]]>", "]]]&gt;"},
+      {"]] >", "]] >"},
+      {"]]>]]>", "]]&gt;]]&gt;"},
+      {"R&D <b>", "R&amp;D &lt;b>"},
+      {"&amp;", "&amp;amp;"},
+      {"line\r\n", "line&#13;\n"},
+      {"tab\tstays", "tab\tstays"},
+      {"\"quoted\" 'too'", "\"quoted\" 'too'"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.text);
+    EXPECT_EQ(xml_escape(c.text), c.escaped);
+    const std::string document = "<w><v>" + xml_escape(c.text) + "</v></w>";
+    XmlDocPtr tree;
+    ASSERT_EQ(xml_parse(document.data(), document.size(), &tree), ERROR_OK) << error_line();
+    Text read;
+    xml_read_text(xmlDocGetRootElement(tree.get()), "v", read);
+    EXPECT_EQ(read, c.text);
+  }
 }
 
 TEST(XmlWrite, InvoiceItemsLineInOrder) {
