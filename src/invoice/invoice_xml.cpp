@@ -103,4 +103,6 @@ ErrorCode xml_read_invoice(const xmlNode* root, DocumentPtr<>* document) {
 
 void xml_write_invoice(XmlTreeWriter& writer, const Invoice& invoice) { invoice_tree(writer, invoice); }
 
+void xml_find_invoice(XmlTreeFinder& finder, const Invoice& invoice) { invoice_tree(finder, invoice); }
+
 }  // namespace tolvex

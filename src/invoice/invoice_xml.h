@@ -7,6 +7,7 @@
 #include "base/error.h"
 #include "document/document.h"
 #include "invoice/invoice.h"
+#include "xml/xml_tree_find.h"
 #include "xml/xml_write.h"
 
 namespace tolvex {
@@ -19,5 +20,8 @@ inline constexpr std::string_view kInvoiceRoot = "Invoice";
 
 // Writes the elements inside the root, computed amounts included.
 void xml_write_invoice(XmlTreeWriter& writer, const Invoice& invoice);
+
+// Follows the finder's path through the same elements.
+void xml_find_invoice(XmlTreeFinder& finder, const Invoice& invoice);
 
 }  // namespace tolvex

@@ -49,4 +49,8 @@ void xml_write_invoice_items(XmlTreeWriter& writer, const InvoiceItems& items) {
   invoice_items_tree(writer, items);
 }
 
+void xml_find_invoice_items(XmlTreeFinder& finder, const InvoiceItems& items) {
+  invoice_items_tree(finder, items);
+}
+
 }  // namespace tolvex

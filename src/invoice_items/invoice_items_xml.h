@@ -9,6 +9,7 @@
 #include "base/error.h"
 #include "document/document.h"
 #include "invoice_items/invoice_items.h"
+#include "xml/xml_tree_find.h"
 #include "xml/xml_write.h"
 
 namespace tolvex {
@@ -24,5 +25,8 @@ inline constexpr std::array<std::string_view, 1> kInvoiceItemsTypeNames = {"Invo
 
 // Writes the elements inside the root, computed amounts included.
 void xml_write_invoice_items(XmlTreeWriter& writer, const InvoiceItems& items);
+
+// Follows the finder's path through the same elements.
+void xml_find_invoice_items(XmlTreeFinder& finder, const InvoiceItems& items);
 
 }  // namespace tolvex

@@ -60,4 +60,6 @@ ErrorCode xml_read_pay(const xmlNode* root, DocumentPtr<>* document) {
 
 void xml_write_pay(XmlTreeWriter& writer, const Pay& pay) { pay_tree(writer, pay); }
 
+void xml_find_pay(XmlTreeFinder& finder, const Pay& pay) { pay_tree(finder, pay); }
+
 }  // namespace tolvex

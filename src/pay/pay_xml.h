@@ -9,6 +9,7 @@
 #include "base/error.h"
 #include "document/document.h"
 #include "pay/pay.h"
+#include "xml/xml_tree_find.h"
 #include "xml/xml_write.h"
 
 namespace tolvex {
@@ -23,5 +24,8 @@ inline constexpr std::array<std::string_view, 1> kPayTypeNames = {"Pay"};
 
 // Writes the elements inside the root.
 void xml_write_pay(XmlTreeWriter& writer, const Pay& pay);
+
+// Follows the finder's path through the same elements.
+void xml_find_pay(XmlTreeFinder& finder, const Pay& pay);
 
 }  // namespace tolvex

@@ -13,9 +13,9 @@ namespace tolvex {
 namespace {
 
 // Adapts a family's own operations to the common document record.
-template <typename Family, void (*Write)(XmlTreeWriter&, const Family&)>
-void write_xml(XmlTreeWriter& writer, const Document& document) {
-  Write(writer, static_cast<const Family&>(document));
+template <typename Family, typename Archive, void (*Visit)(Archive&, const Family&)>
+void visit_xml(Archive& archive, const Document& document) {
+  Visit(archive, static_cast<const Family&>(document));
 }
 
 template <typename Family, void (*Serialise)(FieldBuffer&, const Family&)>
@@ -31,12 +31,15 @@ DocumentPtr<> deserialise(FieldBuffer& buffer) {
 // In the order the root names are tried; indexed by family.
 const std::array<FamilyFormat, 3> kFormats = {{
     {FAMILY_PAY, kPayRoot, kPayTypeNames, "Error in getting root and type", xml_read_pay,
-     write_xml<Pay, xml_write_pay>, serialise<Pay, serialise_pay>, deserialise<Pay, deserialise_pay>},
+     visit_xml<Pay, XmlTreeWriter, xml_write_pay>, visit_xml<Pay, XmlTreeFinder, xml_find_pay>,
+     serialise<Pay, serialise_pay>, deserialise<Pay, deserialise_pay>},
     {FAMILY_INVOICE, kInvoiceRoot, InvoiceDocumentTypeNames, "Error wrong invoice document type",
-     xml_read_invoice, write_xml<Invoice, xml_write_invoice>, serialise<Invoice, serialise_invoice>,
+     xml_read_invoice, visit_xml<Invoice, XmlTreeWriter, xml_write_invoice>,
+     visit_xml<Invoice, XmlTreeFinder, xml_find_invoice>, serialise<Invoice, serialise_invoice>,
      deserialise<Invoice, deserialise_invoice>},
     {FAMILY_INVOICE_ITEMS, kInvoiceItemsRoot, kInvoiceItemsTypeNames, "Error in getting root and type",
-     xml_read_invoice_items, write_xml<InvoiceItems, xml_write_invoice_items>,
+     xml_read_invoice_items, visit_xml<InvoiceItems, XmlTreeWriter, xml_write_invoice_items>,
+     visit_xml<InvoiceItems, XmlTreeFinder, xml_find_invoice_items>,
      serialise<InvoiceItems, serialise_invoice_items>, deserialise<InvoiceItems, deserialise_invoice_items>},
 }};
 

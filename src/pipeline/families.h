@@ -10,6 +10,7 @@
 #include "base/error.h"
 #include "codec/field_buffer.h"
 #include "document/document.h"
+#include "xml/xml_tree_find.h"
 #include "xml/xml_write.h"
 
 namespace tolvex {
@@ -21,6 +22,7 @@ struct FamilyFormat {
   std::string_view unknownTypeMessage;          // when a document's type has no name
   ErrorCode (*readXml)(const xmlNode* root, DocumentPtr<>* document);
   void (*writeXml)(XmlTreeWriter& writer, const Document& document);
+  void (*findXml)(XmlTreeFinder& finder, const Document& document);
   void (*serialise)(FieldBuffer& buffer, const Document& document);
   DocumentPtr<> (*deserialise)(FieldBuffer& buffer);
 };

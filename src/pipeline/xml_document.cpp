@@ -18,6 +18,24 @@ ErrorCode xml_read_document(const char* text, std::size_t length, DocumentPtr<>*
   return format->readXml(root, document);
 }
 
+ErrorCode document_field(const Document* document, std::string_view path, XmlFieldValue* value) {
+  if (document == nullptr) return set_error_message(ERROR_NULL_POINTER, "Document cannot be null. ");
+  const FamilyFormat* format = family_format(document->header);
+  if (format == nullptr) return set_error_message(ERROR_UNKNOWN_DOCUMENT, "Unknown document family. ");
+  std::vector<std::string_view> names;
+  for (std::size_t start = 0;;) {
+    const std::size_t slash = path.find('/', start);
+    names.push_back(path.substr(start, slash - start));
+    if (slash == std::string_view::npos) break;
+    start = slash + 1;
+  }
+  XmlTreeFinder finder(names);
+  format->findXml(finder, *document);
+  if (!finder.found()) return set_error(ERROR_ILLEGAL_ARGUMENT, path, " names no field of the document. ");
+  if (value != nullptr) *value = finder.value();
+  return ERROR_OK;
+}
+
 ErrorCode xml_write_document(const Document* document, std::string* text, std::size_t* length) {
   if (document == nullptr) return set_error_message(ERROR_NULL_POINTER, "Document cannot be null. ");
   const FamilyFormat* format = family_format(document->header);

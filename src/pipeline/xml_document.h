@@ -3,9 +3,12 @@
 
 #include <cstddef>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "base/error.h"
 #include "document/document.h"
+#include "xml/xml_tree_find.h"
 
 namespace tolvex {
 
@@ -18,5 +21,13 @@ namespace tolvex {
 // name is ERROR_XML; a document of a version this writer does not know is refused
 // (ERROR_UNKNOWN_DOCUMENT) rather than written as something else.
 [[nodiscard]] ErrorCode xml_write_document(const Document* document, std::string* text, std::size_t* length);
+
+// The field, record or list of the document that a path of XML element names names, with its
+// value as XML writing gives it: "InvoiceID", "SupplierParty/PostalAddress/CityName",
+// "Payments/0/BankAccounts/1/IBAN" (list items by position from 0), "TaxCategorySummaries" (a
+// list and its count). Computed amounts are reached like carried ones. A path that names no
+// element of the document's family is ERROR_ILLEGAL_ARGUMENT; one that names an absent field
+// succeeds with the value not present.
+[[nodiscard]] ErrorCode document_field(const Document* document, std::string_view path, XmlFieldValue* value);
 
 }  // namespace tolvex

@@ -108,32 +108,45 @@ void XmlTreeWriter::decimal(std::string_view name, const Decimal& field, XmlValu
   if (field) xml_write_element(out_, name, format_decimal(*field));
 }
 
-void XmlTreeWriter::enumeration(std::string_view name, const Enumeration& field,
-                                std::span<const std::string_view> names) {
-  if (field && *field >= 0 && static_cast<std::size_t>(*field) < names.size()) {
-    xml_write_element(out_, name, names[static_cast<std::size_t>(*field)]);
-  }
+std::string_view xml_enumeration_text(const Enumeration& field, std::span<const std::string_view> names) {
+  if (!field || *field < 0 || static_cast<std::size_t>(*field) >= names.size()) return {};
+  return names[static_cast<std::size_t>(*field)];
 }
 
-void XmlTreeWriter::code(std::string_view name, const CodeText& field,
-                         std::span<const std::string_view> names, std::span<const std::string_view> codes) {
-  if (!field) return;
-  for (std::size_t i = 0; i < codes.size(); ++i) {
-    if (codes[i] == *field) return xml_write_element(out_, name, names[i]);
+std::string_view xml_code_text(const CodeText& field, std::span<const std::string_view> names,
+                               std::span<const std::string_view> codes) {
+  if (!field) return {};
+  for (std::size_t i = 0; i < codes.size() && i < names.size(); ++i) {
+    if (codes[i] == *field) return names[i];
   }
+  return {};
 }
 
-void XmlTreeWriter::flags(std::string_view name, const FlagSet& field,
-                          std::span<const std::string_view> names) {
-  if (!field) return;
+std::string xml_flags_text(const FlagSet& field, std::span<const std::string_view> names) {
   std::string content;
+  if (!field) return content;
   for (std::size_t i = 0; i < names.size(); ++i) {
     if ((static_cast<std::uint32_t>(*field) >> i) & 1u) {
       if (!content.empty()) content += ' ';
       content += names[i];
     }
   }
-  xml_write_element(out_, name, content);
+  return content;
+}
+
+void XmlTreeWriter::enumeration(std::string_view name, const Enumeration& field,
+                                std::span<const std::string_view> names) {
+  xml_write_element(out_, name, xml_enumeration_text(field, names));
+}
+
+void XmlTreeWriter::code(std::string_view name, const CodeText& field,
+                         std::span<const std::string_view> names, std::span<const std::string_view> codes) {
+  xml_write_element(out_, name, xml_code_text(field, names, codes));
+}
+
+void XmlTreeWriter::flags(std::string_view name, const FlagSet& field,
+                          std::span<const std::string_view> names) {
+  xml_write_element(out_, name, xml_flags_text(field, names));
 }
 
 void XmlTreeWriter::element(std::string_view name, MemoryStream& content) {

@@ -23,6 +23,15 @@ inline constexpr std::string_view kXmlSchemaInstanceNamespace = "http://www.w3.o
 // bytes that XML cannot carry at all (invalid UTF-8, most control characters) become U+FFFD.
 [[nodiscard]] std::string xml_escape(std::string_view text);
 
+// The written form of an enumeration (the name at the held position), a code text (the name
+// whose code equals it) and a flag set (the names of the set bits in position order, joined by
+// spaces; bits beyond the list are ignored); empty when there is nothing to write.
+[[nodiscard]] std::string_view xml_enumeration_text(const Enumeration& field,
+                                                    std::span<const std::string_view> names);
+[[nodiscard]] std::string_view xml_code_text(const CodeText& field, std::span<const std::string_view> names,
+                                             std::span<const std::string_view> codes);
+[[nodiscard]] std::string xml_flags_text(const FlagSet& field, std::span<const std::string_view> names);
+
 // Writes <name>content</name> unless content is empty; content is already XML.
 void xml_write_element(MemoryStream& out, std::string_view name, std::string_view content);
 
@@ -42,12 +51,9 @@ class XmlTreeWriter {
   void integer(std::string_view name, const Integer& field);
   // Computed amounts are written like carried ones.
   void decimal(std::string_view name, const Decimal& field, XmlValue value = XmlValue::carried);
-  // The name at the held position; a position outside the list writes nothing.
   void enumeration(std::string_view name, const Enumeration& field, std::span<const std::string_view> names);
-  // The name whose code equals the text; an unlisted code writes nothing.
   void code(std::string_view name, const CodeText& field, std::span<const std::string_view> names,
             std::span<const std::string_view> codes);
-  // The names of the set bits in position order, joined by spaces; bits beyond the list are ignored.
   void flags(std::string_view name, const FlagSet& field, std::span<const std::string_view> names);
 
   // A record's fields go through a stream of their own, so a record with nothing to say leaves
