@@ -1,6 +1,7 @@
 #include "base/error.h"
 
 #include <array>
+#include <new>
 
 namespace tolvex {
 namespace {
@@ -25,9 +26,26 @@ constexpr std::array<std::string_view, 15> kPrefixes = {
     "ERROR_QR: ",
 };
 
+constexpr std::string_view kNoMemory = "Not enough memory. ";
+
+// Room that the texts of every fixed message fit without allocating, so that recording a
+// failure, the lack of memory above all, cannot itself run out of memory.
+constexpr std::size_t kReservedText = 256;
+
+LastError reserved_record() {
+  LastError reserved;
+  try {
+    reserved.message.reserve(kReservedText);
+    reserved.detail.reserve(kReservedText);
+  } catch (const std::bad_alloc&) {
+    // Without the room, a later failure may still find memory for its texts.
+  }
+  return reserved;
+}
+
 // One record per thread: a library caller that encodes on several threads reads the
 // failure of its own call, and no thread writes a record another one is reading.
-thread_local LastError record;
+thread_local LastError record = reserved_record();
 
 }  // namespace
 
@@ -37,14 +55,25 @@ std::string_view error_prefix(ErrorCode code) {
   return kPrefixes[static_cast<std::size_t>(index)];
 }
 
-ErrorCode set_error(ErrorCode code, std::string_view message, std::string_view detail) {
-  record.code = code;
-  record.message.assign(message);
-  record.detail.assign(detail);
-  return code;
+ErrorCode set_error(ErrorCode code, std::string_view message, std::string_view detail) noexcept {
+  try {
+    record.code = code;
+    record.message.assign(message);
+    record.detail.assign(detail);
+    return code;
+  } catch (const std::bad_alloc&) {
+    // Texts longer than the reserved room (a parser's diagnostics) had no memory to go to.
+    record.code = ERROR_IO;
+    record.detail.clear();
+    record.message.clear();
+    if (record.message.capacity() >= kNoMemory.size()) record.message.assign(kNoMemory);
+    return ERROR_IO;
+  }
 }
 
-ErrorCode set_error_message(ErrorCode code, std::string_view message) { return set_error(code, message, {}); }
+ErrorCode set_error_message(ErrorCode code, std::string_view message) noexcept {
+  return set_error(code, message, {});
+}
 
 std::string error_line() {
   const std::string_view prefix = error_prefix(record.code);

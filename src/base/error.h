@@ -33,11 +33,12 @@ inline constexpr ErrorCode ERROR_QR = 11;
 // "" for success and "TOLVEX_ERROR_UNKNOWN" for codes outside -3..11.
 std::string_view error_prefix(ErrorCode code);
 
-// Records code, message and detail and returns the code.
-ErrorCode set_error(ErrorCode code, std::string_view message, std::string_view detail);
+// Records code, message and detail and returns the code. Never fails: texts that find no memory
+// leave ERROR_IO "Not enough memory. " recorded and returned instead.
+ErrorCode set_error(ErrorCode code, std::string_view message, std::string_view detail) noexcept;
 
 // Records code and message with an empty detail and returns the code.
-ErrorCode set_error_message(ErrorCode code, std::string_view message);
+ErrorCode set_error_message(ErrorCode code, std::string_view message) noexcept;
 
 // The error line of the current record: prefix, message, a separating space unless the
 // detail starts with one, and the detail. Has no line end.

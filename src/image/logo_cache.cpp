@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <new>
 #include <optional>
 #include <vector>
 
@@ -42,7 +43,12 @@ bool logo_cache_evict() {
 
 void logo_cache_add(const std::string& path, cairo_surface_t* surface) {
   std::error_code error;
-  const std::uintmax_t fileSize = std::filesystem::file_size(path, error);
+  std::uintmax_t fileSize = 0;
+  try {
+    fileSize = std::filesystem::file_size(path, error);
+  } catch (const std::bad_alloc&) {
+    return;
+  }
   // A size that cannot be measured, or one beyond any budget, is simply not cached.
   if (error || fileSize > static_cast<std::uintmax_t>(INT32_MAX)) return;
   const auto size = static_cast<std::int32_t>(fileSize);
@@ -50,8 +56,12 @@ void logo_cache_add(const std::string& path, cairo_surface_t* surface) {
     if (!logo_cache_evict()) break;
   }
   if (cache.budget == 0 || !cache.entries) return;
+  try {
+    cache.entries->push_back(LogoCacheEntry{path, share(surface), 1, size});
+  } catch (const std::bad_alloc&) {
+    return;  // a picture the cache has no room for is simply not cached
+  }
   cache.budget -= size;
-  cache.entries->push_back(LogoCacheEntry{path, share(surface), 1, size});
 }
 
 }  // namespace
