@@ -29,25 +29,27 @@ bool is_container(const std::string& text) {
   return code == ERROR_OK || code == ERROR_CHECKSUM;
 }
 
+ErrorCode report_foreign_code(std::string_view text, std::string_view source) {
+  std::string detail(source);
+  if (!detail.empty()) detail += ": ";
+  detail += scan_describe_text(text);
+  return set_error(ERROR_BAD_FORMAT, "Not a tolvex code. ", detail);
+}
+
 ScannedCode scanned(std::string text, std::int32_t page) {
   ScannedCode code;
   code.text = std::move(text);
   code.page = page;
   code.tolvex = is_container(code.text);
-  if (code.tolvex) {
-    code.code = decode_to_xml(code.text.data(), code.text.size(), &code.xml, nullptr);
-    if (code.code != ERROR_OK) {
-      code.xml.clear();
-      code.error = error_line();
-    }
-  }
+  code.code = code.tolvex ? decode_to_xml(code.text.data(), code.text.size(), &code.xml, nullptr)
+                          : report_foreign_code(code.text, {});
+  if (code.code != ERROR_OK) code.error = error_line();
   return code;
 }
 
 bool decodes(const std::string& text) {
-  if (!is_container(text)) return false;
-  DocumentPtr<> document;
-  return decode_document(text.data(), text.size(), &document) == ERROR_OK;
+  std::string xml;
+  return is_container(text) && decode_to_xml(text.data(), text.size(), &xml, nullptr) == ERROR_OK;
 }
 
 void scan_picture(const GrayImage& picture, std::int32_t page, std::vector<ScannedCode>& codes) {
@@ -112,7 +114,7 @@ ErrorCode scan_file(const char* path, std::vector<ScannedCode>* codes) {
 ErrorCode scan_first_document(const std::vector<ScannedCode>& codes, std::string_view source, std::size_t* index) {
   if (index == nullptr) return set_error_message(ERROR_NULL_POINTER, "Index pointer cannot be NULL. ");
   for (std::size_t i = 0; i < codes.size(); ++i) {
-    if (codes[i].tolvex && codes[i].code == ERROR_OK) {
+    if (codes[i].code == ERROR_OK) {
       *index = i;
       return ERROR_OK;
     }
@@ -121,13 +123,10 @@ ErrorCode scan_first_document(const std::vector<ScannedCode>& codes, std::string
   for (const ScannedCode& code : codes) {
     if (!code.tolvex) continue;
     // Decoding again records its failure, so that the error line is the one decoding gives.
-    DocumentPtr<> document;
-    return decode_document(code.text.data(), code.text.size(), &document);
+    std::string xml;
+    return decode_to_xml(code.text.data(), code.text.size(), &xml, nullptr);
   }
-  std::string detail(source);
-  if (!detail.empty()) detail += ": ";
-  detail += scan_describe_text(codes.front().text);
-  return set_error(ERROR_BAD_FORMAT, "Not a tolvex code. ", detail);
+  return report_foreign_code(codes.front().text, source);
 }
 
 std::string scan_describe_text(std::string_view text) {

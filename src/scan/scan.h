@@ -14,12 +14,14 @@ namespace tolvex {
 
 // One QR code found.
 struct ScannedCode {
-  std::string text;          // the code's content, as UTF-8 text
-  std::int32_t page = 1;     // the PDF page it was found on, from 1; 1 for a picture
-  bool tolvex = false;       // the text unpacks as a tolvex container (base32hex, header, LZMA)
-  ErrorCode code = ERROR_OK; // for a tolvex code: what decoding it gave
-  std::string xml;           // for a tolvex code that decoded: the document's XML
-  std::string error;         // for a tolvex code that did not: the error line of its decoding
+  std::string text;           // the code's content, as UTF-8 text
+  std::int32_t page = 1;      // the PDF page it was found on, from 1; 1 for a picture
+  bool tolvex = false;        // the text unpacks as a tolvex container (base32hex, header, LZMA)
+  ErrorCode code = ERROR_OK;  // 0 when it decoded into a document; the failure of decoding a
+                              // tolvex code; ERROR_BAD_FORMAT for any other code
+  std::string xml;            // the document's XML when code is 0
+  std::string error;          // the error line when code is not 0: decoding's, or "Not a tolvex
+                              // code. " with what the code holds
 };
 
 // The codes of a picture or PDF in memory, page by page and, on a page, in reading order; an
