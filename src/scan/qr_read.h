@@ -16,7 +16,7 @@ namespace tolvex {
 enum class QrAttempt {
   zxing,           // zxing-cpp trying hard, in four rotations, with its local-average binariser
   zxing_inverted,  // the same on the inverted picture: light modules on a dark ground
-  zxing_enlarged,  // zxing-cpp at three times the size, for pictures of one or two pixels a module
+  zxing_enlarged,  // zxing-cpp at twice the size, for pictures of one or two pixels a module
   zxing_enlarged_inverted,
   zbar,            // libzbar, whose finder succeeds on some pictures where zxing-cpp's fails
 };

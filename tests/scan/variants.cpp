@@ -5,18 +5,12 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
-#include <optional>
 #include <random>
 #include <stdexcept>
 
-#include "image/logo_compose.h"
 #include "image/logo_layout.h"
-#include "image/render.h"
-#include "pipeline/encode.h"
 #include "qr/qr_encode.h"
+#include "scan/pictures.h"
 
 namespace tolvex::test {
 namespace {
@@ -159,18 +153,6 @@ double gaussian(std::mt19937& random) {
   return sum - 6;
 }
 
-GrayImage gray_of_surface(SurfacePtr surface) {
-  if (!surface || cairo_surface_status(surface.get()) != CAIRO_STATUS_SUCCESS) {
-    throw std::runtime_error("no surface to read back");
-  }
-  return gray_from_surface(surface.get());
-}
-
-std::string read_text_file(const std::filesystem::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
 // One kind of degradation for each index, then combinations; module is the size of a module of
 // the picture in pixels.
 Degradation drawn(int kind, double module, std::mt19937& random) {
@@ -245,49 +227,28 @@ GrayImage degrade(const GrayImage& picture, const Degradation& d, std::uint32_t 
   return out;
 }
 
-GrayImage gray_of_text(const std::string& text, int pixelSize) {
-  SurfacePtr surface;
-  if (qr_render_surface(text.c_str(), pixelSize, &surface) != ERROR_OK) throw std::runtime_error(error_line());
-  return gray_of_surface(std::move(surface));
-}
-
 std::vector<Variant> generated_variants(int perStyle, std::uint32_t seed) {
-  std::vector<std::filesystem::path> examples;
-  for (const auto& entry : std::filesystem::directory_iterator(TOLVEX_SOURCE_DIR "/examples")) {
-    if (entry.path().extension() == ".xml") examples.push_back(entry.path());
-  }
-  std::sort(examples.begin(), examples.end());
   std::mt19937 random(seed);
   std::vector<Variant> variants;
   int kind = 0;
-  for (const auto& example : examples) {
-    const std::string xml = read_text_file(example);
-    std::string text;
-    if (encode_xml(xml.data(), xml.size(), &text) != ERROR_OK) throw std::runtime_error(error_line());
+  for (const std::string& example : example_names()) {
+    const std::string text = example_text(example);
     const int modules = qr_encode(text)->width() + 8;
     for (int style = 0; style < 3; ++style) {
-      GrayImage picture;
-      double module = kPlainModulePixels;
-      std::string name = example.filename().string();
-      if (style == 0) {
-        picture = gray_of_text(text, kPlainModulePixels * modules);
-        name += " plain";
-      } else {
-        const bool frame = style == 1;
-        const auto rotation = static_cast<LogoRotation>(random() % 4);
-        const auto variation = static_cast<LogoVariation>(random() % 4);
-        SurfacePtr surface;
-        if (qr_logo_render_surface(text.c_str(), rotation, variation, frame, TOLVEX_SOURCE_DIR "/logo/",
-                                   &surface) != ERROR_OK) {
-          throw std::runtime_error(error_line());
-        }
-        picture = gray_of_surface(std::move(surface));
-        // Without a frame the code has a square of its own across the picture's short side.
-        const double box = frame ? logo_layout(rotation, frame, picture.width, picture.height).boxSide
-                                 : std::min(picture.width, picture.height);
-        module = box / modules;
-        name += frame ? " logo" : " logo without frame";
-      }
+      const bool frame = style == 1;
+      const int rotation = static_cast<int>(random() % 4);
+      const int variation = static_cast<int>(random() % 4);
+      const SurfacePtr surface =
+          style == 0 ? plain_code(text, kPlainModulePixels) : logo_code(text, rotation, variation, frame);
+      const GrayImage picture = gray_from_surface(surface.get());
+      // Without a frame the code has a square of its own across the picture's short side.
+      const double box = style == 0 ? kPlainModulePixels * modules
+                         : frame    ? logo_layout(static_cast<LogoRotation>(rotation), frame, picture.width,
+                                                  picture.height).boxSide
+                                    : std::min(picture.width, picture.height);
+      const double module = box / modules;
+      const std::string name =
+          example + (style == 0 ? " plain" : frame ? " logo" : " logo without frame");
       for (int i = 0; i < perStyle; ++i) {
         const Degradation d = drawn(kind++ % kKinds, module, random);
         const std::uint32_t noiseSeed = random();

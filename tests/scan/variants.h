@@ -40,7 +40,4 @@ struct Variant {
 // The picture as an 8-bit greyscale PNG file, for the command-line readers.
 void write_gray_png(const GrayImage& picture, const std::string& path);
 
-// A rendered surface of the image layer as luminance over white.
-[[nodiscard]] GrayImage gray_of_text(const std::string& text, int pixelSize);
-
 }  // namespace tolvex::test
