@@ -6,6 +6,7 @@ set -euo pipefail
 packages=(
   g++ cmake make pkg-config
   libxml2-dev libcairo2-dev liblzma-dev libpng-dev
+  libzxing-dev libzbar-dev libpoppler-glib-dev libturbojpeg0-dev
   libgtest-dev libbenchmark-dev libqrencode-dev
   zbar-tools zxing-cpp-tools python3
   locales

@@ -76,7 +76,8 @@ ErrorCode load_jpeg(const std::uint8_t* bytes, std::size_t size, GrayImage* imag
   int subsampling = 0;
   int colourspace = 0;
   const auto length = static_cast<unsigned long>(size);
-  if (tjDecompressHeader3(decoder.get(), bytes, length, &width, &height, &subsampling, &colourspace) != 0) {
+  if (tjDecompressHeader3(decoder.get(), bytes, length, &width, &height, &subsampling, &colourspace) != 0 ||
+      width <= 0 || height <= 0) {
     return set_error_message(ERROR_IO, "Cannot read JPEG picture. ");
   }
   if (const ErrorCode code = check_picture_size(width, height)) return code;

@@ -1,5 +1,7 @@
 #include "scan/scan.h"
 
+#include <sys/stat.h>
+
 #include <cstdio>
 #include <memory>
 
@@ -101,6 +103,12 @@ ErrorCode scan_file(const char* path, std::vector<ScannedCode>* codes) {
   if (path == nullptr) return set_error_message(ERROR_NULL_POINTER, "File name cannot be NULL. ");
   const std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path, "rb"));
   if (!file) return set_error(ERROR_IO, "Cannot read input file. ", path);
+  // A regular file's size is known before reading; a pipe is measured as it is read.
+  struct stat status {};
+  if (fstat(fileno(file.get()), &status) == 0 && S_ISREG(status.st_mode) &&
+      static_cast<std::uint64_t>(status.st_size) > kScanMaxFileBytes) {
+    return set_error(ERROR_ILLEGAL_ARGUMENT, "Input file too large. ", path);
+  }
   std::vector<std::uint8_t> bytes;
   std::uint8_t block[65536];
   for (std::size_t n; (n = std::fread(block, 1, sizeof block, file.get())) > 0;) {

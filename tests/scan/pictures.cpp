@@ -4,6 +4,7 @@
 #include <turbojpeg.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <filesystem>
 #include <memory>
 #include <stdexcept>
@@ -131,6 +132,32 @@ Bytes pdf_of(const std::vector<std::vector<Placement>>& pages) {
   cairo_surface_finish(document.get());
   if (cairo_surface_status(document.get()) != CAIRO_STATUS_SUCCESS) throw std::runtime_error("cannot write PDF");
   return pdf;
+}
+
+Bytes blank_pdf(int count, double width, double height) {
+  std::string pdf = "%PDF-1.4\n";
+  std::vector<std::size_t> offsets;
+  const auto object = [&pdf, &offsets](const std::string& body) {
+    offsets.push_back(pdf.size());
+    pdf += std::to_string(offsets.size()) + " 0 obj\n" + body + "\nendobj\n";
+  };
+  object("<< /Type /Catalog /Pages 2 0 R >>");
+  std::string kids;
+  for (int i = 0; i < count; ++i) kids += std::to_string(3 + i) + " 0 R ";
+  object("<< /Type /Pages /Count " + std::to_string(count) + " /Kids [" + kids + "] >>");
+  char box[96];
+  std::snprintf(box, sizeof box, "[0 0 %.2f %.2f]", width, height);
+  for (int i = 0; i < count; ++i) object(std::string("<< /Type /Page /Parent 2 0 R /MediaBox ") + box + " >>");
+  const std::size_t xref = pdf.size();
+  pdf += "xref\n0 " + std::to_string(offsets.size() + 1) + "\n0000000000 65535 f \n";
+  for (const std::size_t offset : offsets) {
+    char entry[24];
+    std::snprintf(entry, sizeof entry, "%010zu 00000 n \n", offset);
+    pdf += entry;
+  }
+  pdf += "trailer\n<< /Size " + std::to_string(offsets.size() + 1) + " /Root 1 0 R >>\nstartxref\n" +
+         std::to_string(xref) + "\n%%EOF\n";
+  return Bytes(pdf.begin(), pdf.end());
 }
 
 std::string example_text(const std::string& name) {

@@ -34,6 +34,10 @@ struct Placement {
 // codes placed on it.
 [[nodiscard]] Bytes pdf_of(const std::vector<std::vector<Placement>>& pages);
 
+// A PDF document written out by hand, without cairo: count empty pages of width x height
+// points each, every one its own object, with a correct cross-reference table.
+[[nodiscard]] Bytes blank_pdf(int count, double width, double height);
+
 // The encoded text of an example document (examples/<name>).
 [[nodiscard]] std::string example_text(const std::string& name);
 
