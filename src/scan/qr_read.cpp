@@ -7,10 +7,17 @@
 namespace tolvex {
 namespace {
 
-// Enlarging a picture beyond this side is not needed: its modules are large enough already.
+// Enlarging a picture whose shorter side reaches this is not needed: its modules are large
+// enough already. Nor is a picture enlarged past a few megapixels, which a long strip would be.
 // Twice the size read more degraded pictures than three or four times (scan_variant_sweep).
 constexpr int kEnlargeBelowSide = 400;
 constexpr int kEnlargeFactor = 2;
+constexpr long kEnlargedMaxPixels = 4'000'000;
+
+bool worth_enlarging(const GrayImage& picture) {
+  return std::min(picture.width, picture.height) < kEnlargeBelowSide &&
+         static_cast<long>(picture.width) * picture.height * kEnlargeFactor * kEnlargeFactor <= kEnlargedMaxPixels;
+}
 
 }  // namespace
 
@@ -31,17 +38,16 @@ std::string_view qr_attempt_name(QrAttempt attempt) {
 }
 
 std::vector<std::string> qr_read_attempt(const GrayImage& picture, QrAttempt attempt) {
-  const int side = std::min(picture.width, picture.height);
   switch (attempt) {
     case QrAttempt::zxing:
       return zxing_read_texts(picture);
     case QrAttempt::zxing_inverted:
       return zxing_read_texts(gray_inverted(picture));
     case QrAttempt::zxing_enlarged:
-      return side < kEnlargeBelowSide ? zxing_read_texts(gray_enlarged(picture, kEnlargeFactor))
+      return worth_enlarging(picture) ? zxing_read_texts(gray_enlarged(picture, kEnlargeFactor))
                                       : std::vector<std::string>{};
     case QrAttempt::zxing_enlarged_inverted:
-      return side < kEnlargeBelowSide ? zxing_read_texts(gray_inverted(gray_enlarged(picture, kEnlargeFactor)))
+      return worth_enlarging(picture) ? zxing_read_texts(gray_inverted(gray_enlarged(picture, kEnlargeFactor)))
                                       : std::vector<std::string>{};
     case QrAttempt::zbar:
       return zbar_read_texts(picture);
