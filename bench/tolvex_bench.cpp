@@ -192,7 +192,8 @@ void bench_library(benchmark::State& state, const std::vector<Example>& examples
 // One scan_memory of the file's bytes a call; the file must give the expected text.
 void bench_scan(benchmark::State& state, const test::Bytes& bytes, const std::string& text) {
   std::vector<ScannedCode> codes;
-  if (scan_memory(bytes.data(), bytes.size(), &codes) != ERROR_OK || codes.size() != 1 || codes[0].text != text) {
+  if (scan_memory(bytes.data(), bytes.size(), &codes) != ERROR_OK || codes.size() != 1 ||
+      codes[0].text != text) {
     state.SkipWithError("the file does not read back");
     return;
   }

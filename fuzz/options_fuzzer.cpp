@@ -57,7 +57,8 @@ void parse_decode(std::string_view input) {
   const ErrorCode code = parse_decode_options(arguments, &settings);
   if (code != ERROR_OK) {
     require(code == ERROR_ILLEGAL_ARGUMENT, "only an unknown option fails");
-    require(error_line().starts_with("ERROR_ILLEGAL_ARGUMENT: Unknown option:  -"), "the error line names it");
+    require(error_line().starts_with("ERROR_ILLEGAL_ARGUMENT: Unknown option:  -"),
+            "the error line names it");
     require(settings.files.empty(), "settings are written only on success");
     return;
   }
@@ -68,7 +69,8 @@ void parse_decode(std::string_view input) {
     if (options && argument == "--") {
       options = false;
     } else if (!options || !argument.starts_with("-")) {
-      require(file < settings.files.size() && settings.files[file++] == argument, "file names keep their order");
+      require(file < settings.files.size() && settings.files[file++] == argument,
+              "file names keep their order");
     }
   }
   require(file == settings.files.size(), "nothing but the arguments are file names");

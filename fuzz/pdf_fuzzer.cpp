@@ -22,16 +22,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     bytes.insert(bytes.begin(), header, header + sizeof header - 1);
   }
   int pages = 0;
-  const ErrorCode code = pdf_visit_pages(bytes.data(), bytes.size(), [&pages](int page, const GrayImage& picture) {
-    require(page == ++pages, "pages come in order from 1");
-    require(page <= kScanMaxPdfPages, "no page beyond the limit is rendered");
-    require(picture.width >= 1 && picture.height >= 1 && picture.width <= kScanMaxRenderSide &&
-                picture.height <= kScanMaxRenderSide,
-            "a rendering stays within the limit");
-    require(picture.pixels.size() == static_cast<std::size_t>(picture.width) * picture.height,
-            "a picture holds its pixels");
-    return ERROR_OK;
-  });
+  const ErrorCode code =
+      pdf_visit_pages(bytes.data(), bytes.size(), [&pages](int page, const GrayImage& picture) {
+        require(page == ++pages, "pages come in order from 1");
+        require(page <= kScanMaxPdfPages, "no page beyond the limit is rendered");
+        require(picture.width >= 1 && picture.height >= 1 && picture.width <= kScanMaxRenderSide &&
+                    picture.height <= kScanMaxRenderSide,
+                "a rendering stays within the limit");
+        require(picture.pixels.size() == static_cast<std::size_t>(picture.width) * picture.height,
+                "a picture holds its pixels");
+        return ERROR_OK;
+      });
   require(code == ERROR_OK || code == ERROR_IO || code == ERROR_ILLEGAL_ARGUMENT,
           "a document fails only as unreadable or beyond a limit");
   return 0;

@@ -27,7 +27,8 @@ inline void require_consistent(const std::vector<ScannedCode>& codes) {
 }
 
 inline void require_clean_failure(ErrorCode code, const std::vector<ScannedCode>& codes) {
-  require(code == ERROR_IO || code == ERROR_ILLEGAL_ARGUMENT, "a file fails only as unreadable or beyond a limit");
+  require(code == ERROR_IO || code == ERROR_ILLEGAL_ARGUMENT,
+          "a file fails only as unreadable or beyond a limit");
   require(codes.empty(), "nothing is handed out on failure");
 }
 

@@ -52,14 +52,16 @@ TOLVEX_API int tolvex_qr_write_png_file(const char* text, int32_t size, const ch
 
 /* The QR code of an encoded text composed into the logo picture of its document family. The
  * logo directory is put in front of the picture's file name as it is: end it with "/". */
-TOLVEX_API int tolvex_qr_logo_write_png_file(const char* text, int32_t rotation, int32_t variation, int32_t frame,
-                                             const char* logo_directory, const char* file_name);
+TOLVEX_API int tolvex_qr_logo_write_png_file(const char* text, int32_t rotation, int32_t variation,
+                                             int32_t frame, const char* logo_directory,
+                                             const char* file_name);
 
 /* The same pictures as PNG bytes in memory (*data, *data_size bytes). */
-TOLVEX_API int tolvex_qr_write_png_memory(const char* text, int32_t size, unsigned char** data, int32_t* data_size);
-TOLVEX_API int tolvex_qr_logo_write_png_memory(const char* text, int32_t rotation, int32_t variation, int32_t frame,
-                                               const char* logo_directory, unsigned char** data,
-                                               int32_t* data_size);
+TOLVEX_API int tolvex_qr_write_png_memory(const char* text, int32_t size, unsigned char** data,
+                                          int32_t* data_size);
+TOLVEX_API int tolvex_qr_logo_write_png_memory(const char* text, int32_t rotation, int32_t variation,
+                                               int32_t frame, const char* logo_directory,
+                                               unsigned char** data, int32_t* data_size);
 
 /* Settings of the calling thread: background colour (0 to 1 each, default opaque white) and
  * cairo image format (default CAIRO_FORMAT_ARGB32 = 0) of every picture. */

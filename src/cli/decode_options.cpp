@@ -2,7 +2,6 @@
 
 #include <algorithm>
 
-
 namespace tolvex {
 namespace {
 
@@ -48,10 +47,11 @@ std::string decode_usage_text() {
       "\nWith file names, reads the QR codes of each PNG, JPEG or PDF file (every page of a PDF) and "
       "writes the XML of the first tolvex code of each file, one document per line, in the order of "
       "the files. \n";
-  text += "\nIf an error occurs, a single line is written to standard error output for each file "
-          "concerned, and the exit status is the error code of the first; the other files are still read. "
-          "A file without a QR code gives ERROR_UNKNOWN_DOCUMENT, a file whose codes are no tolvex codes "
-          "ERROR_BAD_FORMAT. \n";
+  text +=
+      "\nIf an error occurs, a single line is written to standard error output for each file "
+      "concerned, and the exit status is the error code of the first; the other files are still read. "
+      "A file without a QR code gives ERROR_UNKNOWN_DOCUMENT, a file whose codes are no tolvex codes "
+      "ERROR_BAD_FORMAT. \n";
   text += "\n-a\n";
   text += "\tWrites every tolvex code of each file, one per line, in the order of files, pages and codes. \n";
   text += "\n--text\n";

@@ -20,7 +20,8 @@ struct DecodeSettings {
 // Reads the arguments after the program name. Options are matched without regard to letter
 // case; "--" ends them, so that a file name may begin with "-". Any other argument beginning
 // with "-" is ERROR_ILLEGAL_ARGUMENT "Unknown option: " with the argument.
-[[nodiscard]] ErrorCode parse_decode_options(std::span<const std::string_view> arguments, DecodeSettings* settings);
+[[nodiscard]] ErrorCode parse_decode_options(std::span<const std::string_view> arguments,
+                                             DecodeSettings* settings);
 
 [[nodiscard]] std::string decode_usage_text();
 

@@ -67,7 +67,8 @@ GrayImage gray_from_surface(cairo_surface_t* surface) {
       const std::uint32_t pixel = row[x];
       // Premultiplied colour over white: what is not covered shows the paper.
       const unsigned paper = format == CAIRO_FORMAT_ARGB32 ? 255 - (pixel >> 24) : 0;
-      *out++ = luminance(((pixel >> 16) & 0xFF) + paper, ((pixel >> 8) & 0xFF) + paper, (pixel & 0xFF) + paper);
+      *out++ =
+          luminance(((pixel >> 16) & 0xFF) + paper, ((pixel >> 8) & 0xFF) + paper, (pixel & 0xFF) + paper);
     }
   }
   return image;

@@ -23,6 +23,7 @@ using PdfPageVisitor = std::function<ErrorCode(int page, const GrayImage& pictur
 // document. " (also for an encrypted one), ERROR_ILLEGAL_ARGUMENT "Too many PDF pages. " beyond
 // the page limit (checked before any page is rendered) and "PDF page too large. " for a page
 // beyond the render-size limit.
-[[nodiscard]] ErrorCode pdf_visit_pages(const std::uint8_t* bytes, std::size_t size, const PdfPageVisitor& visit);
+[[nodiscard]] ErrorCode pdf_visit_pages(const std::uint8_t* bytes, std::size_t size,
+                                        const PdfPageVisitor& visit);
 
 }  // namespace tolvex

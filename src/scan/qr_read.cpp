@@ -16,7 +16,8 @@ constexpr long kEnlargedMaxPixels = 4'000'000;
 
 bool worth_enlarging(const GrayImage& picture) {
   return std::min(picture.width, picture.height) < kEnlargeBelowSide &&
-         static_cast<long>(picture.width) * picture.height * kEnlargeFactor * kEnlargeFactor <= kEnlargedMaxPixels;
+         static_cast<long>(picture.width) * picture.height * kEnlargeFactor * kEnlargeFactor <=
+             kEnlargedMaxPixels;
 }
 
 }  // namespace
@@ -47,8 +48,9 @@ std::vector<std::string> qr_read_attempt(const GrayImage& picture, QrAttempt att
       return worth_enlarging(picture) ? zxing_read_texts(gray_enlarged(picture, kEnlargeFactor))
                                       : std::vector<std::string>{};
     case QrAttempt::zxing_enlarged_inverted:
-      return worth_enlarging(picture) ? zxing_read_texts(gray_inverted(gray_enlarged(picture, kEnlargeFactor)))
-                                      : std::vector<std::string>{};
+      return worth_enlarging(picture)
+                 ? zxing_read_texts(gray_inverted(gray_enlarged(picture, kEnlargeFactor)))
+                 : std::vector<std::string>{};
     case QrAttempt::zbar:
       return zbar_read_texts(picture);
   }

@@ -18,7 +18,7 @@ enum class QrAttempt {
   zxing_inverted,  // the same on the inverted picture: light modules on a dark ground
   zxing_enlarged,  // zxing-cpp at twice the size, for pictures of one or two pixels a module
   zxing_enlarged_inverted,
-  zbar,            // libzbar, whose finder succeeds on some pictures where zxing-cpp's fails
+  zbar,  // libzbar, whose finder succeeds on some pictures where zxing-cpp's fails
 };
 
 inline constexpr std::array<QrAttempt, 5> kQrAttempts = {QrAttempt::zxing, QrAttempt::zxing_inverted,

@@ -26,7 +26,8 @@ std::vector<std::string> zbar_read_texts(const GrayImage& picture) {
   zbar_image_scanner_set_config(scanner.get(), ZBAR_NONE, ZBAR_CFG_ENABLE, 0);
   zbar_image_scanner_set_config(scanner.get(), ZBAR_QRCODE, ZBAR_CFG_ENABLE, 1);
   zbar_image_set_format(image.get(), zbar_fourcc('Y', '8', '0', '0'));
-  zbar_image_set_size(image.get(), static_cast<unsigned>(picture.width), static_cast<unsigned>(picture.height));
+  zbar_image_set_size(image.get(), static_cast<unsigned>(picture.width),
+                      static_cast<unsigned>(picture.height));
   // zbar only reads the pixels; the image is destroyed before the picture.
   zbar_image_set_data(image.get(), picture.pixels.data(), picture.pixels.size(), nullptr);
   std::vector<std::string> texts;

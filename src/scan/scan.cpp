@@ -112,14 +112,16 @@ ErrorCode scan_file(const char* path, std::vector<ScannedCode>* codes) {
   std::vector<std::uint8_t> bytes;
   std::uint8_t block[65536];
   for (std::size_t n; (n = std::fread(block, 1, sizeof block, file.get())) > 0;) {
-    if (bytes.size() + n > kScanMaxFileBytes) return set_error(ERROR_ILLEGAL_ARGUMENT, "Input file too large. ", path);
+    if (bytes.size() + n > kScanMaxFileBytes)
+      return set_error(ERROR_ILLEGAL_ARGUMENT, "Input file too large. ", path);
     bytes.insert(bytes.end(), block, block + n);
   }
   if (std::ferror(file.get())) return set_error(ERROR_IO, "Cannot read input file. ", path);
   return scan_memory(bytes.data(), bytes.size(), codes);
 }
 
-ErrorCode scan_first_document(const std::vector<ScannedCode>& codes, std::string_view source, std::size_t* index) {
+ErrorCode scan_first_document(const std::vector<ScannedCode>& codes, std::string_view source,
+                              std::size_t* index) {
   if (index == nullptr) return set_error_message(ERROR_NULL_POINTER, "Index pointer cannot be NULL. ");
   for (std::size_t i = 0; i < codes.size(); ++i) {
     if (codes[i].code == ERROR_OK) {

@@ -29,7 +29,8 @@ struct ScannedCode {
 // found a tolvex code that decodes. Failures: the format is neither PNG, JPEG nor PDF
 // (ERROR_ILLEGAL_ARGUMENT "Unknown file format, expected PNG, JPEG or PDF. "), the file cannot
 // be read (ERROR_IO), or a limit of scan_limits.h is exceeded (ERROR_ILLEGAL_ARGUMENT).
-[[nodiscard]] ErrorCode scan_memory(const std::uint8_t* bytes, std::size_t size, std::vector<ScannedCode>* codes);
+[[nodiscard]] ErrorCode scan_memory(const std::uint8_t* bytes, std::size_t size,
+                                    std::vector<ScannedCode>* codes);
 
 // scan_memory on the contents of a file. ERROR_IO "Cannot read input file. " and
 // ERROR_ILLEGAL_ARGUMENT "Input file too large. " name the file as their detail.

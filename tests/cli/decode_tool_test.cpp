@@ -72,9 +72,9 @@ TEST_F(DecodeFiles, PrintsTheFirstDocumentOfEachFileOrAllOfThem) {
   const auto invoiceCode = test::logo_code(invoice, 3, 1, true);
   const auto itemsCode = test::plain_code(items, 4);
   const std::string png = test::shell_quote(write("pay.png", test::png_of(payCode.get())));
-  const std::string pdf = test::shell_quote(write(
-      "invoice.pdf", test::pdf_of({{test::Placement{invoiceCode.get(), 20, 120, 50}},
-                                   {test::Placement{itemsCode.get(), 20, 120, 40}}})));
+  const std::string pdf = test::shell_quote(
+      write("invoice.pdf", test::pdf_of({{test::Placement{invoiceCode.get(), 20, 120, 50}},
+                                         {test::Placement{itemsCode.get(), 20, 120, 40}}})));
 
   const auto first = decode(png + " " + pdf);
   EXPECT_EQ(first.status, 0) << first.err;
@@ -118,9 +118,13 @@ TEST_F(DecodeFiles, EachFileWithoutADocumentGetsItsErrorLine) {
                              test::shell_quote(good) + " " + test::shell_quote(missing));
   EXPECT_EQ(result.status, 5);
   EXPECT_EQ(result.out, xml_of(pay) + "\n");
-  EXPECT_EQ(result.err, "ERROR_BAD_FORMAT: Not a tolvex code.  " + url + ": QR code holds a URL: https://example.com/\n"
-                        "ERROR_UNKNOWN_DOCUMENT: No QR code found.  " + blank + "\n"
-                        "ERROR_IO: Cannot read input file.  " + missing + "\n");
+  EXPECT_EQ(result.err, "ERROR_BAD_FORMAT: Not a tolvex code.  " + url +
+                            ": QR code holds a URL: https://example.com/\n"
+                            "ERROR_UNKNOWN_DOCUMENT: No QR code found.  " +
+                            blank +
+                            "\n"
+                            "ERROR_IO: Cannot read input file.  " +
+                            missing + "\n");
 
   const auto none = decode(test::shell_quote(blank));
   EXPECT_EQ(none.status, 8);
@@ -141,7 +145,8 @@ TEST_F(DecodeFiles, OptionsUsageAndNamesThatLookLikeOptions) {
   const std::string pay = test::example_text("pay-single.xml");
   const auto payCode = test::plain_code(pay, 4);
   write("-a.png", test::png_of(payCode.get()));
-  const auto dashed = test::run_command("cd " + test::shell_quote(directory.path()) + " && " + kDecode + " -- -a.png");
+  const auto dashed =
+      test::run_command("cd " + test::shell_quote(directory.path()) + " && " + kDecode + " -- -a.png");
   EXPECT_EQ(dashed.status, 0) << dashed.err;
   EXPECT_EQ(dashed.out, xml_of(pay) + "\n");
 }

@@ -100,9 +100,10 @@ Bytes jpeg_of(cairo_surface_t* surface, int quality) {
   unsigned char* jpeg = nullptr;
   unsigned long size = 0;
   // Cairo's ARGB32 is native-endian 32-bit: B, G, R, A in memory on this little-endian machine.
-  if (tjCompress2(encoder.get(), cairo_image_surface_get_data(surface), cairo_image_surface_get_width(surface),
-                  cairo_image_surface_get_stride(surface), cairo_image_surface_get_height(surface), TJPF_BGRX,
-                  &jpeg, &size, TJSAMP_420, quality, 0) != 0) {
+  if (tjCompress2(encoder.get(), cairo_image_surface_get_data(surface),
+                  cairo_image_surface_get_width(surface), cairo_image_surface_get_stride(surface),
+                  cairo_image_surface_get_height(surface), TJPF_BGRX, &jpeg, &size, TJSAMP_420, quality,
+                  0) != 0) {
     throw std::runtime_error("cannot write JPEG");
   }
   Bytes bytes(jpeg, jpeg + size);
@@ -117,7 +118,8 @@ Bytes pdf_of(const std::vector<std::vector<Placement>>& pages) {
   for (const std::vector<Placement>& placements : pages) {
     draw_invoice_page(page.get());
     for (const Placement& placement : placements) {
-      const double scale = placement.width * kPointsPerMillimetre / cairo_image_surface_get_width(placement.picture);
+      const double scale =
+          placement.width * kPointsPerMillimetre / cairo_image_surface_get_width(placement.picture);
       cairo_save(page.get());
       cairo_translate(page.get(), placement.x * kPointsPerMillimetre, placement.y * kPointsPerMillimetre);
       cairo_scale(page.get(), scale, scale);
@@ -130,7 +132,8 @@ Bytes pdf_of(const std::vector<std::vector<Placement>>& pages) {
     cairo_show_page(page.get());
   }
   cairo_surface_finish(document.get());
-  if (cairo_surface_status(document.get()) != CAIRO_STATUS_SUCCESS) throw std::runtime_error("cannot write PDF");
+  if (cairo_surface_status(document.get()) != CAIRO_STATUS_SUCCESS)
+    throw std::runtime_error("cannot write PDF");
   return pdf;
 }
 
@@ -147,7 +150,8 @@ Bytes blank_pdf(int count, double width, double height) {
   object("<< /Type /Pages /Count " + std::to_string(count) + " /Kids [" + kids + "] >>");
   char box[96];
   std::snprintf(box, sizeof box, "[0 0 %.2f %.2f]", width, height);
-  for (int i = 0; i < count; ++i) object(std::string("<< /Type /Page /Parent 2 0 R /MediaBox ") + box + " >>");
+  for (int i = 0; i < count; ++i)
+    object(std::string("<< /Type /Page /Parent 2 0 R /MediaBox ") + box + " >>");
   const std::size_t xref = pdf.size();
   pdf += "xref\n0 " + std::to_string(offsets.size() + 1) + "\n0000000000 65535 f \n";
   for (const std::size_t offset : offsets) {

@@ -1,4 +1,6 @@
 // Our own codes read back from pictures and PDF pages into the exact texts and documents.
+#include "scan/scan.h"
+
 #include <gtest/gtest.h>
 
 #include <optional>
@@ -8,7 +10,6 @@
 #include "pipeline/decode.h"
 #include "scan/pictures.h"
 #include "scan/qr_read.h"
-#include "scan/scan.h"
 #include "scan/variants.h"
 #include "support/decoders.h"
 #include "support/process.h"
@@ -48,10 +49,12 @@ struct Style {
   bool logo;
   bool frame;
 };
-constexpr Style kStyles[] = {{"plain", false, false}, {"logo", true, true}, {"logo without frame", true, false}};
+constexpr Style kStyles[] = {
+    {"plain", false, false}, {"logo", true, true}, {"logo without frame", true, false}};
 
 SurfacePtr picture_of(const std::string& text, const Style& style, int index) {
-  return style.logo ? test::logo_code(text, index % 4, (index / 4) % 4, style.frame) : test::plain_code(text, 4);
+  return style.logo ? test::logo_code(text, index % 4, (index / 4) % 4, style.frame)
+                    : test::plain_code(text, 4);
 }
 
 TEST(Scan, EveryFamilyFromPngJpegAndAPdfPage) {
@@ -84,9 +87,10 @@ TEST(Scan, ManyCodesOnAPageInReadingOrderAndPagesInOrder) {
   const auto invoiceCode = test::plain_code(invoice, 4);
   const auto itemsCode = test::logo_code(items, 0, 0, true);
   const auto urlCode = test::plain_code(url, 4);
-  const Bytes pdf = test::pdf_of({{Placement{payCode.get(), 20, 100, 35}, Placement{urlCode.get(), 120, 100, 30}},
-                                  {},
-                                  {Placement{invoiceCode.get(), 20, 120, 40}, Placement{itemsCode.get(), 20, 200, 50}}});
+  const Bytes pdf =
+      test::pdf_of({{Placement{payCode.get(), 20, 100, 35}, Placement{urlCode.get(), 120, 100, 30}},
+                    {},
+                    {Placement{invoiceCode.get(), 20, 120, 40}, Placement{itemsCode.get(), 20, 200, 50}}});
   const std::vector<ScannedCode> codes = scanned(pdf);
   ASSERT_EQ(codes.size(), 4u);
   // Page 1 holds a payment and a URL, page 2 nothing, page 3 the invoice above its lines.
@@ -126,7 +130,8 @@ TEST(Scan, NoCodeAForeignCodeAndADamagedCodeAreToldApart) {
       {"URL", "HTTP://EXAMPLE.COM/A", ERROR_BAD_FORMAT,
        "ERROR_BAD_FORMAT: Not a tolvex code.  page.pdf: QR code holds a URL: HTTP://EXAMPLE.COM/A"},
       {"long text", "WIFI:S:office;T:WPA;P:correct horse battery staple;;", ERROR_BAD_FORMAT,
-       "ERROR_BAD_FORMAT: Not a tolvex code.  page.pdf: QR code holds text: WIFI:S:office;T:WPA;P:correct horse "
+       "ERROR_BAD_FORMAT: Not a tolvex code.  page.pdf: QR code holds text: WIFI:S:office;T:WPA;P:correct "
+       "horse "
        "batt..."},
       {"damaged tolvex text", damaged, ERROR_CHECKSUM, "ERROR_CHECKSUM: Checksum mismatch.  "},
   };

@@ -12,9 +12,9 @@
 #include <vector>
 
 #include "scan/qr_read.h"
+#include "scan/variants.h"
 #include "support/decoders.h"
 #include "support/process.h"
-#include "scan/variants.h"
 
 using namespace tolvex;
 
@@ -34,7 +34,8 @@ int main(int argc, char** argv) {
     for (std::size_t i = 0; i < kQrAttempts.size(); ++i) {
       const auto start = std::chrono::steady_clock::now();
       bool found = false;
-      for (const std::string& text : qr_read_attempt(variant.picture, kQrAttempts[i])) found = found || text == variant.text;
+      for (const std::string& text : qr_read_attempt(variant.picture, kQrAttempts[i]))
+        found = found || text == variant.text;
       seconds[i] += std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
       alone[i] += found;
       if (found && !done) {
@@ -64,8 +65,10 @@ int main(int argc, char** argv) {
   }
   std::printf("tolvex reader            %7.1f%%\n", 100 * read / n);
   if (peers) {
-    std::printf("zbarimg                  %7.1f%%\nZXingReader              %7.1f%%\neither of them           %7.1f%%\n", 100 * zbar / n,
-                100 * zxing / n, 100 * either / n);
+    std::printf(
+        "zbarimg                  %7.1f%%\nZXingReader              %7.1f%%\neither of them           "
+        "%7.1f%%\n",
+        100 * zbar / n, 100 * zxing / n, 100 * either / n);
   }
   return 0;
 }

@@ -136,7 +136,8 @@ void box_blur(GrayImage& picture) {
           ++count;
         }
       }
-      picture.pixels[static_cast<std::size_t>(y) * picture.width + x] = static_cast<std::uint8_t>(sum / count);
+      picture.pixels[static_cast<std::size_t>(y) * picture.width + x] =
+          static_cast<std::uint8_t>(sum / count);
     }
   }
 }
@@ -204,9 +205,9 @@ Degradation drawn(int kind, double module, std::mt19937& random) {
 
 std::string described(const Degradation& d) {
   char text[160];
-  std::snprintf(text, sizeof text, "angle %.0f tilt %.2f@%.0f scale %.2f blur %d noise %.0f paper %d ink %d%s",
-                d.angle, d.tilt, d.tiltAngle, d.scale, d.blur, d.noise, d.paper, d.ink,
-                d.inverted ? " inverted" : "");
+  std::snprintf(text, sizeof text,
+                "angle %.0f tilt %.2f@%.0f scale %.2f blur %d noise %.0f paper %d ink %d%s", d.angle, d.tilt,
+                d.tiltAngle, d.scale, d.blur, d.noise, d.paper, d.ink, d.inverted ? " inverted" : "");
   return text;
 }
 
@@ -242,13 +243,13 @@ std::vector<Variant> generated_variants(int perStyle, std::uint32_t seed) {
           style == 0 ? plain_code(text, kPlainModulePixels) : logo_code(text, rotation, variation, frame);
       const GrayImage picture = gray_from_surface(surface.get());
       // Without a frame the code has a square of its own across the picture's short side.
-      const double box = style == 0 ? kPlainModulePixels * modules
-                         : frame    ? logo_layout(static_cast<LogoRotation>(rotation), frame, picture.width,
-                                                  picture.height).boxSide
-                                    : std::min(picture.width, picture.height);
+      const double box =
+          style == 0 ? kPlainModulePixels * modules
+          : frame
+              ? logo_layout(static_cast<LogoRotation>(rotation), frame, picture.width, picture.height).boxSide
+              : std::min(picture.width, picture.height);
       const double module = box / modules;
-      const std::string name =
-          example + (style == 0 ? " plain" : frame ? " logo" : " logo without frame");
+      const std::string name = example + (style == 0 ? " plain" : frame ? " logo" : " logo without frame");
       for (int i = 0; i < perStyle; ++i) {
         const Degradation d = drawn(kind++ % kKinds, module, random);
         const std::uint32_t noiseSeed = random();
