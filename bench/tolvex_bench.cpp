@@ -227,6 +227,7 @@ std::string library_name(bool cache) { return std::string("library/logo_cache_")
 // The figure of each benchmark: the median when runs are repeated, else the single run.
 struct Figure {
   double cpu_time = 0;  // in the benchmark's time unit
+  double real_time = 0;
   std::map<std::string, double> counters;
   bool failed = false;
   std::string error;
@@ -251,6 +252,7 @@ class SummaryReporter : public benchmark::ConsoleReporter {
       if (!median && !single) continue;
       Figure& figure = figures_[name];
       figure.cpu_time = run.GetAdjustedCPUTime();
+      figure.real_time = run.GetAdjustedRealTime();
       for (const auto& [counter, value] : run.counters) figure.counters[counter] = value.value;
       repetitions_ = std::max<std::int64_t>(repetitions_, run.repetitions);
     }
@@ -291,6 +293,7 @@ class SummaryReporter : public benchmark::ConsoleReporter {
                   ratio <= kXmlTarget ? "met" : "MISSED");
     }
 
+    // zbarimg runs as a process: its figure is the wall time of the run, not our CPU time.
     std::printf("\nReading the code back (scan_memory), invoice.xml, milliseconds\n");
     for (const char* name : {"scan/png_logo", "scan/zbarimg_png_logo", "scan/pdf_a4_page"}) {
       const Figure* figure = find(name);
@@ -298,7 +301,9 @@ class SummaryReporter : public benchmark::ConsoleReporter {
       if (figure->failed) {
         std::printf("%-24s %s\n", name, figure->error.c_str());
       } else {
-        std::printf("%-24s %10.1f\n", name, figure->cpu_time);
+        const bool process = std::string(name) == "scan/zbarimg_png_logo";
+        std::printf("%-24s %10.1f%s\n", name, process ? figure->real_time : figure->cpu_time,
+                    process ? " (wall time of the process)" : "");
       }
     }
 
