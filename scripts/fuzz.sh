@@ -21,7 +21,7 @@ mkdir -p build-fuzz/artifacts
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 # fontconfig, which poppler asks for the fonts of a PDF, loses a block on some damaged fonts.
-export LSAN_OPTIONS=suppressions=$PWD/fuzz/lsan.supp
+export LSAN_OPTIONS=suppressions=$PWD/scripts/lsan.supp
 for h in "${harnesses[@]}"; do
   mkdir -p "build-fuzz/corpus/$h"
   echo "fuzz: $h for ${seconds} s"
