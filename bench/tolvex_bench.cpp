@@ -1,12 +1,14 @@
 // Measures the QR encoder against libqrencode, encode_xml against the work it cannot avoid
-// (parsing and one compression), and the whole path from XML to a PNG with logo. After the
-// benchmark's own table it prints our figures and the peers' side by side.
+// (parsing and one compression), the whole path from XML to a PNG with logo, and reading codes
+// back from a PNG (against zbarimg) and from an A4 PDF page. After the benchmark's own table it
+// prints our figures and the peers' side by side.
 #include <benchmark/benchmark.h>
 #include <libxml/parser.h>
 #include <qrencode.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdint>
 #include <cstdio>
 #include <ctime>
@@ -24,6 +26,11 @@
 #include "image/png_memory.h"
 #include "pipeline/encode.h"
 #include "qr/qr_encode.h"
+#include "scan/pictures.h"
+#include "scan/scan.h"
+#include "scan/scan_limits.h"
+#include "support/decoders.h"
+#include "support/process.h"
 
 namespace tolvex {
 namespace {
@@ -182,6 +189,35 @@ void bench_library(benchmark::State& state, const std::vector<Example>& examples
   logo_cache_free();
 }
 
+// One scan_memory of the file's bytes a call; the file must give the expected text.
+void bench_scan(benchmark::State& state, const test::Bytes& bytes, const std::string& text) {
+  std::vector<ScannedCode> codes;
+  if (scan_memory(bytes.data(), bytes.size(), &codes) != ERROR_OK || codes.size() != 1 ||
+      codes[0].text != text) {
+    state.SkipWithError("the file does not read back");
+    return;
+  }
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(scan_memory(bytes.data(), bytes.size(), &codes));
+    benchmark::DoNotOptimize(codes.data());
+  }
+}
+
+// zbarimg as a process on the same PNG: wall time of the whole run, start-up included, since that
+// is what a user of the command-line reader waits for.
+void bench_zbarimg(benchmark::State& state, const std::string& pngPath, const std::string& text) {
+  if (test::zbar_decode_text(pngPath) != text) {
+    state.SkipWithError("zbarimg does not read the PNG");
+    return;
+  }
+  const std::string command = "zbarimg --raw -q " + test::shell_quote(pngPath);
+  for (auto _ : state) {
+    const auto start = std::chrono::steady_clock::now();
+    benchmark::DoNotOptimize(test::run_command(command).status);
+    state.SetIterationTime(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
+  }
+}
+
 std::string qr_name(int size, const char* encoder) {
   return "qr_encode/" + std::to_string(size) + "/" + encoder;
 }
@@ -191,6 +227,7 @@ std::string library_name(bool cache) { return std::string("library/logo_cache_")
 // The figure of each benchmark: the median when runs are repeated, else the single run.
 struct Figure {
   double cpu_time = 0;  // in the benchmark's time unit
+  double real_time = 0;
   std::map<std::string, double> counters;
   bool failed = false;
   std::string error;
@@ -215,6 +252,7 @@ class SummaryReporter : public benchmark::ConsoleReporter {
       if (!median && !single) continue;
       Figure& figure = figures_[name];
       figure.cpu_time = run.GetAdjustedCPUTime();
+      figure.real_time = run.GetAdjustedRealTime();
       for (const auto& [counter, value] : run.counters) figure.counters[counter] = value.value;
       repetitions_ = std::max<std::int64_t>(repetitions_, run.repetitions);
     }
@@ -253,6 +291,20 @@ class SummaryReporter : public benchmark::ConsoleReporter {
       std::printf("%-22s %7zu %12.2f %12.2f %8.2f %8s\n", example.name.c_str(), example.payload.size(),
                   figure->counters.at("tolvex_us"), figure->counters.at("baseline_us"), ratio,
                   ratio <= kXmlTarget ? "met" : "MISSED");
+    }
+
+    // zbarimg runs as a process: its figure is the wall time of the run, not our CPU time.
+    std::printf("\nReading the code back (scan_memory), invoice.xml, milliseconds\n");
+    for (const char* name : {"scan/png_logo", "scan/zbarimg_png_logo", "scan/pdf_a4_page"}) {
+      const Figure* figure = find(name);
+      if (figure == nullptr) continue;
+      if (figure->failed) {
+        std::printf("%-24s %s\n", name, figure->error.c_str());
+      } else {
+        const bool process = std::string(name) == "scan/zbarimg_png_logo";
+        std::printf("%-24s %10.1f%s\n", name, process ? figure->real_time : figure->cpu_time,
+                    process ? " (wall time of the process)" : "");
+      }
     }
 
     std::printf("\nencode_xml and qr_logo_write_png_memory, every example once per round\n");
@@ -306,6 +358,22 @@ int main(int argc, char** argv) {
     benchmark::RegisterBenchmark(library_name(cache).c_str(), bench_library, examples, cache)
         ->Unit(benchmark::kMillisecond);
   }
+
+  // The invoice with logo as tolvexqr writes it, and the same code at 40 mm on an A4 page at
+  // the resolution pages are rendered at.
+  const std::string invoice = test::example_text("invoice.xml");
+  const SurfacePtr logo = test::logo_code(invoice, 0, 0, true);
+  const test::Bytes png = test::png_of(logo.get());
+  const SurfacePtr plain = test::plain_code(invoice, 1);
+  const test::Bytes pdf = test::pdf_of({{test::Placement{plain.get(), 130, 200, 40}}});
+  const test::TempDir directory;
+  const std::string pngPath = directory.file("invoice.png");
+  test::write_file(pngPath, std::string(png.begin(), png.end()));
+  benchmark::RegisterBenchmark("scan/png_logo", bench_scan, png, invoice)->Unit(benchmark::kMillisecond);
+  benchmark::RegisterBenchmark("scan/zbarimg_png_logo", bench_zbarimg, pngPath, invoice)
+      ->Unit(benchmark::kMillisecond)
+      ->UseManualTime();
+  benchmark::RegisterBenchmark("scan/pdf_a4_page", bench_scan, pdf, invoice)->Unit(benchmark::kMillisecond);
 
   SummaryReporter reporter;
   benchmark::RunSpecifiedBenchmarks(&reporter);

@@ -1,5 +1,6 @@
-// The command line: parse_options over arguments split from the input at line ends, the usage
-// text for the settings it leaves, and the same input read as standard input.
+// The command lines: parse_options and tolvexdecode's parse_decode_options over arguments split
+// from the input at line ends, the usage text for the settings it leaves, and the same input
+// read as standard input.
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
@@ -8,6 +9,7 @@
 #include <string_view>
 #include <vector>
 
+#include "cli/decode_options.h"
 #include "cli/options.h"
 #include "require.h"
 
@@ -48,6 +50,32 @@ void parse(std::string_view input) {
   require(!usage_text(settings).empty(), "the usage text is written");
 }
 
+// Every argument is an option or a file name, in order, and only an unknown option fails.
+void parse_decode(std::string_view input) {
+  const std::vector<std::string_view> arguments = split_lines(input);
+  DecodeSettings settings;
+  const ErrorCode code = parse_decode_options(arguments, &settings);
+  if (code != ERROR_OK) {
+    require(code == ERROR_ILLEGAL_ARGUMENT, "only an unknown option fails");
+    require(error_line().starts_with("ERROR_ILLEGAL_ARGUMENT: Unknown option:  -"),
+            "the error line names it");
+    require(settings.files.empty(), "settings are written only on success");
+    return;
+  }
+  require(settings.files.size() <= arguments.size(), "every file name is an argument");
+  bool options = true;
+  std::size_t file = 0;
+  for (const std::string_view argument : arguments) {
+    if (options && argument == "--") {
+      options = false;
+    } else if (!options || !argument.starts_with("-")) {
+      require(file < settings.files.size() && settings.files[file++] == argument,
+              "file names keep their order");
+    }
+  }
+  require(file == settings.files.size(), "nothing but the arguments are file names");
+}
+
 void read_as_input(const std::uint8_t* data, std::size_t size) {
   std::FILE* stream = fmemopen(const_cast<std::uint8_t*>(data), size, "rb");
   if (stream == nullptr) return;
@@ -60,6 +88,7 @@ void read_as_input(const std::uint8_t* data, std::size_t size) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   parse(std::string_view(reinterpret_cast<const char*>(data), size));
+  parse_decode(std::string_view(reinterpret_cast<const char*>(data), size));
   read_as_input(data, size);
   return 0;
 }

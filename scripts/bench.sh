@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Sets up the machine, builds tolvex_bench optimised (Release, in build-bench) and runs it: our
-# QR encoder against libqrencode, encode_xml against parsing plus one compression, and the whole
-# path from XML to a PNG with logo, then the side-by-side summary. Every case runs 15 times in
+# QR encoder against libqrencode, encode_xml against parsing plus one compression, the whole
+# path from XML to a PNG with logo, and reading a code back from a PNG (against zbarimg) and
+# from an A4 PDF page, then the side-by-side summary. Every case runs 15 times in
 # random order, so that load from other processes spreads over all cases alike, and medians are
 # reported; arguments go to the benchmark after these settings and override them.
 set -euo pipefail

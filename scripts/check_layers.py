@@ -3,8 +3,8 @@
 
   check_layers.py RULES SRC [STAMP]
 
-RULES holds one line per folder, "folder: layers it builds on" (the build writes it from the
-CMake declarations); a folder may include its own headers and those of every layer it builds
+RULES holds lines "folder: layers it builds on" (the build writes it from the CMake
+declarations; a folder with several targets has a line for each); a folder may include its own headers and those of every layer it builds
 on, directly or through others. The public headers under include/tolvex/ are for the C
 interface alone. Every offending include is named with its file and line; the exit status is 1
 when there is one. STAMP, when given, is touched on success.
@@ -24,7 +24,7 @@ def read_rules(path):
         for line in f:
             if ":" in line:
                 folder, layers = line.split(":", 1)
-                rules[folder.strip()] = set(layers.split())
+                rules.setdefault(folder.strip(), set()).update(layers.split())
     return rules
 
 

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Runs the built tools (build/) under valgrind: tolvexqr for a document of each family with and
-# without logo, tolvexqr on an encoded text, and tolvexdecode once. Any memory error or
-# definitely lost block fails the script; the pictures go to a temporary directory.
+# without logo, tolvexqr on an encoded text, and tolvexdecode on a text and on pictures and a
+# PDF. Any memory error or definitely lost block fails the script; the pictures go to a
+# temporary directory.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup.sh
@@ -21,4 +22,5 @@ for example in pay-single invoice invoice-items; do
 done
 check ./build/tolvexqr -i=base32hex -r=right -v=gray -f="$out/encoded.png" < fuzz/corpus/decode/invoice-items.txt
 check ./build/tolvexdecode < fuzz/corpus/decode/invoice.txt
+check ./build/tolvexdecode -a "$out/invoice-logo.png" "$out/pay-single.png" fuzz/corpus/pdf/invoice-page.pdf
 echo "valgrind: no errors"

@@ -1,5 +1,5 @@
-/* Uses the installed tolvex library: an XML document in, its QR code with logo out, and the
- * document decoded back from the encoded text.
+/* Uses the installed tolvex library: an XML document in, its QR code with logo out, the
+ * document decoded back from the encoded text, and the picture read back.
  *
  *   cc encode_and_draw.c $(pkg-config --cflags --libs tolvex) -o encode_and_draw
  *   ./encode_and_draw document.xml "$(pkg-config --variable=logodir tolvex)" code.png
@@ -62,6 +62,18 @@ int main(int argc, char** argv) {
   tolvex_free(text);
   if (code) return fail(code);
   printf("%s\n", decoded);
+
+  /* Reading the picture back gives the same document. */
+  tolvex_scanned_code* codes = NULL;
+  size_t count = 0;
+  code = tolvex_scan_file(argv[3], &codes, &count);
+  if (code) {
+    tolvex_free(decoded);
+    return fail(code);
+  }
+  int same = count == 1 && codes[0].status == 0 && strcmp(codes[0].xml, decoded) == 0;
+  printf("read back from %s: %s\n", argv[3], same ? "the same document" : "a different result");
+  tolvex_scanned_codes_free(codes, count);
   tolvex_free(decoded);
-  return 0;
+  return same ? 0 : 1;
 }

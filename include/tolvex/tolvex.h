@@ -29,6 +29,7 @@ extern "C" {
 #define TOLVEX_ERROR_CHECKSUM 2
 #define TOLVEX_ERROR_COMPRESSION 3
 #define TOLVEX_ERROR_INVALID_VALUE 4
+#define TOLVEX_ERROR_BAD_FORMAT 5
 #define TOLVEX_ERROR_SEQUENCE_LIMIT_EXCEEDED 7
 #define TOLVEX_ERROR_UNKNOWN_DOCUMENT 8
 #define TOLVEX_ERROR_XML 9
@@ -51,14 +52,16 @@ TOLVEX_API int tolvex_qr_write_png_file(const char* text, int32_t size, const ch
 
 /* The QR code of an encoded text composed into the logo picture of its document family. The
  * logo directory is put in front of the picture's file name as it is: end it with "/". */
-TOLVEX_API int tolvex_qr_logo_write_png_file(const char* text, int32_t rotation, int32_t variation, int32_t frame,
-                                             const char* logo_directory, const char* file_name);
+TOLVEX_API int tolvex_qr_logo_write_png_file(const char* text, int32_t rotation, int32_t variation,
+                                             int32_t frame, const char* logo_directory,
+                                             const char* file_name);
 
 /* The same pictures as PNG bytes in memory (*data, *data_size bytes). */
-TOLVEX_API int tolvex_qr_write_png_memory(const char* text, int32_t size, unsigned char** data, int32_t* data_size);
-TOLVEX_API int tolvex_qr_logo_write_png_memory(const char* text, int32_t rotation, int32_t variation, int32_t frame,
-                                               const char* logo_directory, unsigned char** data,
-                                               int32_t* data_size);
+TOLVEX_API int tolvex_qr_write_png_memory(const char* text, int32_t size, unsigned char** data,
+                                          int32_t* data_size);
+TOLVEX_API int tolvex_qr_logo_write_png_memory(const char* text, int32_t rotation, int32_t variation,
+                                               int32_t frame, const char* logo_directory,
+                                               unsigned char** data, int32_t* data_size);
 
 /* Settings of the calling thread: background colour (0 to 1 each, default opaque white) and
  * cairo image format (default CAIRO_FORMAT_ARGB32 = 0) of every picture. */
@@ -72,6 +75,36 @@ TOLVEX_API void tolvex_logo_cache_free(void);
 /* The longest text the encoder accepts, per thread (default 550 bytes). */
 TOLVEX_API uint32_t tolvex_sequence_limit(void);
 TOLVEX_API void tolvex_set_sequence_limit(uint32_t bytes);
+
+/* One QR code found in a picture or PDF document. */
+typedef struct tolvex_scanned_code {
+  char* text;         /* the code's content as UTF-8 text, NUL-terminated; never NULL */
+  size_t text_length; /* its length in bytes */
+  int32_t page;       /* the PDF page it was found on, from 1; 1 for a picture */
+  int32_t tolvex;     /* 1 when the text unpacks as a tolvex container, else 0 */
+  int32_t status;     /* 0 when the text decoded into a document; else the error code of decoding
+                         a tolvex code, or TOLVEX_ERROR_BAD_FORMAT for any other code */
+  char* xml;          /* the document's XML when status is 0, else NULL */
+  size_t xml_length;  /* its length in bytes, 0 when xml is NULL */
+  char* error_line;   /* NULL when status is 0; else the error line of decoding, or for a code that
+                         is not a tolvex code "ERROR_BAD_FORMAT: Not a tolvex code. " and what it
+                         holds */
+} tolvex_scanned_code;
+
+/* Reads the QR codes of a PNG or JPEG picture, or of every page of a PDF document, from memory
+ * or from a file. On success *codes is an array of *count codes, in page and reading order, and
+ * the caller releases it with tolvex_scanned_codes_free; no code found gives *count 0 and *codes
+ * NULL. A file that is not PNG, JPEG or PDF, or beyond the limits (a picture above 64 megapixels,
+ * more than 100 PDF pages, a page too large to render at 150 dpi within 8000 pixels a side, a
+ * file above 128 MiB), fails with TOLVEX_ERROR_ILLEGAL_ARGUMENT; an unreadable one with
+ * TOLVEX_ERROR_IO. On failure nothing is handed out. */
+TOLVEX_API int tolvex_scan_memory(const unsigned char* data, size_t size, tolvex_scanned_code** codes,
+                                  size_t* count);
+TOLVEX_API int tolvex_scan_file(const char* file_name, tolvex_scanned_code** codes, size_t* count);
+
+/* Releases an array handed out by tolvex_scan_memory or tolvex_scan_file, with every text in it;
+ * NULL is allowed. */
+TOLVEX_API void tolvex_scanned_codes_free(tolvex_scanned_code* codes, size_t count);
 
 /* The error line of the calling thread's last failure, as the command-line tool prints it. */
 TOLVEX_API char* tolvex_error_line(void);

@@ -12,6 +12,7 @@
 #include "image/render.h"
 #include "pipeline/decode.h"
 #include "pipeline/encode.h"
+#include "scan/scan.h"
 #include "tolvex/tolvex.h"
 
 namespace {
@@ -43,6 +44,43 @@ ErrorCode hand_out_png(const std::vector<std::uint8_t>& png, unsigned char** dat
   if (const ErrorCode code = hand_out(png.data(), png.size(), &block)) return code;
   *data = static_cast<unsigned char*>(block);
   if (size != nullptr) *size = static_cast<int32_t>(png.size());
+  return tolvex::ERROR_OK;
+}
+
+ErrorCode hand_out_codes(const std::vector<tolvex::ScannedCode>& found, tolvex_scanned_code** codes,
+                         std::size_t* count) {
+  tolvex_scanned_code* array = nullptr;
+  if (!found.empty()) {
+    // calloc: every text pointer starts as NULL, so a failure halfway frees what was made.
+    array = static_cast<tolvex_scanned_code*>(std::calloc(found.size(), sizeof(tolvex_scanned_code)));
+    if (array == nullptr) return tolvex::set_error_message(tolvex::ERROR_IO, "Not enough memory. ");
+  }
+  for (std::size_t i = 0; i < found.size(); ++i) {
+    const tolvex::ScannedCode& code = found[i];
+    tolvex_scanned_code& out = array[i];
+    out.page = code.page;
+    out.tolvex = code.tolvex ? 1 : 0;
+    out.status = code.code;
+    ErrorCode failed = hand_out_text(code.text, &out.text, &out.text_length);
+    if (failed == tolvex::ERROR_OK && code.code == tolvex::ERROR_OK) {
+      failed = hand_out_text(code.xml, &out.xml, &out.xml_length);
+    } else if (failed == tolvex::ERROR_OK) {
+      failed = hand_out_text(code.error, &out.error_line, nullptr);
+    }
+    if (failed != tolvex::ERROR_OK) {
+      tolvex_scanned_codes_free(array, found.size());
+      return failed;
+    }
+  }
+  *codes = array;
+  *count = found.size();
+  return tolvex::ERROR_OK;
+}
+
+ErrorCode check_code_outputs(tolvex_scanned_code** codes, std::size_t* count) {
+  if (codes == nullptr || count == nullptr) {
+    return tolvex::set_error_message(tolvex::ERROR_NULL_POINTER, "Codes pointer cannot be NULL. ");
+  }
   return tolvex::ERROR_OK;
 }
 
@@ -109,6 +147,30 @@ void tolvex_logo_cache_free(void) { tolvex::logo_cache_free(); }
 uint32_t tolvex_sequence_limit(void) { return tolvex::serialisation_sequence_limit(); }
 
 void tolvex_set_sequence_limit(uint32_t bytes) { tolvex::serialisation_set_sequence_limit(bytes); }
+
+int tolvex_scan_memory(const unsigned char* data, size_t size, tolvex_scanned_code** codes, size_t* count) {
+  if (const ErrorCode code = check_code_outputs(codes, count)) return code;
+  std::vector<tolvex::ScannedCode> found;
+  if (const ErrorCode code = tolvex::scan_memory(data, size, &found)) return code;
+  return hand_out_codes(found, codes, count);
+}
+
+int tolvex_scan_file(const char* file_name, tolvex_scanned_code** codes, size_t* count) {
+  if (const ErrorCode code = check_code_outputs(codes, count)) return code;
+  std::vector<tolvex::ScannedCode> found;
+  if (const ErrorCode code = tolvex::scan_file(file_name, &found)) return code;
+  return hand_out_codes(found, codes, count);
+}
+
+void tolvex_scanned_codes_free(tolvex_scanned_code* codes, size_t count) {
+  if (codes == nullptr) return;
+  for (std::size_t i = 0; i < count; ++i) {
+    std::free(codes[i].text);
+    std::free(codes[i].xml);
+    std::free(codes[i].error_line);
+  }
+  std::free(codes);
+}
 
 char* tolvex_error_line(void) {
   char* line = nullptr;

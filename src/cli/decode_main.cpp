@@ -1,13 +1,19 @@
-// tolvexdecode: one base32hex text on standard input, the document it carries as XML out.
-// It shows what a printed code really holds, computed amounts included.
+// tolvexdecode: the document a printed code carries, as XML. With no file names, one base32hex
+// text on standard input (what a scanner read); with file names, the QR codes of PNG and JPEG
+// pictures and of every page of PDF documents.
 #include <cstdio>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "base/error.h"
+#include "cli/decode_files.h"
 #include "cli/options.h"
 #include "pipeline/decode.h"
 
-int main() {
+namespace {
+
+int decode_standard_input() {
   using namespace tolvex;
   std::string text = read_standard_input(stdin);
   // A text pasted or echoed into the tool usually ends with a line break that is not part of it.
@@ -21,4 +27,22 @@ int main() {
   std::fwrite(xml.data(), 1, xml.size(), stdout);
   std::fputc('\n', stdout);
   return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  using namespace tolvex;
+  const std::vector<std::string_view> arguments(argv + 1, argv + argc);
+  DecodeSettings settings;
+  if (const ErrorCode code = parse_decode_options(arguments, &settings)) {
+    std::fprintf(stderr, "%s\n", error_line().c_str());
+    return code;
+  }
+  if (settings.help) {
+    std::fputs(decode_usage_text().c_str(), stdout);
+    return 0;
+  }
+  if (settings.files.empty()) return decode_standard_input();
+  return decode_files(settings, stdout, stderr);
 }

@@ -1,6 +1,7 @@
 #!/usr/bin/python3
 """What the tools write, pinned: every example with every logo placement, colour and frame and
-several plain sizes, every encoded text among the fuzz seeds, and the failures the tests know.
+several plain sizes, every encoded text among the fuzz seeds, tolvexdecode on pictures that
+tolvexqr writes, and the failures the tests know.
 For each case it keeps the exit status, standard output, standard error and the written file
 (its SHA-256 and the SHA-256 of its decoded RGBA pixels, so that a PNG written with other bytes
 but the same picture is told apart from a different picture).
@@ -63,11 +64,12 @@ def replaced(data, old, new):
 
 
 def cases():
-    """(name, tool, arguments, standard input, files to create first) for every case."""
+    """(name, tool, arguments, standard input, files to create first, tool runs that make more
+    files first) for every case."""
     found = []
 
     def add(name, tool, args, stdin=b"", files=None):
-        found.append((name, tool, args, stdin, files or {}))
+        found.append((name, tool, args, stdin, files or {}, []))
 
     for xml in EXAMPLES:
         for rotation in ROTATIONS:
@@ -156,23 +158,44 @@ def cases():
     ]
     for name, stdin in decode_cases:
         add(name, "decode", [], stdin)
+
+    # tolvexdecode on files: pictures made by tolvexqr first, in the same directory.
+    logo_picture = ("qr", ["-l=" + LOGO, "-f=pay.png"], pay)
+    plain_picture = ("qr", ["--no_logo", "-f=plain.png"], example("invoice.xml"))
+    url_picture = ("qr", ["-i=base32hex", "--no_logo", "-s=200", "-f=url.png"], b"HTTPS://EXAMPLE.COM/PAY")
+    file_cases = [
+        ("decode usage", ["--help"], {}, []),
+        ("decode unknown option", ["-x"], {}, []),
+        ("decode a picture with logo", ["pay.png"], {}, [logo_picture]),
+        ("decode pictures, every code's text", ["-a", "--text", "plain.png", "pay.png"], {},
+         [logo_picture, plain_picture]),
+        ("decode a URL code", ["url.png"], {}, [url_picture]),
+        ("decode a missing file", ["missing.png"], {}, []),
+        ("decode a text file", ["note.txt"], {"note.txt": b"not a picture"}, []),
+    ]
+    for name, args, files, made in file_cases:
+        found.append((name, "decode", args, b"", files, made))
     return found
 
 
 def run(case, tools):
-    name, tool, args, stdin, files = case
+    name, tool, args, stdin, files, made = case
     with tempfile.TemporaryDirectory() as work:
         for path, content in files.items():
             os.makedirs(os.path.join(work, os.path.dirname(path)), exist_ok=True)
             with open(os.path.join(work, path), "wb") as f:
                 f.write(content)
+        for maker, maker_args, maker_stdin in made:
+            subprocess.run([tools[maker]] + maker_args, input=maker_stdin, cwd=work, capture_output=True,
+                           check=True, timeout=120)
+        given = set(os.listdir(work))
         done = subprocess.run([tools[tool]] + args, input=stdin, cwd=work, capture_output=True, timeout=120)
         result = {
             "status": done.returncode,
             "stdout": done.stdout.decode("utf-8", "backslashreplace"),
             "stderr": done.stderr.decode("utf-8", "backslashreplace"),
         }
-        written = sorted(set(os.listdir(work)) - {p.split("/")[0] for p in files})
+        written = sorted(set(os.listdir(work)) - given)
         result["files"] = written
         if written:
             with open(os.path.join(work, written[0]), "rb") as f:

@@ -20,6 +20,7 @@ text=$(head -n 1 "$scratch/out")
 decoded=$(zbarimg --raw -q "$scratch/code.png" 2>/dev/null)
 [ "$decoded" = "$text" ] || { echo "the picture holds '$decoded', expected '$text'"; exit 1; }
 grep -q '<PayableAmount>' "$scratch/out" || { echo "no decoded XML with computed amounts"; exit 1; }
+grep -q 'read back from .*: the same document' "$scratch/out" || { echo "the picture did not read back"; exit 1; }
 [ -x "$scratch/prefix/bin/tolvexqr" ] && [ -x "$scratch/prefix/bin/tolvexdecode" ]
 [ "$(ls "$logodir" | wc -l)" -eq 96 ]
 # The library exports its C interface and nothing of the C++ core.

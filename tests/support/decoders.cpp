@@ -54,4 +54,23 @@ std::optional<std::string> zxing_decode_text(const std::string& pngPath) {
   return output->substr(open + 1, close - open - 1);
 }
 
+// zbarimg's XML report has one <source href='...'> element per file, holding each symbol's data
+// as CDATA; a file without a symbol has an empty element.
+std::vector<std::optional<std::string>> zbar_decode_texts(const std::vector<std::string>& pngPaths) {
+  std::string command = "zbarimg --xml -q";
+  for (const std::string& path : pngPaths) command += " " + shell_quote(path);
+  const std::string report = run_command(command).out;
+  std::vector<std::optional<std::string>> texts(pngPaths.size());
+  for (std::size_t i = 0; i < pngPaths.size(); ++i) {
+    const std::size_t source = report.find("<source href='" + pngPaths[i] + "'");
+    if (source == std::string::npos) continue;
+    const std::size_t end = report.find("</source>", source);
+    const std::size_t data = report.find("<data><![CDATA[", source);
+    if (data == std::string::npos || data > end) continue;
+    const std::size_t start = data + 15;
+    texts[i] = report.substr(start, report.find("]]></data>", start) - start);
+  }
+  return texts;
+}
+
 }  // namespace tolvex::test

@@ -4,6 +4,7 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace tolvex::test {
 
@@ -16,5 +17,8 @@ std::optional<std::string> zxing_decode(const std::string& pngPath);
 // become their UTF-8 characters. zxing_decode_text reads a single line of text.
 std::optional<std::string> zbar_decode_text(const std::string& pngPath);
 std::optional<std::string> zxing_decode_text(const std::string& pngPath);
+
+// zbar_decode_text for many files in one run of zbarimg: the first symbol of each file.
+std::vector<std::optional<std::string>> zbar_decode_texts(const std::vector<std::string>& pngPaths);
 
 }  // namespace tolvex::test

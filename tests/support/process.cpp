@@ -1,6 +1,9 @@
 #include "support/process.h"
 
+#include <fcntl.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -64,6 +67,35 @@ ProcessResult run_with_input(const std::string& command, const std::string& text
   const std::string inFile = scratch.file("in");
   write_file(inFile, text);
   return run_command(command, inFile);
+}
+
+MeasuredResult run_measured(const std::vector<std::string>& arguments) {
+  const TempDir scratch;
+  const std::string outFile = scratch.file("out");
+  const std::string errFile = scratch.file("err");
+  std::vector<char*> argv;
+  for (const std::string& argument : arguments) argv.push_back(const_cast<char*>(argument.c_str()));
+  argv.push_back(nullptr);
+  MeasuredResult measured;
+  const pid_t child = fork();
+  if (child == 0) {
+    const int in = open("/dev/null", O_RDONLY);
+    const int out = open(outFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    const int err = open(errFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    dup2(in, 0);
+    dup2(out, 1);
+    dup2(err, 2);
+    execv(argv[0], argv.data());
+    _exit(127);
+  }
+  int raw = 0;
+  rusage usage{};
+  if (child < 0 || wait4(child, &raw, 0, &usage) != child) return measured;
+  measured.result.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+  measured.result.out = read_file(outFile);
+  measured.result.err = read_file(errFile);
+  measured.peakKilobytes = usage.ru_maxrss;
+  return measured;
 }
 
 }  // namespace tolvex::test

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 namespace tolvex::test {
 
@@ -16,6 +17,14 @@ ProcessResult run_command(const std::string& command, const std::string& stdinFi
 
 // Runs command with text written to its standard input.
 ProcessResult run_with_input(const std::string& command, const std::string& text);
+
+// Runs a program directly (no shell), standard input from /dev/null, and reports besides its
+// status and output the largest resident memory it used, in kilobytes.
+struct MeasuredResult {
+  ProcessResult result;
+  long peakKilobytes = 0;
+};
+MeasuredResult run_measured(const std::vector<std::string>& arguments);
 
 // Quotes text for a POSIX shell.
 std::string shell_quote(const std::string& text);

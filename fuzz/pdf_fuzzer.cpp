@@ -1,0 +1,39 @@
+// Arbitrary bytes as a PDF document into poppler through pdf_visit_pages, and the pages it
+// renders: in order, within the render-size limit, never more than the page limit. The QR
+// reading of rendered pages is the picture harness's; here a page's picture is only checked, so
+// that each input costs one parse and its renderings.
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+#include <vector>
+
+#include "require.h"
+#include "scan/pdf_pages.h"
+#include "scan/scan_limits.h"
+
+using namespace tolvex;
+using tolvex::fuzz::require;
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  // Every input is a PDF to poppler: the header is put in front when it is missing.
+  std::vector<std::uint8_t> bytes(data, data + size);
+  if (size < 5 || std::memcmp(data, "%PDF-", 5) != 0) {
+    const char header[] = "%PDF-1.4\n";
+    bytes.insert(bytes.begin(), header, header + sizeof header - 1);
+  }
+  int pages = 0;
+  const ErrorCode code =
+      pdf_visit_pages(bytes.data(), bytes.size(), [&pages](int page, const GrayImage& picture) {
+        require(page == ++pages, "pages come in order from 1");
+        require(page <= kScanMaxPdfPages, "no page beyond the limit is rendered");
+        require(picture.width >= 1 && picture.height >= 1 && picture.width <= kScanMaxRenderSide &&
+                    picture.height <= kScanMaxRenderSide,
+                "a rendering stays within the limit");
+        require(picture.pixels.size() == static_cast<std::size_t>(picture.width) * picture.height,
+                "a picture holds its pixels");
+        return ERROR_OK;
+      });
+  require(code == ERROR_OK || code == ERROR_IO || code == ERROR_ILLEGAL_ARGUMENT,
+          "a document fails only as unreadable or beyond a limit");
+  return 0;
+}

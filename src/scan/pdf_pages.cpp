@@ -1,0 +1,97 @@
+#include "scan/pdf_pages.h"
+
+#include <poppler.h>
+
+#include <algorithm>
+#include <cmath>
+#include <memory>
+#include <mutex>
+
+#include "scan/scan_limits.h"
+
+namespace tolvex {
+namespace {
+
+struct GObjectDeleter {
+  void operator()(void* object) const { g_object_unref(object); }
+};
+template <typename T>
+using GObjectPtr = std::unique_ptr<T, GObjectDeleter>;
+
+struct BytesDeleter {
+  void operator()(GBytes* bytes) const { g_bytes_unref(bytes); }
+};
+struct ErrorDeleter {
+  void operator()(GError* error) const { g_error_free(error); }
+};
+struct SurfaceDeleter {
+  void operator()(cairo_surface_t* surface) const { cairo_surface_destroy(surface); }
+};
+struct ContextDeleter {
+  void operator()(cairo_t* context) const { cairo_destroy(context); }
+};
+
+// Poppler reports every syntax error of a damaged file through GLib's log; the error record
+// already says what failed, and a tool must not litter standard error with parser chatter.
+void silence_poppler() {
+  static std::once_flag once;
+  std::call_once(once, [] {
+    g_log_set_handler(
+        "Poppler", static_cast<GLogLevelFlags>(G_LOG_LEVEL_MASK | G_LOG_FLAG_FATAL | G_LOG_FLAG_RECURSION),
+        [](const gchar*, GLogLevelFlags, const gchar*, gpointer) {}, nullptr);
+  });
+}
+
+ErrorCode render_page(PopplerPage* page, GrayImage* picture) {
+  double width = 0;
+  double height = 0;
+  poppler_page_get_size(page, &width, &height);
+  const double dpi = pdf_page_dpi(width, height);
+  if (dpi == 0) return set_error_message(ERROR_ILLEGAL_ARGUMENT, "PDF page too large. ");
+  const double scale = dpi / 72.0;
+  const int pixelWidth = std::max(1, static_cast<int>(std::ceil(width * scale)));
+  const int pixelHeight = std::max(1, static_cast<int>(std::ceil(height * scale)));
+  const std::unique_ptr<cairo_surface_t, SurfaceDeleter> surface(
+      cairo_image_surface_create(CAIRO_FORMAT_RGB24, pixelWidth, pixelHeight));
+  if (cairo_surface_status(surface.get()) != CAIRO_STATUS_SUCCESS) {
+    return set_error_message(ERROR_IO, "Not enough memory. ");
+  }
+  const std::unique_ptr<cairo_t, ContextDeleter> context(cairo_create(surface.get()));
+  cairo_set_source_rgb(context.get(), 1, 1, 1);
+  cairo_paint(context.get());
+  cairo_scale(context.get(), scale, scale);
+  poppler_page_render(page, context.get());
+  *picture = gray_from_surface(surface.get());
+  return ERROR_OK;
+}
+
+}  // namespace
+
+double pdf_page_dpi(double width, double height) {
+  if (!std::isfinite(width) || !std::isfinite(height) || width <= 0 || height <= 0) return 0;
+  const double fitting = kScanMaxRenderSide * 72.0 / std::max(width, height);
+  const double dpi = std::min(kScanPdfDpi, fitting);
+  return dpi >= kScanPdfMinDpi ? dpi : 0;
+}
+
+ErrorCode pdf_visit_pages(const std::uint8_t* bytes, std::size_t size, const PdfPageVisitor& visit) {
+  silence_poppler();
+  // Poppler reads the caller's bytes in place; they outlive the document.
+  const std::unique_ptr<GBytes, BytesDeleter> data(g_bytes_new_static(bytes, size));
+  GError* raw = nullptr;
+  const GObjectPtr<PopplerDocument> document(poppler_document_new_from_bytes(data.get(), nullptr, &raw));
+  const std::unique_ptr<GError, ErrorDeleter> error(raw);
+  if (!document) return set_error_message(ERROR_IO, "Cannot read PDF document. ");
+  const int pages = poppler_document_get_n_pages(document.get());
+  if (pages > kScanMaxPdfPages) return set_error_message(ERROR_ILLEGAL_ARGUMENT, "Too many PDF pages. ");
+  for (int index = 0; index < pages; ++index) {
+    const GObjectPtr<PopplerPage> page(poppler_document_get_page(document.get(), index));
+    if (!page) return set_error_message(ERROR_IO, "Cannot read PDF document. ");
+    GrayImage picture;
+    if (const ErrorCode code = render_page(page.get(), &picture)) return code;
+    if (const ErrorCode code = visit(index + 1, picture)) return code;
+  }
+  return ERROR_OK;
+}
+
+}  // namespace tolvex

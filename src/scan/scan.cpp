@@ -1,0 +1,163 @@
+#include "scan/scan.h"
+
+#include <sys/stat.h>
+
+#include <cstdio>
+#include <memory>
+
+#include "codec/container.h"
+#include "pipeline/decode.h"
+#include "scan/pdf_pages.h"
+#include "scan/picture_load.h"
+#include "scan/qr_read.h"
+#include "scan/scan_limits.h"
+
+namespace tolvex {
+namespace {
+
+constexpr std::size_t kDescribedCharacters = 40;
+
+struct FileCloser {
+  void operator()(std::FILE* file) const { std::fclose(file); }
+};
+
+// A checksum failure still means the text has the container's shape: a tolvex code whose
+// content was changed. Texts that are not base32hex, too short for the header or not an LZMA
+// stream are something else.
+bool is_container(const std::string& text) {
+  DocumentHeader header;
+  std::string fields;
+  const ErrorCode code = container_decode(text.data(), text.size(), &header, &fields);
+  return code == ERROR_OK || code == ERROR_CHECKSUM;
+}
+
+ErrorCode report_foreign_code(std::string_view text, std::string_view source) {
+  std::string detail(source);
+  if (!detail.empty()) detail += ": ";
+  detail += scan_describe_text(text);
+  return set_error(ERROR_BAD_FORMAT, "Not a tolvex code. ", detail);
+}
+
+ScannedCode scanned(std::string text, std::int32_t page) {
+  ScannedCode code;
+  code.text = std::move(text);
+  code.page = page;
+  code.tolvex = is_container(code.text);
+  code.code = code.tolvex ? decode_to_xml(code.text.data(), code.text.size(), &code.xml, nullptr)
+                          : report_foreign_code(code.text, {});
+  if (code.code != ERROR_OK) code.error = error_line();
+  return code;
+}
+
+bool decodes(const std::string& text) {
+  std::string xml;
+  return is_container(text) && decode_to_xml(text.data(), text.size(), &xml, nullptr) == ERROR_OK;
+}
+
+void scan_picture(const GrayImage& picture, std::int32_t page, std::vector<ScannedCode>& codes) {
+  for (std::string& text : qr_read_texts(picture, decodes)) codes.push_back(scanned(std::move(text), page));
+}
+
+bool starts_with_ignoring_case(std::string_view text, std::string_view prefix) {
+  if (text.size() < prefix.size()) return false;
+  for (std::size_t i = 0; i < prefix.size(); ++i) {
+    char c = text[i];
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    if (c != prefix[i]) return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+ErrorCode scan_memory(const std::uint8_t* bytes, std::size_t size, std::vector<ScannedCode>* codes) {
+  if (codes == nullptr) return set_error_message(ERROR_NULL_POINTER, "Codes pointer cannot be NULL. ");
+  if (bytes == nullptr && size > 0) return set_error_message(ERROR_NULL_POINTER, "Input cannot be NULL. ");
+  std::vector<ScannedCode> found;
+  switch (scan_format(bytes, size)) {
+    case ScanFormat::png:
+    case ScanFormat::jpeg: {
+      GrayImage picture;
+      const ErrorCode code = scan_format(bytes, size) == ScanFormat::png ? load_png(bytes, size, &picture)
+                                                                         : load_jpeg(bytes, size, &picture);
+      if (code != ERROR_OK) return code;
+      scan_picture(picture, 1, found);
+      break;
+    }
+    case ScanFormat::pdf: {
+      const ErrorCode code = pdf_visit_pages(bytes, size, [&found](int page, const GrayImage& picture) {
+        scan_picture(picture, page, found);
+        return ERROR_OK;
+      });
+      if (code != ERROR_OK) return code;
+      break;
+    }
+    case ScanFormat::unknown:
+      return set_error_message(ERROR_ILLEGAL_ARGUMENT, "Unknown file format, expected PNG, JPEG or PDF. ");
+  }
+  *codes = std::move(found);
+  return ERROR_OK;
+}
+
+ErrorCode scan_file(const char* path, std::vector<ScannedCode>* codes) {
+  if (path == nullptr) return set_error_message(ERROR_NULL_POINTER, "File name cannot be NULL. ");
+  const std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path, "rb"));
+  if (!file) return set_error(ERROR_IO, "Cannot read input file. ", path);
+  // A regular file's size is known before reading; a pipe is measured as it is read.
+  struct stat status {};
+  if (fstat(fileno(file.get()), &status) == 0 && S_ISREG(status.st_mode) &&
+      static_cast<std::uint64_t>(status.st_size) > kScanMaxFileBytes) {
+    return set_error(ERROR_ILLEGAL_ARGUMENT, "Input file too large. ", path);
+  }
+  std::vector<std::uint8_t> bytes;
+  std::uint8_t block[65536];
+  for (std::size_t n; (n = std::fread(block, 1, sizeof block, file.get())) > 0;) {
+    if (bytes.size() + n > kScanMaxFileBytes)
+      return set_error(ERROR_ILLEGAL_ARGUMENT, "Input file too large. ", path);
+    bytes.insert(bytes.end(), block, block + n);
+  }
+  if (std::ferror(file.get())) return set_error(ERROR_IO, "Cannot read input file. ", path);
+  return scan_memory(bytes.data(), bytes.size(), codes);
+}
+
+ErrorCode scan_first_document(const std::vector<ScannedCode>& codes, std::string_view source,
+                              std::size_t* index) {
+  if (index == nullptr) return set_error_message(ERROR_NULL_POINTER, "Index pointer cannot be NULL. ");
+  for (std::size_t i = 0; i < codes.size(); ++i) {
+    if (codes[i].code == ERROR_OK) {
+      *index = i;
+      return ERROR_OK;
+    }
+  }
+  if (codes.empty()) return set_error(ERROR_UNKNOWN_DOCUMENT, "No QR code found. ", source);
+  for (const ScannedCode& code : codes) {
+    if (!code.tolvex) continue;
+    // Decoding again records its failure, so that the error line is the one decoding gives.
+    std::string xml;
+    return decode_to_xml(code.text.data(), code.text.size(), &xml, nullptr);
+  }
+  return report_foreign_code(codes.front().text, source);
+}
+
+std::string scan_describe_text(std::string_view text) {
+  if (text.empty()) return "QR code is empty";
+  const bool url = starts_with_ignoring_case(text, "http://") || starts_with_ignoring_case(text, "https://");
+  std::string described = url ? "QR code holds a URL: " : "QR code holds text: ";
+  std::size_t characters = 0;
+  std::size_t i = 0;
+  for (; i < text.size() && characters < kDescribedCharacters; ++characters) {
+    const auto c = static_cast<unsigned char>(text[i]);
+    std::size_t length = c < 0x80 ? 1 : c >= 0xF0 ? 4 : c >= 0xE0 ? 3 : c >= 0xC0 ? 2 : 1;
+    if (i + length > text.size()) length = text.size() - i;
+    if (c < 0x20 || c == 0x7F) {
+      described += ' ';  // line ends and tabs would break the one error line
+    } else {
+      described.append(text.substr(i, length));
+    }
+    i += length;
+  }
+  if (i < text.size()) described += "...";
+  return described;
+}
+
+}  // namespace tolvex

@@ -1,0 +1,51 @@
+// Reading the QR codes of a PNG or JPEG picture or of every page of a PDF document back into
+// the tolvex texts they carry and the documents those texts decode to.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "base/error.h"
+
+namespace tolvex {
+
+// One QR code found.
+struct ScannedCode {
+  std::string text;           // the code's content, as UTF-8 text
+  std::int32_t page = 1;      // the PDF page it was found on, from 1; 1 for a picture
+  bool tolvex = false;        // the text unpacks as a tolvex container (base32hex, header, LZMA)
+  ErrorCode code = ERROR_OK;  // 0 when it decoded into a document; the failure of decoding a
+                              // tolvex code; ERROR_BAD_FORMAT for any other code
+  std::string xml;            // the document's XML when code is 0
+  std::string error;          // the error line when code is not 0: decoding's, or "Not a tolvex
+                              // code. " with what the code holds
+};
+
+// The codes of a picture or PDF in memory, page by page and, on a page, in reading order; an
+// empty list when there is none. Reading stops on a page (or picture) as soon as an attempt has
+// found a tolvex code that decodes. Failures: the format is neither PNG, JPEG nor PDF
+// (ERROR_ILLEGAL_ARGUMENT "Unknown file format, expected PNG, JPEG or PDF. "), the file cannot
+// be read (ERROR_IO), or a limit of scan_limits.h is exceeded (ERROR_ILLEGAL_ARGUMENT).
+[[nodiscard]] ErrorCode scan_memory(const std::uint8_t* bytes, std::size_t size,
+                                    std::vector<ScannedCode>* codes);
+
+// scan_memory on the contents of a file. ERROR_IO "Cannot read input file. " and
+// ERROR_ILLEGAL_ARGUMENT "Input file too large. " name the file as their detail.
+[[nodiscard]] ErrorCode scan_file(const char* path, std::vector<ScannedCode>* codes);
+
+// The first code that decoded into a document. When there is none, records why and returns
+// it: ERROR_UNKNOWN_DOCUMENT "No QR code found. " for an empty list; the decoding failure of
+// the first tolvex code when there is one; otherwise ERROR_BAD_FORMAT "Not a tolvex code. "
+// with what the first code holds. source (a file name, or empty) opens the detail of the two
+// new messages.
+[[nodiscard]] ErrorCode scan_first_document(const std::vector<ScannedCode>& codes, std::string_view source,
+                                            std::size_t* index);
+
+// What a text that is not a tolvex code holds, briefly: "QR code holds a URL: ..." or
+// "QR code holds text: ...", at most 40 characters of it.
+[[nodiscard]] std::string scan_describe_text(std::string_view text);
+
+}  // namespace tolvex

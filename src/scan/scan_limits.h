@@ -1,0 +1,30 @@
+// The bounds on the work one file may cause, so that a crafted file fails early with a clear
+// error instead of taking the machine's memory or time. Each is checked against what a header
+// claims before anything of that size is allocated or rendered.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+namespace tolvex {
+
+// A file read whole: a scanned PDF of many pages stays well below this.
+inline constexpr std::size_t kScanMaxFileBytes = 128u << 20;
+
+// A PNG or JPEG picture: 64 megapixels (8000 x 8000, or any other shape of that
+// area), 64 MB as luminance. Each side at most 65535, the JPEG format's own bound.
+inline constexpr std::int64_t kScanMaxPicturePixels = 64'000'000;
+inline constexpr int kScanMaxPictureSide = 65535;
+
+// A PDF document: its pages are rendered one at a time, at most this many.
+inline constexpr int kScanMaxPdfPages = 100;
+
+// Pages are rendered at 300 dpi: a code of print size (35 to 45 mm, 50 to 70 modules) gets
+// 6 to 9 pixels a module there. A page larger than 8000 pixels a side at that resolution
+// (larger than A2) is rendered at the resolution that fits, but not below 150 dpi, which still
+// gives a print-size code 3 pixels a module; a page that needs less is refused.
+inline constexpr double kScanPdfDpi = 300.0;
+inline constexpr double kScanPdfMinDpi = 150.0;
+inline constexpr int kScanMaxRenderSide = 8000;
+
+}  // namespace tolvex

@@ -1,0 +1,226 @@
+// Our own codes read back from pictures and PDF pages into the exact texts and documents.
+#include "scan/scan.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "pipeline/decode.h"
+#include "scan/pictures.h"
+#include "scan/qr_read.h"
+#include "scan/variants.h"
+#include "support/decoders.h"
+#include "support/process.h"
+
+namespace tolvex {
+namespace {
+
+using test::Bytes;
+using test::Placement;
+
+std::string xml_of(const std::string& text) {
+  std::string xml;
+  EXPECT_EQ(decode_to_xml(text.data(), text.size(), &xml, nullptr), ERROR_OK) << error_line();
+  return xml;
+}
+
+std::vector<ScannedCode> scanned(const Bytes& bytes) {
+  std::vector<ScannedCode> codes;
+  EXPECT_EQ(scan_memory(bytes.data(), bytes.size(), &codes), ERROR_OK) << error_line();
+  return codes;
+}
+
+// The one code of the file holds the text and decodes to the XML that decoding the text gives.
+void expect_document(const Bytes& bytes, const std::string& text, std::int32_t page = 1) {
+  const std::vector<ScannedCode> codes = scanned(bytes);
+  ASSERT_EQ(codes.size(), 1u);
+  EXPECT_EQ(codes[0].text, text);
+  EXPECT_TRUE(codes[0].tolvex);
+  EXPECT_EQ(codes[0].code, ERROR_OK) << codes[0].error;
+  EXPECT_EQ(codes[0].xml, xml_of(text));
+  EXPECT_EQ(codes[0].page, page);
+}
+
+// A picture style of the tests: plain, or a logo composition with or without a frame.
+struct Style {
+  const char* name;
+  bool logo;
+  bool frame;
+};
+constexpr Style kStyles[] = {
+    {"plain", false, false}, {"logo", true, true}, {"logo without frame", true, false}};
+
+SurfacePtr picture_of(const std::string& text, const Style& style, int index) {
+  return style.logo ? test::logo_code(text, index % 4, (index / 4) % 4, style.frame)
+                    : test::plain_code(text, 4);
+}
+
+TEST(Scan, EveryFamilyFromPngJpegAndPdfPages) {
+  constexpr std::size_t kPages = 9;
+  std::vector<SurfacePtr> pictures;
+  std::vector<std::vector<Placement>> pages(kPages);
+  std::vector<std::vector<std::string>> expected(kPages);
+  for (const std::string& example : test::example_names()) {
+    const std::string text = test::example_text(example);
+    for (const Style& style : kStyles) {
+      SCOPED_TRACE(example + " " + style.name);
+      const int index = static_cast<int>(pictures.size());
+      pictures.push_back(picture_of(text, style, index));
+      expect_document(test::png_of(pictures.back().get()), text);
+      expect_document(test::jpeg_of(pictures.back().get(), 75), text);
+      // Three codes of different documents across a page: 40 mm for a plain code, 50 mm for a
+      // logo picture, the sizes an invoice prints.
+      const std::size_t page = index % kPages;
+      pages[page].push_back(
+          Placement{pictures.back().get(), 12.0 + 65 * (index / kPages), 90, style.logo ? 50.0 : 40.0});
+      expected[page].push_back(text);
+    }
+  }
+  const std::vector<ScannedCode> codes = scanned(test::pdf_of(pages));
+  std::vector<std::vector<std::string>> found(kPages);
+  for (const ScannedCode& code : codes) {
+    ASSERT_GE(code.page, 1);
+    ASSERT_LE(code.page, static_cast<std::int32_t>(kPages));
+    EXPECT_EQ(code.xml, xml_of(code.text));
+    found[code.page - 1].push_back(code.text);
+  }
+  for (std::size_t page = 0; page < kPages; ++page) {
+    std::sort(expected[page].begin(), expected[page].end());
+    std::sort(found[page].begin(), found[page].end());
+    EXPECT_EQ(found[page], expected[page]) << "page " << page + 1;
+  }
+}
+
+TEST(Scan, OnePixelAModuleAsThePlainToolWritesIt) {
+  const std::string text = test::example_text("invoice.xml");
+  expect_document(test::png_of(test::plain_code(text, 1).get()), text);
+}
+
+TEST(Scan, ManyCodesOnAPageInReadingOrderAndPagesInOrder) {
+  const std::string pay = test::example_text("pay-single.xml");
+  const std::string invoice = test::example_text("invoice.xml");
+  const std::string items = test::example_text("invoice-items.xml");
+  const std::string url = "https://example.com/pay?inv=2026010087";
+  const auto payCode = test::plain_code(pay, 4);
+  const auto invoiceCode = test::plain_code(invoice, 4);
+  const auto itemsCode = test::logo_code(items, 0, 0, true);
+  const auto urlCode = test::plain_code(url, 4);
+  const Bytes pdf =
+      test::pdf_of({{Placement{payCode.get(), 20, 100, 35}, Placement{urlCode.get(), 120, 100, 30}},
+                    {},
+                    {Placement{invoiceCode.get(), 20, 120, 40}, Placement{itemsCode.get(), 20, 200, 50}}});
+  const std::vector<ScannedCode> codes = scanned(pdf);
+  ASSERT_EQ(codes.size(), 4u);
+  // Page 1 holds a payment and a URL, page 2 nothing, page 3 the invoice above its lines.
+  EXPECT_EQ(codes[0].page, 1);
+  EXPECT_EQ(codes[1].page, 1);
+  const bool payFirst = codes[0].text == pay;
+  const ScannedCode& payment = codes[payFirst ? 0 : 1];
+  const ScannedCode& link = codes[payFirst ? 1 : 0];
+  EXPECT_EQ(payment.xml, xml_of(pay));
+  EXPECT_EQ(link.text, url);
+  EXPECT_FALSE(link.tolvex);
+  EXPECT_EQ(link.code, ERROR_BAD_FORMAT);
+  EXPECT_EQ(link.error, "ERROR_BAD_FORMAT: Not a tolvex code.  QR code holds a URL: " + url);
+  EXPECT_EQ(codes[2].page, 3);
+  EXPECT_EQ(codes[2].text, invoice);
+  EXPECT_EQ(codes[3].page, 3);
+  EXPECT_EQ(codes[3].text, items);
+
+  std::size_t first = 99;
+  EXPECT_EQ(scan_first_document(codes, "batch.pdf", &first), ERROR_OK);
+  EXPECT_EQ(first, payFirst ? 0u : 1u);
+}
+
+// Each way of holding no document has its own error and line.
+TEST(Scan, NoCodeAForeignCodeAndADamagedCodeAreToldApart) {
+  struct Case {
+    const char* name;
+    std::string content;  // the text of the one code on the page; empty for none
+    ErrorCode code;
+    std::string line;
+  };
+  std::string damaged = test::example_text("pay-single.xml");
+  // A letter of the compressed payload changed: still a container, but the checksum differs.
+  damaged[damaged.size() - 6] = damaged[damaged.size() - 6] == 'A' ? 'B' : 'A';
+  const Case cases[] = {
+      {"no code", "", ERROR_UNKNOWN_DOCUMENT, "ERROR_UNKNOWN_DOCUMENT: No QR code found.  page.pdf"},
+      {"URL", "HTTP://EXAMPLE.COM/A", ERROR_BAD_FORMAT,
+       "ERROR_BAD_FORMAT: Not a tolvex code.  page.pdf: QR code holds a URL: HTTP://EXAMPLE.COM/A"},
+      {"long text", "WIFI:S:office;T:WPA;P:correct horse battery staple;;", ERROR_BAD_FORMAT,
+       "ERROR_BAD_FORMAT: Not a tolvex code.  page.pdf: QR code holds text: WIFI:S:office;T:WPA;P:correct "
+       "horse "
+       "batt..."},
+      {"damaged tolvex text", damaged, ERROR_CHECKSUM, "ERROR_CHECKSUM: Checksum mismatch.  "},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    std::vector<Placement> placements;
+    SurfacePtr code;
+    if (!c.content.empty()) {
+      code = test::plain_code(c.content, 4);
+      placements.push_back({code.get(), 60, 120, 40});
+    }
+    const std::vector<ScannedCode> codes = scanned(test::pdf_of({placements}));
+    ASSERT_EQ(codes.size(), c.content.empty() ? 0u : 1u);
+    std::size_t index = 99;
+    EXPECT_EQ(scan_first_document(codes, "page.pdf", &index), c.code);
+    EXPECT_EQ(error_line(), c.line);
+    EXPECT_EQ(index, 99u);
+  }
+}
+
+TEST(Scan, ACodeDamagedBeyondCorrectionIsNoCode) {
+  const std::string text = test::example_text("invoice.xml");
+  const SurfacePtr picture = test::plain_code(text, 4);
+  // Paint over the middle third: more than level L's 7 % of codewords can recover.
+  const int side = cairo_image_surface_get_width(picture.get());
+  const ContextPtr context(cairo_create(picture.get()));
+  cairo_set_source_rgb(context.get(), 1, 1, 1);
+  cairo_rectangle(context.get(), side / 3.0, side / 3.0, side / 3.0, side / 3.0);
+  cairo_fill(context.get());
+  EXPECT_TRUE(scanned(test::png_of(picture.get())).empty());
+}
+
+TEST(Scan, DescribesWhatAForeignCodeHolds) {
+  EXPECT_EQ(scan_describe_text(""), "QR code is empty");
+  EXPECT_EQ(scan_describe_text("https://x.example/"), "QR code holds a URL: https://x.example/");
+  EXPECT_EQ(scan_describe_text("line one\nline\ttwo"), "QR code holds text: line one line two");
+  // Forty characters, counted as characters rather than bytes: "č" is two bytes.
+  const std::string czech = std::string(39, 'a') + "\xC4\x8D" + "rest";
+  EXPECT_EQ(scan_describe_text(czech), "QR code holds text: " + std::string(39, 'a') + "\xC4\x8D...");
+}
+
+// Degraded pictures: the reader reads nearly all, and more than zbarimg on the same pictures.
+// The full sweep over a few hundred variants with both command-line readers is
+// scan_variant_sweep; this is its smaller table of 81.
+TEST(Scan, DegradedPicturesReadBetterThanZbarimg) {
+  const std::vector<test::Variant> variants = test::generated_variants(3, 2026);
+  const test::TempDir directory;
+  int ours = 0;
+  std::vector<std::string> files;
+  for (std::size_t i = 0; i < variants.size(); ++i) {
+    const test::Variant& variant = variants[i];
+    files.push_back(directory.file("variant" + std::to_string(i) + ".png"));
+    test::write_gray_png(variant.picture, files.back());
+    std::vector<ScannedCode> codes;
+    ASSERT_EQ(scan_file(files.back().c_str(), &codes), ERROR_OK) << error_line();
+    const bool read = codes.size() == 1 && codes[0].text == variant.text && codes[0].code == ERROR_OK;
+    EXPECT_TRUE(read) << variant.name;
+    ours += read;
+  }
+  const std::vector<std::optional<std::string>> zbar = test::zbar_decode_texts(files);
+  int theirs = 0;
+  for (std::size_t i = 0; i < variants.size(); ++i) theirs += zbar[i] == variants[i].text;
+  const double n = static_cast<double>(variants.size());
+  RecordProperty("tolvex_rate", std::to_string(ours / n));
+  RecordProperty("zbarimg_rate", std::to_string(theirs / n));
+  EXPECT_GE(ours / n, 0.99);
+  EXPECT_GT(ours, theirs);
+}
+
+}  // namespace
+}  // namespace tolvex

@@ -1,0 +1,74 @@
+// scan_variant_sweep: the recognition rate over generated variants of our codes, for each
+// reading attempt alone, for the attempts in their order (what each adds), and for zbarimg and
+// ZXingReader on the same pictures.
+//
+//   scan_variant_sweep [variants per picture style, default 12] [seed, default 14] [--peers]
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <future>
+#include <string>
+#include <vector>
+
+#include "scan/qr_read.h"
+#include "scan/variants.h"
+#include "support/decoders.h"
+#include "support/process.h"
+
+using namespace tolvex;
+
+int main(int argc, char** argv) {
+  const int perStyle = argc > 1 ? std::atoi(argv[1]) : 12;
+  const auto seed = static_cast<std::uint32_t>(argc > 2 ? std::atoi(argv[2]) : 14);
+  const bool peers = argc > 3 && std::strcmp(argv[3], "--peers") == 0;
+  const std::vector<test::Variant> variants = test::generated_variants(perStyle, seed);
+
+  std::vector<int> alone(kQrAttempts.size(), 0);
+  std::vector<int> added(kQrAttempts.size(), 0);
+  std::vector<double> seconds(kQrAttempts.size(), 0);
+  int read = 0, zbar = 0, zxing = 0, either = 0;
+  const test::TempDir directory;
+  for (const test::Variant& variant : variants) {
+    bool done = false;
+    for (std::size_t i = 0; i < kQrAttempts.size(); ++i) {
+      const auto start = std::chrono::steady_clock::now();
+      bool found = false;
+      for (const std::string& text : qr_read_attempt(variant.picture, kQrAttempts[i]))
+        found = found || text == variant.text;
+      seconds[i] += std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+      alone[i] += found;
+      if (found && !done) {
+        ++added[i];
+        done = true;
+      }
+    }
+    read += done;
+    if (!done) std::printf("not read: %s\n", variant.name.c_str());
+    if (peers) {
+      const std::string file = directory.file("variant.png");
+      test::write_gray_png(variant.picture, file);
+      auto zbarResult = std::async(std::launch::async, test::zbar_decode_text, file);
+      const bool byZxing = test::zxing_decode_text(file) == variant.text;
+      const bool byZbar = zbarResult.get() == variant.text;
+      zbar += byZbar;
+      zxing += byZxing;
+      either += byZbar || byZxing;
+    }
+  }
+  const double n = static_cast<double>(variants.size());
+  std::printf("%zu variants (%d per picture style, seed %u)\n", variants.size(), perStyle, seed);
+  std::printf("%-24s %8s %8s %10s\n", "attempt", "alone", "adds", "ms each");
+  for (std::size_t i = 0; i < kQrAttempts.size(); ++i) {
+    std::printf("%-24s %7.1f%% %7.1f%% %10.1f\n", std::string(qr_attempt_name(kQrAttempts[i])).c_str(),
+                100 * alone[i] / n, 100 * added[i] / n, 1000 * seconds[i] / n);
+  }
+  std::printf("tolvex reader            %7.1f%%\n", 100 * read / n);
+  if (peers) {
+    std::printf(
+        "zbarimg                  %7.1f%%\nZXingReader              %7.1f%%\neither of them           "
+        "%7.1f%%\n",
+        100 * zbar / n, 100 * zxing / n, 100 * either / n);
+  }
+  return 0;
+}
