@@ -7,7 +7,7 @@ packages=(
   g++ cmake make pkg-config
   libxml2-dev libcairo2-dev liblzma-dev libpng-dev
   libgtest-dev libbenchmark-dev libqrencode-dev
-  zbar-tools zxing-cpp-tools python3
+  zbar-tools zxing-cpp-tools qrencode librsvg2-bin poppler-utils python3
   locales
   clang libclang-rt-dev valgrind
 )

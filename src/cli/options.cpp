@@ -10,6 +10,7 @@ namespace {
 constexpr std::array<std::string_view, 2> kInputKinds = {"xml", "base32hex"};
 constexpr std::array<std::string_view, 4> kRotations = {"bottom", "top", "left", "right"};
 constexpr std::array<std::string_view, 4> kVariations = {"dark", "medium", "light", "gray"};
+constexpr std::array<std::string_view, 3> kFormats = {"png", "svg", "pdf"};
 
 char ascii_lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
 
@@ -85,10 +86,25 @@ ErrorCode parse_options(std::span<const std::string_view> arguments, Settings* r
       settings.outputFile.assign(value);
     } else if (equals_ignoring_case(name, "-s")) {
       settings.imageSize = parse_size(value);
+    } else if (equals_ignoring_case(name, "-t")) {
+      ImageFormat format = ImageFormat::png;
+      code = match_into(value, "-t", kFormats, format);
+      if (code == ERROR_OK) settings.format = format;
     }
     if (code != ERROR_OK) return code;
   }
   return ERROR_OK;
+}
+
+ImageFormat output_format(const Settings& settings) {
+  if (settings.format) return *settings.format;
+  const std::string_view name = settings.outputFile;
+  const auto ends_with = [name](std::string_view extension) {
+    return name.size() >= extension.size() && equals_ignoring_case(name.substr(name.size() - extension.size()), extension);
+  };
+  if (ends_with(".svg")) return ImageFormat::svg;
+  if (ends_with(".pdf")) return ImageFormat::pdf;
+  return ImageFormat::png;
 }
 
 std::string usage_text(const Settings& settings) {
@@ -123,6 +139,10 @@ std::string usage_text(const Settings& settings) {
   text +=
       "\tSets the output QR code image size (in pixels). If the value is zero, the output image "
       "size will be the number of QR modules (squares). \n";
+  text += "\n-t=[png, svg, pdf] (default=" + name_of(kFormats, output_format(settings)) + ")\n";
+  text +=
+      "\tSpecifies the output image type. Without it, a filename ending in .svg or .pdf selects SVG or PDF, "
+      "any other filename PNG. \n";
   return text;
 }
 

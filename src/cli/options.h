@@ -11,6 +11,7 @@
 
 #include "base/error.h"
 #include "image/logo_layout.h"
+#include "image/picture.h"
 
 namespace tolvex {
 
@@ -25,6 +26,7 @@ struct Settings {
   bool frame = true;
   bool logo = true;
   std::int32_t imageSize = 0;  // 0: one pixel a module
+  std::optional<ImageFormat> format;  // -t; absent: the output name's extension decides
 };
 
 struct SplitOption {
@@ -43,6 +45,10 @@ struct SplitOption {
 // Reads every argument after the program name into settings. Unknown options are ignored;
 // a later occurrence overrides an earlier one. Stops at the first illegal value.
 [[nodiscard]] ErrorCode parse_options(std::span<const std::string_view> arguments, Settings* settings);
+
+// The format of the output file: -t when given, else SVG or PDF for a name ending in ".svg" or
+// ".pdf" (in any letter case), else PNG.
+[[nodiscard]] ImageFormat output_format(const Settings& settings);
 
 // The usage text for the given (default) settings.
 [[nodiscard]] std::string usage_text(const Settings& settings);

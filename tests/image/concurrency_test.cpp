@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "image/logo_cache.h"
-#include "image/png_memory.h"
+#include "image/picture_output.h"
 #include "image/render.h"
 #include "pipeline/decode.h"
 #include "pipeline/encode.h"

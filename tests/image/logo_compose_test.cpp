@@ -1,6 +1,7 @@
 // Logo composition against synthetic logo directories: where picture and code land, which
 // file is opened, and which failure is reported first.
 #include "image/logo_compose.h"
+#include "image/picture_output.h"
 
 #include <cairo.h>
 #include <gtest/gtest.h>

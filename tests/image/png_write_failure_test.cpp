@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "image/render.h"
+#include "image/picture_output.h"
 #include "support/process.h"
 
 namespace tolvex {

@@ -1,4 +1,5 @@
 #include "image/render.h"
+#include "image/picture_output.h"
 
 #include <fcntl.h>
 #include <gtest/gtest.h>

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "image/render.h"
+#include "image/picture_output.h"
 #include "support/decoders.h"
 #include "support/process.h"
 
