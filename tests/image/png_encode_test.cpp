@@ -78,7 +78,9 @@ void expect_same_pixels(cairo_surface_t* surface, const std::string& what, bool 
   EXPECT_EQ(actual.width, expected.width) << what;
   EXPECT_EQ(actual.height, expected.height) << what;
   EXPECT_TRUE(actual.rgba == expected.rgba) << what << ": decoded pixels differ";
-  if (sizeToo) EXPECT_LE(ours.size(), theirs.size()) << what;
+  if (sizeToo) {
+    EXPECT_LE(ours.size(), theirs.size()) << what;
+  }
 }
 
 std::string text_of_family(std::uint8_t family) {

@@ -5,12 +5,14 @@
 #include <libxml/parser.h>
 #include <libxml/tree.h>
 
+#include <cctype>
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
 #include <future>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "image/logo_compose.h"
@@ -47,6 +49,27 @@ std::string render_back(const std::string& file, ImageFormat format, const test:
           : "pdftoppm -png -r 72 -singlefile " + shell_quote(file) + " " + shell_quote(directory.file("back"));
   EXPECT_EQ(run_command(command).status, 0) << command;
   return png;
+}
+
+// cairo numbers the surfaces and images of an SVG from counters of the whole process, so two
+// SVGs of one picture differ in those numbers only: they become N here.
+std::string without_cairo_ids(const std::string& content) {
+  std::string out;
+  for (std::size_t i = 0; i < content.size();) {
+    bool numbered = false;
+    for (const std::string_view name : {"surface", "image"}) {
+      if (content.compare(i, name.size(), name) == 0 && i + name.size() < content.size() &&
+          std::isdigit(static_cast<unsigned char>(content[i + name.size()]))) {
+        out.append(name).append("N");
+        i += name.size();
+        while (i < content.size() && std::isdigit(static_cast<unsigned char>(content[i]))) ++i;
+        numbered = true;
+        break;
+      }
+    }
+    if (!numbered) out += content[i++];
+  }
+  return out;
 }
 
 struct Size {
@@ -154,7 +177,8 @@ TEST(VectorOutput, RenderedBackEveryFamilyDecodes) {
       }
       std::vector<std::uint8_t> bytes;
       ASSERT_EQ(write_case_memory(c, text, format, &bytes), ERROR_OK) << what;
-      EXPECT_TRUE(std::string(bytes.begin(), bytes.end()) == content) << what << ": memory and file differ";
+      EXPECT_TRUE(without_cairo_ids(std::string(bytes.begin(), bytes.end())) == without_cairo_ids(content))
+          << what << ": memory and file differ";
 
       const std::string png = render_back(file, format, directory);
       std::future<std::optional<std::string>> zbar = std::async(std::launch::async, test::zbar_decode, png);
@@ -214,7 +238,11 @@ TEST(VectorOutput, SameOutputEveryTime) {
   for (const ImageFormat format : {ImageFormat::svg, ImageFormat::pdf}) {
     ASSERT_EQ(qr_write_memory("TOLVEX", 200, format, &first), ERROR_OK);
     ASSERT_EQ(qr_write_memory("TOLVEX", 200, format, &second), ERROR_OK);
-    EXPECT_TRUE(first == second);
+    EXPECT_TRUE(without_cairo_ids(std::string(first.begin(), first.end())) ==
+                without_cairo_ids(std::string(second.begin(), second.end())));
+    if (format == ImageFormat::pdf) {
+      EXPECT_TRUE(first == second);
+    }
   }
 }
 
