@@ -214,7 +214,8 @@ void bench_png(benchmark::State& state, cairo_surface_t* surface, bool ours) {
 
 // Every example document once per iteration, so the rate is in documents of the usual mix.
 // With cairoWriter the same path writes the PNG with cairo's writer, as it did before ours.
-void bench_library(benchmark::State& state, const std::vector<Example>& examples, bool cache, bool cairoWriter) {
+void bench_library(benchmark::State& state, const std::vector<Example>& examples, bool cache,
+                   bool cairoWriter) {
   logo_cache_set_budget(cache ? kLogoCacheBudget : 0);
   std::string text;
   std::vector<std::uint8_t> png;
@@ -232,8 +233,8 @@ void bench_library(benchmark::State& state, const std::vector<Example>& examples
       benchmark::DoNotOptimize(encode_xml(example.xml.data(), example.xml.size(), &text));
       if (cairoWriter) {
         SurfacePtr surface;
-        benchmark::DoNotOptimize(qr_logo_render_surface(text.c_str(), LogoRotation::bottom, LogoVariation::dark,
-                                                        true, kLogoDirectory, &surface));
+        benchmark::DoNotOptimize(qr_logo_render_surface(text.c_str(), LogoRotation::bottom,
+                                                        LogoVariation::dark, true, kLogoDirectory, &surface));
         png = cairo_png(surface.get());
       } else {
         benchmark::DoNotOptimize(qr_logo_write_png_memory(text.c_str(), LogoRotation::bottom,
@@ -324,9 +325,10 @@ class SummaryReporter : public benchmark::ConsoleReporter {
                   ratio <= kXmlTarget ? "met" : "MISSED");
     }
 
-    std::printf("\nPNG writing of the same surface, ours against cairo's (libpng adaptive filters, zlib default)\n");
-    std::printf("%-8s %12s %12s %10s %12s %12s\n", "picture", "tolvex us", "cairo us", "speed-up", "tolvex bytes",
-                "cairo bytes");
+    std::printf(
+        "\nPNG writing of the same surface, ours against cairo's (libpng adaptive filters, zlib default)\n");
+    std::printf("%-8s %12s %12s %10s %12s %12s\n", "picture", "tolvex us", "cairo us", "speed-up",
+                "tolvex bytes", "cairo bytes");
     for (const char* picture : {"plain400", "logo"}) {
       const Figure* ours = find(png_name(picture, true));
       const Figure* peer = find(png_name(picture, false));
@@ -352,13 +354,15 @@ class SummaryReporter : public benchmark::ConsoleReporter {
         std::printf("  %.1fx the %.0f of before: %s", rate / kLibraryBefore, kLibraryBefore,
                     rate >= kLibraryTarget * kLibraryBefore ? "met" : "MISSED");
         if (withCairo) {
-          std::printf("; %.1fx cairo's writer in this run", rate / cairoWriter->counters.at("items_per_second"));
+          std::printf("; %.1fx cairo's writer in this run",
+                      rate / cairoWriter->counters.at("items_per_second"));
         }
       }
       std::printf("\n");
     }
     if (withCairo) {
-      std::printf("cairo's writer  %10.0f documents/s (logo cache on)\n", cairoWriter->counters.at("items_per_second"));
+      std::printf("cairo's writer  %10.0f documents/s (logo cache on)\n",
+                  cairoWriter->counters.at("items_per_second"));
     }
   }
 
@@ -396,7 +400,8 @@ int main(int argc, char** argv) {
     benchmark::RegisterBenchmark(xml_name(example).c_str(), bench_encode_xml, example)
         ->Unit(benchmark::kMicrosecond);
   }
-  const auto pay = std::find_if(examples.begin(), examples.end(), [](const Example& e) { return e.name == "pay-single"; });
+  const auto pay =
+      std::find_if(examples.begin(), examples.end(), [](const Example& e) { return e.name == "pay-single"; });
   const Surfaces surfaces = pay != examples.end() ? make_surfaces(*pay) : Surfaces{};
   for (const bool ours : {true, false}) {
     benchmark::RegisterBenchmark(png_name("plain400", ours).c_str(), bench_png, surfaces.plain.get(), ours)

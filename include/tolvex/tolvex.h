@@ -68,32 +68,20 @@ TOLVEX_API int tolvex_qr_logo_write_file(const char* text, int32_t rotation, int
  * NULL (TOLVEX_ERROR_NULL_POINTER); data_size may be. Nothing is handed out on failure. */
 TOLVEX_API int tolvex_qr_write_memory(const char* text, int32_t size, int32_t format, unsigned char** data,
                                       int32_t* data_size);
-TOLVEX_API int tolvex_qr_logo_write_memory(const char* text, int32_t rotation, int32_t variation, int32_t frame,
-                                           const char* logo_directory, int32_t format, unsigned char** data,
-                                           int32_t* data_size);
+TOLVEX_API int tolvex_qr_logo_write_memory(const char* text, int32_t rotation, int32_t variation,
+                                           int32_t frame, const char* logo_directory, int32_t format,
+                                           unsigned char** data, int32_t* data_size);
 
-/* The entries above for one format each. */
+/* The PNG entries, as before the other formats came. */
 TOLVEX_API int tolvex_qr_write_png_file(const char* text, int32_t size, const char* file_name);
-TOLVEX_API int tolvex_qr_logo_write_png_file(const char* text, int32_t rotation, int32_t variation, int32_t frame,
-                                             const char* logo_directory, const char* file_name);
-TOLVEX_API int tolvex_qr_write_png_memory(const char* text, int32_t size, unsigned char** data, int32_t* data_size);
-TOLVEX_API int tolvex_qr_logo_write_png_memory(const char* text, int32_t rotation, int32_t variation, int32_t frame,
-                                               const char* logo_directory, unsigned char** data,
-                                               int32_t* data_size);
-TOLVEX_API int tolvex_qr_write_svg_file(const char* text, int32_t size, const char* file_name);
-TOLVEX_API int tolvex_qr_logo_write_svg_file(const char* text, int32_t rotation, int32_t variation, int32_t frame,
-                                             const char* logo_directory, const char* file_name);
-TOLVEX_API int tolvex_qr_write_svg_memory(const char* text, int32_t size, unsigned char** data, int32_t* data_size);
-TOLVEX_API int tolvex_qr_logo_write_svg_memory(const char* text, int32_t rotation, int32_t variation, int32_t frame,
-                                               const char* logo_directory, unsigned char** data,
-                                               int32_t* data_size);
-TOLVEX_API int tolvex_qr_write_pdf_file(const char* text, int32_t size, const char* file_name);
-TOLVEX_API int tolvex_qr_logo_write_pdf_file(const char* text, int32_t rotation, int32_t variation, int32_t frame,
-                                             const char* logo_directory, const char* file_name);
-TOLVEX_API int tolvex_qr_write_pdf_memory(const char* text, int32_t size, unsigned char** data, int32_t* data_size);
-TOLVEX_API int tolvex_qr_logo_write_pdf_memory(const char* text, int32_t rotation, int32_t variation, int32_t frame,
-                                               const char* logo_directory, unsigned char** data,
-                                               int32_t* data_size);
+TOLVEX_API int tolvex_qr_logo_write_png_file(const char* text, int32_t rotation, int32_t variation,
+                                             int32_t frame, const char* logo_directory,
+                                             const char* file_name);
+TOLVEX_API int tolvex_qr_write_png_memory(const char* text, int32_t size, unsigned char** data,
+                                          int32_t* data_size);
+TOLVEX_API int tolvex_qr_logo_write_png_memory(const char* text, int32_t rotation, int32_t variation,
+                                               int32_t frame, const char* logo_directory,
+                                               unsigned char** data, int32_t* data_size);
 
 /* Settings of the calling thread: background colour (0 to 1 each, default opaque white) of every
  * picture and cairo image format (default CAIRO_FORMAT_ARGB32 = 0) of every PNG picture. */

@@ -48,7 +48,8 @@ ErrorCode hand_out_picture(const std::vector<std::uint8_t>& bytes, unsigned char
 ErrorCode image_format(int32_t number, tolvex::ImageFormat* format) {
   const auto value = static_cast<tolvex::ImageFormat>(number);
   if (!tolvex::image_format_valid(value))
-    return tolvex::set_error_message(tolvex::ERROR_ILLEGAL_ARGUMENT, "Illegal argument value for image format.");
+    return tolvex::set_error_message(tolvex::ERROR_ILLEGAL_ARGUMENT,
+                                     "Illegal argument value for image format.");
   *format = value;
   return tolvex::ERROR_OK;
 }
@@ -146,43 +147,8 @@ int tolvex_qr_logo_write_png_file(const char* text, int32_t rotation, int32_t va
 
 int tolvex_qr_logo_write_png_memory(const char* text, int32_t rotation, int32_t variation, int32_t frame,
                                     const char* logo_directory, unsigned char** data, int32_t* data_size) {
-  return logo_write_memory(text, rotation, variation, frame, logo_directory, TOLVEX_FORMAT_PNG, data, data_size);
-}
-
-int tolvex_qr_write_svg_file(const char* text, int32_t size, const char* file_name) {
-  return write_file(text, size, TOLVEX_FORMAT_SVG, file_name);
-}
-
-int tolvex_qr_write_svg_memory(const char* text, int32_t size, unsigned char** data, int32_t* data_size) {
-  return write_memory(text, size, TOLVEX_FORMAT_SVG, data, data_size);
-}
-
-int tolvex_qr_logo_write_svg_file(const char* text, int32_t rotation, int32_t variation, int32_t frame,
-                                  const char* logo_directory, const char* file_name) {
-  return logo_write_file(text, rotation, variation, frame, logo_directory, TOLVEX_FORMAT_SVG, file_name);
-}
-
-int tolvex_qr_logo_write_svg_memory(const char* text, int32_t rotation, int32_t variation, int32_t frame,
-                                    const char* logo_directory, unsigned char** data, int32_t* data_size) {
-  return logo_write_memory(text, rotation, variation, frame, logo_directory, TOLVEX_FORMAT_SVG, data, data_size);
-}
-
-int tolvex_qr_write_pdf_file(const char* text, int32_t size, const char* file_name) {
-  return write_file(text, size, TOLVEX_FORMAT_PDF, file_name);
-}
-
-int tolvex_qr_write_pdf_memory(const char* text, int32_t size, unsigned char** data, int32_t* data_size) {
-  return write_memory(text, size, TOLVEX_FORMAT_PDF, data, data_size);
-}
-
-int tolvex_qr_logo_write_pdf_file(const char* text, int32_t rotation, int32_t variation, int32_t frame,
-                                  const char* logo_directory, const char* file_name) {
-  return logo_write_file(text, rotation, variation, frame, logo_directory, TOLVEX_FORMAT_PDF, file_name);
-}
-
-int tolvex_qr_logo_write_pdf_memory(const char* text, int32_t rotation, int32_t variation, int32_t frame,
-                                    const char* logo_directory, unsigned char** data, int32_t* data_size) {
-  return logo_write_memory(text, rotation, variation, frame, logo_directory, TOLVEX_FORMAT_PDF, data, data_size);
+  return logo_write_memory(text, rotation, variation, frame, logo_directory, TOLVEX_FORMAT_PNG, data,
+                           data_size);
 }
 
 void tolvex_render_set_background(double red, double green, double blue, double alpha) {

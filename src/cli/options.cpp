@@ -100,7 +100,8 @@ ImageFormat output_format(const Settings& settings) {
   if (settings.format) return *settings.format;
   const std::string_view name = settings.outputFile;
   const auto ends_with = [name](std::string_view extension) {
-    return name.size() >= extension.size() && equals_ignoring_case(name.substr(name.size() - extension.size()), extension);
+    return name.size() >= extension.size() &&
+           equals_ignoring_case(name.substr(name.size() - extension.size()), extension);
   };
   if (ends_with(".svg")) return ImageFormat::svg;
   if (ends_with(".pdf")) return ImageFormat::pdf;

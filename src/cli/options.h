@@ -25,7 +25,7 @@ struct Settings {
   LogoVariation variation = LogoVariation::dark;
   bool frame = true;
   bool logo = true;
-  std::int32_t imageSize = 0;  // 0: one pixel a module
+  std::int32_t imageSize = 0;         // 0: one pixel a module
   std::optional<ImageFormat> format;  // -t; absent: the output name's extension decides
 };
 

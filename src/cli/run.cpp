@@ -11,9 +11,11 @@ namespace {
 ErrorCode write_picture(const Settings& settings, const std::string& text) {
   if (settings.logo) {
     return qr_logo_write_file(text.c_str(), settings.rotation, settings.variation, settings.frame,
-                              settings.logoDirectory.c_str(), output_format(settings), settings.outputFile.c_str());
+                              settings.logoDirectory.c_str(), output_format(settings),
+                              settings.outputFile.c_str());
   }
-  return qr_write_file(text.c_str(), settings.imageSize, output_format(settings), settings.outputFile.c_str());
+  return qr_write_file(text.c_str(), settings.imageSize, output_format(settings),
+                       settings.outputFile.c_str());
 }
 
 ErrorCode report_failure(ErrorCode code) {

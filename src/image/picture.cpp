@@ -17,8 +17,8 @@ constexpr int kMaximumSide = 32767;
 
 cairo_status_t append_bytes(void* closure, const unsigned char* data, unsigned int length) {
   try {
-    static_cast<std::vector<std::uint8_t>*>(closure)->insert(static_cast<std::vector<std::uint8_t>*>(closure)->end(),
-                                                             data, data + length);
+    static_cast<std::vector<std::uint8_t>*>(closure)->insert(
+        static_cast<std::vector<std::uint8_t>*>(closure)->end(), data, data + length);
   } catch (const std::bad_alloc&) {
     return CAIRO_STATUS_NO_MEMORY;
   }
@@ -45,10 +45,20 @@ cairo_status_t encode_vector(const Picture& picture, ImageFormat format, std::ve
   {
     const ContextPtr context(cairo_create(surface.get()));
     picture_draw(picture, context.get());
-    if (const cairo_status_t status = cairo_status(context.get()); status != CAIRO_STATUS_SUCCESS) return status;
+    if (const cairo_status_t status = cairo_status(context.get()); status != CAIRO_STATUS_SUCCESS)
+      return status;
   }
   cairo_surface_finish(surface.get());
   return cairo_surface_status(surface.get());
+}
+
+// An opaque logo at whole pixels over the whole picture (the framed layouts) hides the
+// background entirely: painting over it gives the logo's pixels whatever lies beneath.
+bool logo_covers_picture(const Picture& picture) {
+  if (!picture.logo || cairo_surface_get_content(picture.logo.get()) != CAIRO_CONTENT_COLOR) return false;
+  const double width = cairo_image_surface_get_width(picture.logo.get());
+  const double height = cairo_image_surface_get_height(picture.logo.get());
+  return picture.logoX == 0 && picture.logoY == 0 && width >= picture.width && height >= picture.height;
 }
 
 }  // namespace
@@ -56,9 +66,11 @@ cairo_status_t encode_vector(const Picture& picture, ImageFormat format, std::ve
 void picture_draw(const Picture& picture, cairo_t* context) {
   const RenderSettings& settings = render_settings();
   cairo_save(context);
-  cairo_set_source_rgba(context, settings.red, settings.green, settings.blue, settings.alpha);
-  cairo_rectangle(context, 0, 0, picture.width, picture.height);
-  cairo_fill(context);
+  if (!logo_covers_picture(picture)) {
+    cairo_set_source_rgba(context, settings.red, settings.green, settings.blue, settings.alpha);
+    cairo_rectangle(context, 0, 0, picture.width, picture.height);
+    cairo_fill(context);
+  }
   if (picture.logo) {
     cairo_set_source_surface(context, picture.logo.get(), picture.logoX, picture.logoY);
     cairo_paint(context);

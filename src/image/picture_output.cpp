@@ -63,7 +63,8 @@ ErrorCode qr_logo_write_file(const char* text, LogoRotation rotation, LogoVariat
 }
 
 ErrorCode qr_logo_write_memory(const char* text, LogoRotation rotation, LogoVariation variation, bool frame,
-                               const char* logoDirectory, ImageFormat format, std::vector<std::uint8_t>* bytes) {
+                               const char* logoDirectory, ImageFormat format,
+                               std::vector<std::uint8_t>* bytes) {
   Picture picture;
   if (const ErrorCode code = qr_logo_picture(text, rotation, variation, frame, logoDirectory, &picture)) {
     return code;
@@ -84,8 +85,8 @@ ErrorCode qr_logo_write_png_file(const char* text, LogoRotation rotation, LogoVa
   return qr_logo_write_file(text, rotation, variation, frame, logoDirectory, ImageFormat::png, fileName);
 }
 
-ErrorCode qr_logo_write_png_memory(const char* text, LogoRotation rotation, LogoVariation variation, bool frame,
-                                   const char* logoDirectory, std::vector<std::uint8_t>* png) {
+ErrorCode qr_logo_write_png_memory(const char* text, LogoRotation rotation, LogoVariation variation,
+                                   bool frame, const char* logoDirectory, std::vector<std::uint8_t>* png) {
   return qr_logo_write_memory(text, rotation, variation, frame, logoDirectory, ImageFormat::png, png);
 }
 

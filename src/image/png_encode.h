@@ -1,7 +1,9 @@
 // The PNG writer for our pictures, which are flat: black modules, the background and a few logo
 // colours. A picture of at most 256 colours is written with a palette of the smallest bit depth
-// that holds them (with transparency where a colour is not opaque), rows filtered by "up" where
-// that pays and compressed as runs; other pictures as RGB or RGBA with libpng's adaptive filters.
+// that holds them (with transparency where a colour is not opaque), a row that repeats the one
+// above filtered by "up" and every other row unfiltered, compressed with zlib's run-length
+// strategy at 8 bits a pixel and zlib's level 3 below; other pictures as RGB or RGBA with
+// libpng's adaptive filters and zlib's default.
 // The pixels that any PNG reader decodes are exactly those that cairo's own writer gives for the
 // same surface, in every cairo format.
 #pragma once

@@ -163,7 +163,8 @@ ErrorCode report_qr_failure() {
 }
 
 ErrorCode qr_picture(const char* text, std::int32_t pixelSize, Picture* picture) {
-  const std::optional<QrSymbol> symbol = qr_encode(text != nullptr ? std::string_view(text) : std::string_view());
+  const std::optional<QrSymbol> symbol =
+      qr_encode(text != nullptr ? std::string_view(text) : std::string_view());
   if (!symbol) return report_qr_failure();
   if (picture == nullptr) return ERROR_OK;
   const int side = pixelSize != 0 ? pixelSize : symbol->width() + 2 * kQuietZone;

@@ -279,15 +279,15 @@ TEST(Run, FormatsByOptionAndExtension) {
     const char* start;
   };
   const Case cases[] = {
-      {"-s=300 --no_logo", "plain.svg", "<?xml"},   {"", "logo.SVG", "<?xml"},
+      {"-s=300 --no_logo", "plain.svg", "<?xml"},    {"", "logo.SVG", "<?xml"},
       {"--no_logo -s=300", "plain.Pdf", "%PDF-"},    {"-t=pdf", "logo.png", "%PDF-"},
       {"-T=SVG --no_logo -s=300", "x.pdf", "<?xml"}, {"-t=png", "logo.svg", "\x89PNG"},
       {"--no_logo", "plain.svgz", "\x89PNG"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(std::string(c.options) + " " + c.file);
-    const auto result =
-        run_in(out.path(), "-l=" + shell_quote(kLogoDir) + " -f=" + c.file + " " + c.options, example("pay-single.xml"));
+    const auto result = run_in(out.path(), "-l=" + shell_quote(kLogoDir) + " -f=" + c.file + " " + c.options,
+                               example("pay-single.xml"));
     EXPECT_EQ(result.err, "");
     EXPECT_EQ(result.out, success_line(c.file));
     ASSERT_EQ(result.status, 0);

@@ -52,7 +52,8 @@ bool same_bytes(cairo_surface_t* a, cairo_surface_t* b) {
                      static_cast<std::size_t>(stride) * static_cast<std::size_t>(height)) == 0;
 }
 
-void expect_identical(cairo_format_t format, const QrSymbol& symbol, double cornerX, double cornerY, double box) {
+void expect_identical(cairo_format_t format, const QrSymbol& symbol, double cornerX, double cornerY,
+                      double box) {
   const int side = static_cast<int>(box + cornerX + cornerY) + 3;
   const SurfacePtr expected = draw(true, format, symbol, side, cornerX, cornerY, box);
   const SurfacePtr actual = draw(false, format, symbol, side, cornerX, cornerY, box);
@@ -70,7 +71,8 @@ TEST(DrawModules, RasterPixelsEqualOneFillPerModule) {
     const int modules = symbol->width() + 8;
     // Below one pixel a module, round, fractional and many pixels a module.
     for (double box = modules * 0.6; box < modules * 7.2; box += modules * 0.37 + 0.71) {
-      for (const double corner : corners) expect_identical(CAIRO_FORMAT_ARGB32, *symbol, corner, corner * 0.7, box);
+      for (const double corner : corners)
+        expect_identical(CAIRO_FORMAT_ARGB32, *symbol, corner, corner * 0.7, box);
     }
     for (const double box : {static_cast<double>(modules), 486.0, 971.0, 601.0, 400.0}) {
       for (const cairo_format_t format : {CAIRO_FORMAT_RGB24, CAIRO_FORMAT_A8, CAIRO_FORMAT_A1,

@@ -1,7 +1,6 @@
 // Logo composition against synthetic logo directories: where picture and code land, which
 // file is opened, and which failure is reported first.
 #include "image/logo_compose.h"
-#include "image/picture_output.h"
 
 #include <cairo.h>
 #include <gtest/gtest.h>
@@ -14,6 +13,7 @@
 #include <vector>
 
 #include "codec/base32hex.h"
+#include "image/picture_output.h"
 #include "image/render.h"
 #include "support/logo_values.h"
 #include "support/process.h"

@@ -50,8 +50,8 @@ Decoded decode(const std::vector<std::uint8_t>& file) {
 }
 
 cairo_status_t collect(void* closure, const unsigned char* data, unsigned int length) {
-  static_cast<std::vector<std::uint8_t>*>(closure)->insert(static_cast<std::vector<std::uint8_t>*>(closure)->end(),
-                                                           data, data + length);
+  static_cast<std::vector<std::uint8_t>*>(closure)->insert(
+      static_cast<std::vector<std::uint8_t>*>(closure)->end(), data, data + length);
   return CAIRO_STATUS_SUCCESS;
 }
 
@@ -112,12 +112,13 @@ TEST_F(PngEncodeTest, PlainAndLogoPicturesInEveryFormatAndBackground) {
     for (const Background& background : kBackgrounds) {
       render_set_format(format);
       render_set_background(background.red, background.green, background.blue, background.alpha);
-      const std::string what = "format " + std::to_string(format) + " alpha " + std::to_string(background.alpha);
+      const std::string what =
+          "format " + std::to_string(format) + " alpha " + std::to_string(background.alpha);
       SurfacePtr surface;
       ASSERT_EQ(qr_render_surface(text_of_family(0).c_str(), 123, &surface), ERROR_OK);
       expect_same_pixels(surface.get(), what + " plain", true);
-      ASSERT_EQ(qr_logo_render_surface(text_of_family(1).c_str(), LogoRotation::top, LogoVariation::medium, false,
-                                       kLogoDir.c_str(), &surface),
+      ASSERT_EQ(qr_logo_render_surface(text_of_family(1).c_str(), LogoRotation::top, LogoVariation::medium,
+                                       false, kLogoDir.c_str(), &surface),
                 ERROR_OK);
       // Logo colours over a coloured background can pass 256 colours: then RGB, whose size
       // follows libpng's filters as cairo's does.
@@ -135,12 +136,14 @@ TEST_F(PngEncodeTest, GoldenPicturesDecodeAlikeAndAreNoLarger) {
       for (const LogoVariation variation : test::kAllVariations) {
         for (const bool frame : {true, false}) {
           SurfacePtr surface;
-          ASSERT_EQ(qr_logo_render_surface(text.c_str(), rotation, variation, frame, kLogoDir.c_str(), &surface),
-                    ERROR_OK);
+          ASSERT_EQ(
+              qr_logo_render_surface(text.c_str(), rotation, variation, frame, kLogoDir.c_str(), &surface),
+              ERROR_OK);
           expect_same_pixels(surface.get(),
                              "family " + std::to_string(family) + " rotation " +
                                  std::to_string(static_cast<int>(rotation)) + " variation " +
-                                 std::to_string(static_cast<int>(variation)) + (frame ? " frame" : " no frame"),
+                                 std::to_string(static_cast<int>(variation)) +
+                                 (frame ? " frame" : " no frame"),
                              true);
         }
       }

@@ -1,6 +1,4 @@
 // PNG pictures in memory: byte for byte what the file entries write, and nothing on failure.
-#include "image/picture_output.h"
-
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -9,6 +7,7 @@
 
 #include "codec/base32hex.h"
 #include "image/logo_compose.h"
+#include "image/picture_output.h"
 #include "image/render.h"
 #include "support/logo_values.h"
 #include "support/process.h"

@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "image/render.h"
 #include "image/picture_output.h"
+#include "image/render.h"
 #include "support/process.h"
 
 namespace tolvex {

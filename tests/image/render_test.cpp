@@ -1,5 +1,4 @@
 #include "image/render.h"
-#include "image/picture_output.h"
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
@@ -14,6 +13,7 @@
 #include <utility>
 #include <vector>
 
+#include "image/picture_output.h"
 #include "support/process.h"
 
 namespace tolvex {

@@ -6,8 +6,8 @@
 #include <random>
 #include <string>
 
-#include "image/render.h"
 #include "image/picture_output.h"
+#include "image/render.h"
 #include "support/decoders.h"
 #include "support/process.h"
 

@@ -43,10 +43,10 @@ std::string encoded(const std::string& example) {
 // both one pixel each.
 std::string render_back(const std::string& file, ImageFormat format, const test::TempDir& directory) {
   const std::string png = directory.file("back.png");
-  const std::string command =
-      format == ImageFormat::svg
-          ? "rsvg-convert -o " + shell_quote(png) + " " + shell_quote(file)
-          : "pdftoppm -png -r 72 -singlefile " + shell_quote(file) + " " + shell_quote(directory.file("back"));
+  const std::string command = format == ImageFormat::svg
+                                  ? "rsvg-convert -o " + shell_quote(png) + " " + shell_quote(file)
+                                  : "pdftoppm -png -r 72 -singlefile " + shell_quote(file) + " " +
+                                        shell_quote(directory.file("back"));
   EXPECT_EQ(run_command(command).status, 0) << command;
   return png;
 }
@@ -79,7 +79,8 @@ struct Size {
 
 // The SVG's root as libxml2 reads it, with its width and height.
 std::optional<Size> svg_size(const std::string& svg) {
-  xmlDoc* document = xmlReadMemory(svg.data(), static_cast<int>(svg.size()), "picture.svg", nullptr, XML_PARSE_NONET);
+  xmlDoc* document =
+      xmlReadMemory(svg.data(), static_cast<int>(svg.size()), "picture.svg", nullptr, XML_PARSE_NONET);
   if (document == nullptr) return std::nullopt;
   std::optional<Size> size;
   const xmlNode* root = xmlDocGetRootElement(document);
@@ -135,7 +136,8 @@ const Case kCases[] = {
 
 Picture picture_of(const Case& c, const std::string& text) {
   Picture picture;
-  EXPECT_EQ(c.logo ? qr_logo_picture(text.c_str(), c.rotation, LogoVariation::dark, c.frame, kLogoDir.c_str(), &picture)
+  EXPECT_EQ(c.logo ? qr_logo_picture(text.c_str(), c.rotation, LogoVariation::dark, c.frame, kLogoDir.c_str(),
+                                     &picture)
                    : qr_picture(text.c_str(), c.size, &picture),
             ERROR_OK);
   return picture;
@@ -172,7 +174,8 @@ TEST(VectorOutput, RenderedBackEveryFamilyDecodes) {
         EXPECT_EQ(size->height, picture.height) << what;
       } else {
         EXPECT_EQ(content.rfind("%PDF-", 0), 0u) << what;
-        EXPECT_EQ(pdf_pages(file), "1 page, " + std::to_string(picture.width) + " x " + std::to_string(picture.height) + " pts")
+        EXPECT_EQ(pdf_pages(file), "1 page, " + std::to_string(picture.width) + " x " +
+                                       std::to_string(picture.height) + " pts")
             << what;
       }
       std::vector<std::uint8_t> bytes;
@@ -191,15 +194,16 @@ TEST(VectorOutput, RenderedBackEveryFamilyDecodes) {
 TEST(VectorOutput, LogoIsEmbeddedAsItsRaster) {
   const std::string text = encoded("pay-single.xml");
   std::vector<std::uint8_t> svg;
-  ASSERT_EQ(qr_logo_write_memory(text.c_str(), LogoRotation::bottom, LogoVariation::dark, true, kLogoDir.c_str(),
-                                 ImageFormat::svg, &svg),
+  ASSERT_EQ(qr_logo_write_memory(text.c_str(), LogoRotation::bottom, LogoVariation::dark, true,
+                                 kLogoDir.c_str(), ImageFormat::svg, &svg),
             ERROR_OK);
   const std::string content(svg.begin(), svg.end());
   EXPECT_NE(content.find("<image"), std::string::npos);
   EXPECT_NE(content.find("data:image/png;base64,"), std::string::npos);
   // The modules are one path, not one shape each.
   std::size_t paths = 0;
-  for (std::size_t at = content.find("<path"); at != std::string::npos; at = content.find("<path", at + 1)) ++paths;
+  for (std::size_t at = content.find("<path"); at != std::string::npos; at = content.find("<path", at + 1))
+    ++paths;
   EXPECT_EQ(paths, 1u);
 }
 
