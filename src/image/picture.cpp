@@ -93,7 +93,9 @@ cairo_status_t picture_encode(const Picture& picture, ImageFormat format, std::v
   if (bytes == nullptr) return CAIRO_STATUS_NULL_POINTER;
   bytes->clear();
   cairo_status_t status = CAIRO_STATUS_INVALID_SIZE;
-  if (format == ImageFormat::png) {
+  if (!image_format_valid(format)) {
+    status = CAIRO_STATUS_INVALID_FORMAT;
+  } else if (format == ImageFormat::png) {
     const SurfacePtr surface = picture_render_surface(picture);
     status = png_encode_surface(surface.get(), bytes);
   } else if (picture.width > 0 && picture.height > 0 && picture.width <= kMaximumSide &&

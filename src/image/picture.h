@@ -42,7 +42,8 @@ void picture_draw(const Picture& picture, cairo_t* context);
 
 // The complete file of the picture in the format, into bytes (which it replaces). Returns
 // cairo's status: CAIRO_STATUS_NO_MEMORY when memory ran out, another failure when the
-// surface could not be made or written; bytes are left empty on failure.
+// surface could not be made or written (or for a format outside the three); bytes are left
+// empty on failure.
 [[nodiscard]] cairo_status_t picture_encode(const Picture& picture, ImageFormat format,
                                             std::vector<std::uint8_t>* bytes);
 

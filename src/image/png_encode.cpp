@@ -43,7 +43,6 @@ Rgba grey(std::uint8_t level) { return {level, level, level, 0xFF}; }
 
 // The pixels of one surface as cairo's writer would store them.
 struct Pixels {
-  cairo_format_t format;
   int width;
   int height;
   int stride;
@@ -341,7 +340,7 @@ cairo_status_t encode(cairo_surface_t* surface, std::vector<std::uint8_t>& png) 
              format != CAIRO_FORMAT_A1) {
     return CAIRO_STATUS_INVALID_FORMAT;
   }
-  const Pixels pixels{format, width, height, cairo_image_surface_get_stride(surface),
+  const Pixels pixels{width, height, cairo_image_surface_get_stride(surface),
                       cairo_image_surface_get_data(surface)};
 
   Encoding encoding;

@@ -222,6 +222,7 @@ TEST(VectorOutput, SizesAndTheirFailures) {
       EXPECT_EQ(bytes, std::vector<std::uint8_t>{7});
     }
     EXPECT_EQ(qr_write_file("A1B", 0, format, directory.file("missing/qr").c_str()), ERROR_IO);
+    EXPECT_EQ(qr_write_file("A1B", 0, static_cast<ImageFormat>(3), file.c_str()), ERROR_IO);
     EXPECT_EQ(qr_write_file("", 0, format, file.c_str()), ERROR_QR);
     EXPECT_EQ(qr_write_memory("A1B", 0, format, nullptr), ERROR_NULL_POINTER);
     EXPECT_EQ(last_error().message, format == ImageFormat::svg ? "SVG buffer pointer cannot be NULL. "
