@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Runs the built tools (build/) under valgrind: tolvexqr for a document of each family with and
-# without logo, tolvexqr on an encoded text, and tolvexdecode once. Any memory error or
+# without logo, tolvexqr on an encoded text, as SVG and as PDF, and tolvexdecode once. Any memory error or
 # definitely lost block fails the script; the pictures go to a temporary directory.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -20,5 +20,7 @@ for example in pay-single invoice invoice-items; do
   check ./build/tolvexqr --no_logo -s=300 -f="$out/$example.png" < "examples/$example.xml"
 done
 check ./build/tolvexqr -i=base32hex -r=right -v=gray -f="$out/encoded.png" < fuzz/corpus/decode/invoice-items.txt
+check ./build/tolvexqr -f="$out/print.svg" < examples/invoice.xml
+check ./build/tolvexqr -t=pdf --no_logo -s=300 -f="$out/print" < examples/pay-single.xml
 check ./build/tolvexdecode < fuzz/corpus/decode/invoice.txt
 echo "valgrind: no errors"
