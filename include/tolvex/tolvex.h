@@ -64,7 +64,8 @@ TOLVEX_API int tolvex_qr_logo_write_file(const char* text, int32_t rotation, int
                                          const char* logo_directory, int32_t format, const char* file_name);
 
 /* The same pictures as the bytes of the file in memory: *data (malloc'd, released by the caller
- * with tolvex_free) holds *data_size bytes, exactly those the file entry writes. data must not be
+ * with tolvex_free) holds *data_size bytes, exactly those the file entry writes (SVG: up to the
+ * numbers in element ids, which cairo counts over the whole process). data must not be
  * NULL (TOLVEX_ERROR_NULL_POINTER); data_size may be. Nothing is handed out on failure. */
 TOLVEX_API int tolvex_qr_write_memory(const char* text, int32_t size, int32_t format, unsigned char** data,
                                       int32_t* data_size);

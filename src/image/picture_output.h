@@ -14,7 +14,8 @@
 namespace tolvex {
 
 // Writes the picture as the file fileName in the format (see write_file_atomically): the
-// bytes are those that write_picture_memory gives. Failures are ERROR_IO: "Not enough memory. "
+// bytes are those that write_picture_memory gives (for SVG up to the numbers in element ids,
+// which cairo counts over the whole process). Failures are ERROR_IO: "Not enough memory. "
 // when memory runs out, otherwise "Cannot write image to output file. " (also for a picture
 // that no surface can take, such as a side below 1 or above 32767 pixels, and an empty name).
 [[nodiscard]] ErrorCode write_picture_file(const Picture& picture, ImageFormat format, const char* fileName);
