@@ -47,6 +47,9 @@ void parse(std::string_view input) {
               static_cast<std::uint32_t>(settings.rotation) < 4 &&
               static_cast<std::uint32_t>(settings.variation) < 4,
           "settings hold listed values");
+  require(!settings.format || image_format_valid(*settings.format), "-t holds a listed format");
+  require(image_format_valid(output_format(settings)), "the output format is one of the three");
+  if (settings.format) require(output_format(settings) == *settings.format, "-t decides over the extension");
   require(!usage_text(settings).empty(), "the usage text is written");
 }
 

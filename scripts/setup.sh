@@ -6,13 +6,13 @@ set -euo pipefail
 
 packages=(
   g++ cmake make pkg-config python3
-  libxml2-dev libcairo2-dev liblzma-dev libpng-dev
+  libxml2-dev libcairo2-dev liblzma-dev libpng-dev zlib1g-dev
   libzxing-dev libzbar-dev libpoppler-glib-dev libturbojpeg0-dev
 )
 if [ "${1:-}" != tool ]; then
   packages+=(
     libgtest-dev libbenchmark-dev libqrencode-dev
-    zbar-tools zxing-cpp-tools
+    zbar-tools zxing-cpp-tools qrencode librsvg2-bin poppler-utils
     locales
     clang libclang-rt-dev valgrind
   )

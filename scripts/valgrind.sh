@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Runs the built tools (build/) under valgrind: tolvexqr for a document of each family with and
-# without logo, tolvexqr on an encoded text, and tolvexdecode on a text and on pictures and a
-# PDF. Any memory error or definitely lost block fails the script; the pictures go to a
-# temporary directory.
+# without logo, tolvexqr on an encoded text, as SVG and as PDF, and tolvexdecode on a text and on
+# pictures and a PDF. Any memory error or definitely lost block fails the script; the pictures go
+# to a temporary directory.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup.sh
@@ -21,6 +21,8 @@ for example in pay-single invoice invoice-items; do
   check ./build/tolvexqr --no_logo -s=300 -f="$out/$example.png" < "examples/$example.xml"
 done
 check ./build/tolvexqr -i=base32hex -r=right -v=gray -f="$out/encoded.png" < fuzz/corpus/decode/invoice-items.txt
+check ./build/tolvexqr -f="$out/print.svg" < examples/invoice.xml
+check ./build/tolvexqr -t=pdf --no_logo -s=300 -f="$out/print" < examples/pay-single.xml
 check ./build/tolvexdecode < fuzz/corpus/decode/invoice.txt
 check ./build/tolvexdecode -a "$out/invoice-logo.png" "$out/pay-single.png" fuzz/corpus/pdf/invoice-page.pdf
 echo "valgrind: no errors"

@@ -1,5 +1,6 @@
-/* Uses the installed tolvex library: an XML document in, its QR code with logo out, the
- * document decoded back from the encoded text, and the picture read back.
+/* Uses the installed tolvex library: an XML document in, its QR code with logo out as a PNG and,
+ * for print, as a PDF beside it (code.png.pdf), the document decoded back from the encoded text,
+ * and the picture read back.
  *
  *   cc encode_and_draw.c $(pkg-config --cflags --libs tolvex) -o encode_and_draw
  *   ./encode_and_draw document.xml "$(pkg-config --variable=logodir tolvex)" code.png
@@ -55,6 +56,23 @@ int main(int argc, char** argv) {
 
   code = tolvex_qr_logo_write_png_file(text, TOLVEX_LOGO_BOTTOM, TOLVEX_LOGO_DARK, 1, argv[2], argv[3]);
   if (code) return fail(code);
+
+  /* The same picture as PDF, through memory: the bytes are those the file entry would write. */
+  unsigned char* pdf = NULL;
+  int32_t pdf_size = 0;
+  code = tolvex_qr_logo_write_memory(text, TOLVEX_LOGO_BOTTOM, TOLVEX_LOGO_DARK, 1, argv[2],
+                                     TOLVEX_FORMAT_PDF, &pdf, &pdf_size);
+  if (code) return fail(code);
+  char* pdf_name = malloc(strlen(argv[3]) + 5);
+  FILE* pdf_file = pdf_name ? fopen(strcat(strcpy(pdf_name, argv[3]), ".pdf"), "wb") : NULL;
+  int written = pdf_file && fwrite(pdf, 1, (size_t)pdf_size, pdf_file) == (size_t)pdf_size;
+  if (pdf_file && fclose(pdf_file) != 0) written = 0;
+  free(pdf_name);
+  tolvex_free(pdf);
+  if (!written) {
+    fprintf(stderr, "cannot write the PDF\n");
+    return 1;
+  }
 
   char* decoded = NULL;
   size_t decoded_length = 0;

@@ -47,24 +47,46 @@ TOLVEX_API int tolvex_encode_xml(const char* xml, size_t xml_length, char** text
 /* Decodes a base32hex text into the XML of its document, computed amounts included. */
 TOLVEX_API int tolvex_decode_to_xml(const char* text, size_t text_length, char** xml, size_t* xml_length);
 
-/* The plain QR code of a NUL-terminated text as a PNG file; size 0 gives one pixel a module. */
-TOLVEX_API int tolvex_qr_write_png_file(const char* text, int32_t size, const char* file_name);
+/* Picture formats. */
+enum { TOLVEX_FORMAT_PNG = 0, TOLVEX_FORMAT_SVG = 1, TOLVEX_FORMAT_PDF = 2 };
 
-/* The QR code of an encoded text composed into the logo picture of its document family. The
- * logo directory is put in front of the picture's file name as it is: end it with "/". */
+/* The plain QR code of a NUL-terminated text as a file in the format (TOLVEX_FORMAT_...); size is
+ * the side in pixels (points in PDF, pixels in SVG), 0 giving one pixel a module. A file of that
+ * name is replaced only once the new one is complete. Returns TOLVEX_ERROR_QR for a text no code
+ * holds, TOLVEX_ERROR_ILLEGAL_ARGUMENT for an unknown format, TOLVEX_ERROR_IO when the picture
+ * cannot be made (a side below 1 or above 32767) or written. */
+TOLVEX_API int tolvex_qr_write_file(const char* text, int32_t size, int32_t format, const char* file_name);
+
+/* The QR code of an encoded text composed into the logo picture of its document family, as a
+ * file in the format. The logo directory is put in front of the picture's file name as it is:
+ * end it with "/". Adds the codes of the logo: TOLVEX_ERROR_MISSING_LOGO, and
+ * TOLVEX_ERROR_ILLEGAL_ARGUMENT for a rotation or variation outside the four. */
+TOLVEX_API int tolvex_qr_logo_write_file(const char* text, int32_t rotation, int32_t variation, int32_t frame,
+                                         const char* logo_directory, int32_t format, const char* file_name);
+
+/* The same pictures as the bytes of the file in memory: *data (malloc'd, released by the caller
+ * with tolvex_free) holds *data_size bytes, exactly those the file entry writes (SVG: up to the
+ * numbers in element ids, which cairo counts over the whole process). data must not be
+ * NULL (TOLVEX_ERROR_NULL_POINTER); data_size may be. Nothing is handed out on failure. */
+TOLVEX_API int tolvex_qr_write_memory(const char* text, int32_t size, int32_t format, unsigned char** data,
+                                      int32_t* data_size);
+TOLVEX_API int tolvex_qr_logo_write_memory(const char* text, int32_t rotation, int32_t variation,
+                                           int32_t frame, const char* logo_directory, int32_t format,
+                                           unsigned char** data, int32_t* data_size);
+
+/* The PNG entries, as before the other formats came. */
+TOLVEX_API int tolvex_qr_write_png_file(const char* text, int32_t size, const char* file_name);
 TOLVEX_API int tolvex_qr_logo_write_png_file(const char* text, int32_t rotation, int32_t variation,
                                              int32_t frame, const char* logo_directory,
                                              const char* file_name);
-
-/* The same pictures as PNG bytes in memory (*data, *data_size bytes). */
 TOLVEX_API int tolvex_qr_write_png_memory(const char* text, int32_t size, unsigned char** data,
                                           int32_t* data_size);
 TOLVEX_API int tolvex_qr_logo_write_png_memory(const char* text, int32_t rotation, int32_t variation,
                                                int32_t frame, const char* logo_directory,
                                                unsigned char** data, int32_t* data_size);
 
-/* Settings of the calling thread: background colour (0 to 1 each, default opaque white) and
- * cairo image format (default CAIRO_FORMAT_ARGB32 = 0) of every picture. */
+/* Settings of the calling thread: background colour (0 to 1 each, default opaque white) of every
+ * picture and cairo image format (default CAIRO_FORMAT_ARGB32 = 0) of every PNG picture. */
 TOLVEX_API void tolvex_render_set_background(double red, double green, double blue, double alpha);
 TOLVEX_API void tolvex_render_set_format(int32_t cairo_format);
 

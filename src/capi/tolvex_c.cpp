@@ -8,7 +8,7 @@
 #include "codec/field_buffer.h"
 #include "image/logo_cache.h"
 #include "image/logo_compose.h"
-#include "image/png_memory.h"
+#include "image/picture_output.h"
 #include "image/render.h"
 #include "pipeline/decode.h"
 #include "pipeline/encode.h"
@@ -37,13 +37,11 @@ ErrorCode hand_out_text(const std::string& text, char** out, std::size_t* length
   return tolvex::ERROR_OK;
 }
 
-ErrorCode hand_out_png(const std::vector<std::uint8_t>& png, unsigned char** data, int32_t* size) {
-  if (data == nullptr)
-    return tolvex::set_error_message(tolvex::ERROR_NULL_POINTER, "PNG buffer pointer cannot be NULL. ");
+ErrorCode hand_out_picture(const std::vector<std::uint8_t>& bytes, unsigned char** data, int32_t* size) {
   void* block = nullptr;
-  if (const ErrorCode code = hand_out(png.data(), png.size(), &block)) return code;
+  if (const ErrorCode code = hand_out(bytes.data(), bytes.size(), &block)) return code;
   *data = static_cast<unsigned char*>(block);
-  if (size != nullptr) *size = static_cast<int32_t>(png.size());
+  if (size != nullptr) *size = static_cast<int32_t>(bytes.size());
   return tolvex::ERROR_OK;
 }
 
@@ -84,6 +82,54 @@ ErrorCode check_code_outputs(tolvex_scanned_code** codes, std::size_t* count) {
   return tolvex::ERROR_OK;
 }
 
+// A format number from the caller: anything but the three is an illegal argument.
+ErrorCode image_format(int32_t number, tolvex::ImageFormat* format) {
+  const auto value = static_cast<tolvex::ImageFormat>(number);
+  if (!tolvex::image_format_valid(value))
+    return tolvex::set_error_message(tolvex::ERROR_ILLEGAL_ARGUMENT,
+                                     "Illegal argument value for image format.");
+  *format = value;
+  return tolvex::ERROR_OK;
+}
+
+int write_file(const char* text, int32_t size, int32_t format, const char* file_name) {
+  tolvex::ImageFormat value{};
+  if (const ErrorCode code = image_format(format, &value)) return code;
+  return tolvex::qr_write_file(text, size, value, file_name);
+}
+
+int write_memory(const char* text, int32_t size, int32_t format, unsigned char** data, int32_t* data_size) {
+  tolvex::ImageFormat value{};
+  if (const ErrorCode code = image_format(format, &value)) return code;
+  std::vector<std::uint8_t> bytes;
+  // With no place for the data the library reports the null pointer itself, after rendering.
+  if (const ErrorCode code = tolvex::qr_write_memory(text, size, value, data != nullptr ? &bytes : nullptr))
+    return code;
+  return hand_out_picture(bytes, data, data_size);
+}
+
+int logo_write_file(const char* text, int32_t rotation, int32_t variation, int32_t frame,
+                    const char* logo_directory, int32_t format, const char* file_name) {
+  tolvex::ImageFormat value{};
+  if (const ErrorCode code = image_format(format, &value)) return code;
+  return tolvex::qr_logo_write_file(text, static_cast<tolvex::LogoRotation>(rotation),
+                                    static_cast<tolvex::LogoVariation>(variation), frame != 0, logo_directory,
+                                    value, file_name);
+}
+
+int logo_write_memory(const char* text, int32_t rotation, int32_t variation, int32_t frame,
+                      const char* logo_directory, int32_t format, unsigned char** data, int32_t* data_size) {
+  tolvex::ImageFormat value{};
+  if (const ErrorCode code = image_format(format, &value)) return code;
+  std::vector<std::uint8_t> bytes;
+  if (const ErrorCode code = tolvex::qr_logo_write_memory(
+          text, static_cast<tolvex::LogoRotation>(rotation), static_cast<tolvex::LogoVariation>(variation),
+          frame != 0, logo_directory, value, data != nullptr ? &bytes : nullptr)) {
+    return code;
+  }
+  return hand_out_picture(bytes, data, data_size);
+}
+
 }  // namespace
 
 extern "C" {
@@ -104,32 +150,43 @@ int tolvex_decode_to_xml(const char* text, size_t text_length, char** xml, size_
   return hand_out_text(decoded, xml, xml_length);
 }
 
+int tolvex_qr_write_file(const char* text, int32_t size, int32_t format, const char* file_name) {
+  return write_file(text, size, format, file_name);
+}
+
+int tolvex_qr_write_memory(const char* text, int32_t size, int32_t format, unsigned char** data,
+                           int32_t* data_size) {
+  return write_memory(text, size, format, data, data_size);
+}
+
+int tolvex_qr_logo_write_file(const char* text, int32_t rotation, int32_t variation, int32_t frame,
+                              const char* logo_directory, int32_t format, const char* file_name) {
+  return logo_write_file(text, rotation, variation, frame, logo_directory, format, file_name);
+}
+
+int tolvex_qr_logo_write_memory(const char* text, int32_t rotation, int32_t variation, int32_t frame,
+                                const char* logo_directory, int32_t format, unsigned char** data,
+                                int32_t* data_size) {
+  return logo_write_memory(text, rotation, variation, frame, logo_directory, format, data, data_size);
+}
+
 int tolvex_qr_write_png_file(const char* text, int32_t size, const char* file_name) {
-  return tolvex::qr_write_png_file(text, size, file_name);
+  return write_file(text, size, TOLVEX_FORMAT_PNG, file_name);
+}
+
+int tolvex_qr_write_png_memory(const char* text, int32_t size, unsigned char** data, int32_t* data_size) {
+  return write_memory(text, size, TOLVEX_FORMAT_PNG, data, data_size);
 }
 
 int tolvex_qr_logo_write_png_file(const char* text, int32_t rotation, int32_t variation, int32_t frame,
                                   const char* logo_directory, const char* file_name) {
-  return tolvex::qr_logo_write_png_file(text, static_cast<tolvex::LogoRotation>(rotation),
-                                        static_cast<tolvex::LogoVariation>(variation), frame != 0,
-                                        logo_directory, file_name);
-}
-
-int tolvex_qr_write_png_memory(const char* text, int32_t size, unsigned char** data, int32_t* data_size) {
-  std::vector<std::uint8_t> png;
-  if (const ErrorCode code = tolvex::qr_write_png_memory(text, size, &png)) return code;
-  return hand_out_png(png, data, data_size);
+  return logo_write_file(text, rotation, variation, frame, logo_directory, TOLVEX_FORMAT_PNG, file_name);
 }
 
 int tolvex_qr_logo_write_png_memory(const char* text, int32_t rotation, int32_t variation, int32_t frame,
                                     const char* logo_directory, unsigned char** data, int32_t* data_size) {
-  std::vector<std::uint8_t> png;
-  if (const ErrorCode code = tolvex::qr_logo_write_png_memory(
-          text, static_cast<tolvex::LogoRotation>(rotation), static_cast<tolvex::LogoVariation>(variation),
-          frame != 0, logo_directory, &png)) {
-    return code;
-  }
-  return hand_out_png(png, data, data_size);
+  return logo_write_memory(text, rotation, variation, frame, logo_directory, TOLVEX_FORMAT_PNG, data,
+                           data_size);
 }
 
 void tolvex_render_set_background(double red, double green, double blue, double alpha) {

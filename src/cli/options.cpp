@@ -12,6 +12,7 @@ namespace {
 constexpr std::array<std::string_view, 2> kInputKinds = {"xml", "base32hex"};
 constexpr std::array<std::string_view, 4> kRotations = {"bottom", "top", "left", "right"};
 constexpr std::array<std::string_view, 4> kVariations = {"dark", "medium", "light", "gray"};
+constexpr std::array<std::string_view, 3> kFormats = {"png", "svg", "pdf"};
 
 char ascii_lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
 
@@ -87,6 +88,10 @@ ErrorCode parse_options(std::span<const std::string_view> arguments, Settings* r
       settings.outputFile.assign(value);
     } else if (equals_ignoring_case(name, "-s")) {
       settings.imageSize = parse_size(value);
+    } else if (equals_ignoring_case(name, "-t")) {
+      ImageFormat format = ImageFormat::png;
+      code = match_into(value, "-t", kFormats, format);
+      if (code == ERROR_OK) settings.format = format;
     }
     if (code != ERROR_OK) return code;
   }
@@ -104,6 +109,18 @@ Request requested(std::span<const std::string_view> arguments) {
 }
 
 std::string version_line() { return "Tolvex QR code encoder tool. Version: " + std::string(kToolVersion); }
+
+ImageFormat output_format(const Settings& settings) {
+  if (settings.format) return *settings.format;
+  const std::string_view name = settings.outputFile;
+  const auto ends_with = [name](std::string_view extension) {
+    return name.size() >= extension.size() &&
+           equals_ignoring_case(name.substr(name.size() - extension.size()), extension);
+  };
+  if (ends_with(".svg")) return ImageFormat::svg;
+  if (ends_with(".pdf")) return ImageFormat::pdf;
+  return ImageFormat::png;
+}
 
 std::string usage_text(const Settings& settings) {
   const auto name_of = [](const auto& names, auto value) {
@@ -138,6 +155,10 @@ std::string usage_text(const Settings& settings) {
       "\tSets the output QR code image size (in pixels). If the value is zero, the output image "
       "size will be the number of QR modules (squares). \n";
   text += "\tThe largest size is " + std::to_string(kLargestImageSize) + " pixels. \n";
+  text += "\n-t=[png, svg, pdf] (default=" + name_of(kFormats, output_format(settings)) + ")\n";
+  text +=
+      "\tSpecifies the output image type. Without it, a filename ending in .svg or .pdf selects SVG or PDF, "
+      "any other filename PNG. \n";
   text += "\n-h, --help\n";
   text += "\tPrints this text without reading standard input. \n";
   text += "\n--version\n";

@@ -11,6 +11,7 @@
 
 #include "base/error.h"
 #include "image/logo_layout.h"
+#include "image/picture.h"
 
 namespace tolvex {
 
@@ -27,7 +28,8 @@ struct Settings {
   LogoVariation variation = LogoVariation::dark;
   bool frame = true;
   bool logo = true;
-  std::int32_t imageSize = 0;  // 0: one pixel a module
+  std::int32_t imageSize = 0;         // 0: one pixel a module
+  std::optional<ImageFormat> format;  // -t; absent: the output name's extension decides
 };
 
 struct SplitOption {
@@ -55,6 +57,10 @@ enum class Request { run, help, version };
 
 // "Tolvex QR code encoder tool. Version: 1.0.10", without a line end.
 [[nodiscard]] std::string version_line();
+
+// The format of the output file: -t when given, else SVG or PDF for a name ending in ".svg" or
+// ".pdf" (in any letter case), else PNG.
+[[nodiscard]] ImageFormat output_format(const Settings& settings);
 
 // The usage text for the given (default) settings.
 [[nodiscard]] std::string usage_text(const Settings& settings);

@@ -2,8 +2,7 @@
 
 #include <cstdio>
 
-#include "image/logo_compose.h"
-#include "image/render.h"
+#include "image/picture_output.h"
 #include "pipeline/encode.h"
 
 namespace tolvex {
@@ -11,10 +10,12 @@ namespace {
 
 ErrorCode write_picture(const Settings& settings, const std::string& text) {
   if (settings.logo) {
-    return qr_logo_write_png_file(text.c_str(), settings.rotation, settings.variation, settings.frame,
-                                  settings.logoDirectory.c_str(), settings.outputFile.c_str());
+    return qr_logo_write_file(text.c_str(), settings.rotation, settings.variation, settings.frame,
+                              settings.logoDirectory.c_str(), output_format(settings),
+                              settings.outputFile.c_str());
   }
-  return qr_write_png_file(text.c_str(), settings.imageSize, settings.outputFile.c_str());
+  return qr_write_file(text.c_str(), settings.imageSize, output_format(settings),
+                       settings.outputFile.c_str());
 }
 
 ErrorCode report_failure(ErrorCode code) {

@@ -10,7 +10,6 @@
 #include "image/logo_cache.h"
 #include "image/logo_layout.h"
 #include "image/png_check.h"
-#include "image/png_file.h"
 #include "image/render.h"
 #include "qr/qr_encode.h"
 
@@ -32,17 +31,10 @@ ErrorCode report_logo_status(cairo_status_t status, const std::string& path) {
   }
 }
 
-void fill_background(cairo_t* context, int width, int height) {
-  const RenderSettings& settings = render_settings();
-  cairo_set_source_rgba(context, settings.red, settings.green, settings.blue, settings.alpha);
-  cairo_rectangle(context, 0, 0, width, height);
-  cairo_fill(context);
-}
-
 }  // namespace
 
-ErrorCode qr_logo_render_surface(const char* text, LogoRotation rotation, LogoVariation variation, bool frame,
-                                 const char* logoDirectory, SurfacePtr* surface) {
+ErrorCode qr_logo_picture(const char* text, LogoRotation rotation, LogoVariation variation, bool frame,
+                          const char* logoDirectory, Picture* picture) {
   const std::size_t length = text != nullptr ? std::strlen(text) : 0;
   DocumentHeader header;
   if (const ErrorCode code = read_header(text, length, &header)) return code;
@@ -64,7 +56,7 @@ ErrorCode qr_logo_render_surface(const char* text, LogoRotation rotation, LogoVa
 
   const std::string path = std::string(logoDirectory != nullptr ? logoDirectory : "") +
                            std::string(logo_file_name(header.family(), rotation, variation, frame));
-  const SurfacePtr logo = logo_cache_load(path);
+  SurfacePtr logo = logo_cache_load(path);
   if (const cairo_status_t status = cairo_surface_status(logo.get()); status != CAIRO_STATUS_SUCCESS) {
     return report_logo_status(status, path);
   }
@@ -73,31 +65,28 @@ ErrorCode qr_logo_render_surface(const char* text, LogoRotation rotation, LogoVa
   const int pictureHeight = cairo_image_surface_get_height(logo.get());
   const LogoLayout layout = logo_layout(rotation, frame, pictureWidth, pictureHeight);
 
-  SurfacePtr result(
-      cairo_image_surface_create(render_settings().format, layout.resultWidth, layout.resultHeight));
-  {
-    const ContextPtr context(cairo_create(result.get()));
-    fill_background(context.get(), layout.resultWidth, layout.resultHeight);
-    cairo_set_source_surface(context.get(), logo.get(), layout.logoX, layout.logoY);
-    cairo_paint(context.get());
-  }
-  {
-    const ContextPtr context(cairo_create(result.get()));
-    cairo_translate(context.get(), layout.boxX, layout.boxY);
-    qr_draw_modules(context.get(), *symbol, layout.boxSide);
-  }
-  if (surface != nullptr) *surface = std::move(result);
+  if (picture == nullptr) return ERROR_OK;
+  *picture = Picture{};
+  picture->width = layout.resultWidth;
+  picture->height = layout.resultHeight;
+  picture->symbol = *symbol;
+  picture->boxX = layout.boxX;
+  picture->boxY = layout.boxY;
+  picture->boxSide = layout.boxSide;
+  picture->logo = std::move(logo);
+  picture->logoX = layout.logoX;
+  picture->logoY = layout.logoY;
   return ERROR_OK;
 }
 
-ErrorCode qr_logo_write_png_file(const char* text, LogoRotation rotation, LogoVariation variation, bool frame,
-                                 const char* logoDirectory, const char* fileName) {
-  SurfacePtr surface;
-  if (const ErrorCode code =
-          qr_logo_render_surface(text, rotation, variation, frame, logoDirectory, &surface)) {
+ErrorCode qr_logo_render_surface(const char* text, LogoRotation rotation, LogoVariation variation, bool frame,
+                                 const char* logoDirectory, SurfacePtr* surface) {
+  Picture picture;
+  if (const ErrorCode code = qr_logo_picture(text, rotation, variation, frame, logoDirectory, &picture)) {
     return code;
   }
-  return write_png_file(surface.get(), fileName);
+  if (surface != nullptr) *surface = picture_render_surface(picture);
+  return ERROR_OK;
 }
 
 }  // namespace tolvex

@@ -1,10 +1,11 @@
 #include "image/render.h"
 
+#include <algorithm>
+#include <cmath>
 #include <optional>
 #include <string>
 #include <string_view>
-
-#include "image/png_file.h"
+#include <vector>
 
 namespace tolvex {
 namespace {
@@ -13,6 +14,124 @@ thread_local RenderSettings settings;
 
 // Quiet zone on every side, in modules.
 constexpr int kQuietZone = 4;
+
+// The dark modules of row y as runs [begin, end) of columns.
+template <typename Visit>
+void for_each_run(const QrSymbol& symbol, int y, Visit&& visit) {
+  const int width = symbol.width();
+  for (int x = 0; x < width;) {
+    if (!symbol.is_dark(x, y)) {
+      ++x;
+      continue;
+    }
+    const int begin = x;
+    while (x < width && symbol.is_dark(x, y)) ++x;
+    visit(begin, x);
+  }
+}
+
+// cairo's path coordinates are 24.8 fixed point, the nearest 1/256 with ties to even.
+std::int32_t cairo_fixed(double device) { return static_cast<std::int32_t>(std::nearbyint(device * 256.0)); }
+
+// Without antialiasing cairo moves each edge of a filled box to the nearest pixel edge, halves
+// downwards.
+int pixel_edge(std::int32_t fixed) { return (fixed + 127) >> 8; }
+
+// Where the edges of every module column (or row) fall in pixels, as a fill of the module's own
+// unit rectangle puts them: its corner converted to fixed point, its side added in fixed point.
+struct PixelEdges {
+  std::vector<int> begin;
+  std::vector<int> end;
+};
+
+PixelEdges module_pixel_edges(cairo_t* context, int width, bool columns) {
+  double sideX = columns ? 1.0 : 0.0;
+  double sideY = columns ? 0.0 : 1.0;
+  cairo_user_to_device_distance(context, &sideX, &sideY);
+  const std::int32_t side = cairo_fixed(columns ? sideX : sideY);
+  PixelEdges edges;
+  edges.begin.resize(static_cast<std::size_t>(width));
+  edges.end.resize(static_cast<std::size_t>(width));
+  for (int i = 0; i < width; ++i) {
+    double x = columns ? i : 0.0;
+    double y = columns ? 0.0 : i;
+    cairo_user_to_device(context, &x, &y);
+    const std::int32_t corner = cairo_fixed(columns ? x : y);
+    edges.begin[static_cast<std::size_t>(i)] = pixel_edge(corner);
+    edges.end[static_cast<std::size_t>(i)] = pixel_edge(corner + side);
+  }
+  return edges;
+}
+
+// Raster surfaces: the pixel boxes that one fill per module would cover, merged along each row
+// where they meet or overlap, and filled at once in device space. Where rounding leaves a
+// pixel column between two modules, it stays unpainted here too.
+void fill_pixel_runs(cairo_t* context, const QrSymbol& symbol) {
+  const int width = symbol.width();
+  const PixelEdges columns = module_pixel_edges(context, width, true);
+  const PixelEdges rows = module_pixel_edges(context, width, false);
+  cairo_save(context);
+  cairo_identity_matrix(context);
+  cairo_new_path(context);
+  for (int y = 0; y < width; ++y) {
+    const int top = rows.begin[static_cast<std::size_t>(y)];
+    const int height = rows.end[static_cast<std::size_t>(y)] - top;
+    if (height <= 0) continue;
+    const auto add = [&](int left, int right) {
+      if (right > left) cairo_rectangle(context, left, top, right - left, height);
+    };
+    for_each_run(symbol, y, [&](int begin, int end) {
+      int left = columns.begin[static_cast<std::size_t>(begin)];
+      int right = columns.end[static_cast<std::size_t>(begin)];
+      for (int x = begin + 1; x < end; ++x) {
+        const int nextLeft = columns.begin[static_cast<std::size_t>(x)];
+        const int nextRight = columns.end[static_cast<std::size_t>(x)];
+        if (nextLeft <= right) {
+          right = std::max(right, nextRight);
+        } else {
+          add(left, right);
+          left = nextLeft;
+          right = nextRight;
+        }
+      }
+      add(left, right);
+    });
+  }
+  cairo_fill(context);
+  cairo_restore(context);
+}
+
+// Vector surfaces: one rectangle per run of dark modules, a run repeated in the rows below
+// growing downwards, all in one path filled once, so that renderers with antialiasing leave
+// no seams between neighbours.
+void fill_module_runs(cairo_t* context, const QrSymbol& symbol) {
+  struct Block {
+    int begin, end, top, bottom;
+  };
+  std::vector<Block> open;
+  std::vector<Block> next;
+  const auto add = [context](const Block& block) {
+    cairo_rectangle(context, block.begin, block.top, block.end - block.begin, block.bottom - block.top);
+  };
+  cairo_new_path(context);
+  for (int y = 0; y < symbol.width(); ++y) {
+    next.clear();
+    std::size_t above = 0;
+    for_each_run(symbol, y, [&](int begin, int end) {
+      while (above < open.size() && open[above].begin < begin) add(open[above++]);
+      if (above < open.size() && open[above].begin == begin && open[above].end == end) {
+        next.push_back(open[above++]);
+        next.back().bottom = y + 1;
+      } else {
+        next.push_back({begin, end, y, y + 1});
+      }
+    });
+    for (; above < open.size(); ++above) add(open[above]);
+    std::swap(open, next);
+  }
+  for (const Block& block : open) add(block);
+  cairo_fill(context);
+}
 
 }  // namespace
 
@@ -28,19 +147,15 @@ void render_set_background(double red, double green, double blue, double alpha) 
 void render_set_format(cairo_format_t format) { settings.format = format; }
 
 void qr_draw_modules(cairo_t* context, const QrSymbol& symbol, double box) {
-  const int width = symbol.width();
   cairo_set_antialias(context, CAIRO_ANTIALIAS_NONE);
   cairo_set_source_rgb(context, 0, 0, 0);
-  const double scale = box / static_cast<double>(width + 2 * kQuietZone);
+  const double scale = box / static_cast<double>(symbol.width() + 2 * kQuietZone);
   cairo_scale(context, scale, scale);
   cairo_translate(context, kQuietZone, kQuietZone);
-  // One fill per module: with antialiasing off each module then covers whole pixels on its own.
-  for (int y = 0; y < width; ++y) {
-    for (int x = 0; x < width; ++x) {
-      if (!symbol.is_dark(x, y)) continue;
-      cairo_rectangle(context, x, y, 1, 1);
-      cairo_fill(context);
-    }
+  if (cairo_surface_get_type(cairo_get_target(context)) == CAIRO_SURFACE_TYPE_IMAGE) {
+    fill_pixel_runs(context, symbol);
+  } else {
+    fill_module_runs(context, symbol);
   }
 }
 
@@ -48,7 +163,7 @@ ErrorCode report_qr_failure() {
   return set_error_message(ERROR_QR, "Text cannot be encoded as a QR code: it is empty or too long. ");
 }
 
-ErrorCode qr_render_surface(const char* text, std::int32_t pixelSize, SurfacePtr* surface) {
+ErrorCode qr_picture(const char* text, std::int32_t pixelSize, Picture* picture) {
   const std::optional<QrSymbol> symbol =
       qr_encode(text != nullptr ? std::string_view(text) : std::string_view());
   if (!symbol) return report_qr_failure();
@@ -57,21 +172,21 @@ ErrorCode qr_render_surface(const char* text, std::int32_t pixelSize, SurfacePtr
                                                          std::to_string(kLargestImageSize) + " pixels. ");
   }
 
+  if (picture == nullptr) return ERROR_OK;
   const int side = pixelSize != 0 ? pixelSize : symbol->width() + 2 * kQuietZone;
-  SurfacePtr result(cairo_image_surface_create(settings.format, side, side));
-  const ContextPtr context(cairo_create(result.get()));
-  cairo_set_source_rgba(context.get(), settings.red, settings.green, settings.blue, settings.alpha);
-  cairo_rectangle(context.get(), 0, 0, side, side);
-  cairo_fill(context.get());
-  qr_draw_modules(context.get(), *symbol, side);
-  if (surface != nullptr) *surface = std::move(result);
+  *picture = Picture{};
+  picture->width = side;
+  picture->height = side;
+  picture->symbol = *symbol;
+  picture->boxSide = side;
   return ERROR_OK;
 }
 
-ErrorCode qr_write_png_file(const char* text, std::int32_t pixelSize, const char* fileName) {
-  SurfacePtr surface;
-  if (const ErrorCode code = qr_render_surface(text, pixelSize, &surface)) return code;
-  return write_png_file(surface.get(), fileName);
+ErrorCode qr_render_surface(const char* text, std::int32_t pixelSize, SurfacePtr* surface) {
+  Picture picture;
+  if (const ErrorCode code = qr_picture(text, pixelSize, &picture)) return code;
+  if (surface != nullptr) *surface = picture_render_surface(picture);
+  return ERROR_OK;
 }
 
 }  // namespace tolvex

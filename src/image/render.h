@@ -1,5 +1,5 @@
 // The plain QR code picture: per-thread render settings, drawing the modules, and the picture
-// as a cairo surface or a PNG file.
+// and its raster surface.
 #pragma once
 
 #include <cairo.h>
@@ -8,11 +8,13 @@
 
 #include "base/error.h"
 #include "image/cairo_ptr.h"
+#include "image/picture.h"
 #include "qr/qr_encode.h"
 
 namespace tolvex {
 
-// Background colour (components 0.0 to 1.0) and pixel format of every output surface. Each
+// Background colour (components 0.0 to 1.0) of every picture and pixel format of every raster
+// surface (vector surfaces have none). Each
 // thread has its own, starting from these defaults: opaque white, 32-bit ARGB.
 struct RenderSettings {
   double red = 1.0;
@@ -33,7 +35,9 @@ void render_set_format(cairo_format_t format);
 
 // Draws the dark modules of the symbol in opaque black, without antialiasing,
 // into a square of side box pixels at the context's origin, a quiet zone of 4 modules inside
-// the square. Light modules are not painted. Leaves the context scaled to modules.
+// the square. Light modules are not painted. Leaves the context scaled to modules. The context
+// may be translated and scaled, not rotated. On an image surface the pixels are exactly those
+// of one fill per module; on other surfaces the runs of modules make one path, filled once.
 void qr_draw_modules(cairo_t* context, const QrSymbol& symbol, double box);
 
 // Records the failure of qr_encode_symbol for a text (ERROR_QR) and returns its code.
@@ -41,12 +45,12 @@ void qr_draw_modules(cairo_t* context, const QrSymbol& symbol, double box);
 
 // The plain picture of a zero-terminated text: level L, smallest version, the symbol and its
 // quiet zone filling pixelSize x pixelSize pixels (0: one pixel a module) over the background.
-// Fails with ERROR_QR, and creates no surface, when the text cannot be encoded, and with
-// ERROR_ILLEGAL_ARGUMENT when pixelSize is above kLargestImageSize. A size that
-// cairo cannot create leaves a surface in an error state, reported when it is written.
-[[nodiscard]] ErrorCode qr_render_surface(const char* text, std::int32_t pixelSize, SurfacePtr* surface);
+// Fails with ERROR_QR when the text cannot be encoded, and with ERROR_ILLEGAL_ARGUMENT when
+// pixelSize is above kLargestImageSize. Other sizes that no surface can take (a negative one)
+// fail when the picture is written.
+[[nodiscard]] ErrorCode qr_picture(const char* text, std::int32_t pixelSize, Picture* picture);
 
-// qr_render_surface, then the picture as the PNG file fileName (see write_png_file).
-[[nodiscard]] ErrorCode qr_write_png_file(const char* text, std::int32_t pixelSize, const char* fileName);
+// qr_picture on a raster surface (picture_render_surface); creates no surface on failure.
+[[nodiscard]] ErrorCode qr_render_surface(const char* text, std::int32_t pixelSize, SurfacePtr* surface);
 
 }  // namespace tolvex

@@ -98,7 +98,39 @@ INSTANTIATE_TEST_SUITE_P(
                       IllegalCase{"-v", "ERROR_ILLEGAL_ARGUMENT: Illegal value for:  -v"},
                       IllegalCase{"-r=middle", "ERROR_ILLEGAL_ARGUMENT: Illegal value for:  -r"},
                       IllegalCase{"-i=text", "ERROR_ILLEGAL_ARGUMENT: Illegal value for:  -i"},
-                      IllegalCase{"-I=xml ", "ERROR_ILLEGAL_ARGUMENT: Illegal value for:  -i"}));
+                      IllegalCase{"-I=xml ", "ERROR_ILLEGAL_ARGUMENT: Illegal value for:  -i"},
+                      IllegalCase{"-t=gif", "ERROR_ILLEGAL_ARGUMENT: Illegal value for:  -t"},
+                      IllegalCase{"-t", "ERROR_ILLEGAL_ARGUMENT: Illegal value for:  -t"}));
+
+TEST(OutputFormat, TheOptionOrElseTheExtension) {
+  struct Case {
+    std::vector<std::string_view> arguments;
+    ImageFormat format;
+  };
+  const Case cases[] = {
+      {{}, ImageFormat::png},
+      {{"-f=a.svg"}, ImageFormat::svg},
+      {{"-f=A.SVG"}, ImageFormat::svg},
+      {{"-f=dir/x.Pdf"}, ImageFormat::pdf},
+      {{"-f=.pdf"}, ImageFormat::pdf},
+      {{"-f=svg"}, ImageFormat::png},
+      {{"-f=a.svg.png"}, ImageFormat::png},
+      {{"-f=dir.svg/x"}, ImageFormat::png},
+      {{"-f="}, ImageFormat::png},
+      {{"-t=svg"}, ImageFormat::svg},
+      {{"-T=PDF", "-f=a.svg"}, ImageFormat::pdf},
+      {{"-t=png", "-f=a.pdf"}, ImageFormat::png},
+      {{"-t=pdf", "-t=Svg"}, ImageFormat::svg},
+  };
+  for (const Case& c : cases) {
+    Settings settings;
+    ASSERT_EQ(parse(c.arguments, settings), ERROR_OK);
+    EXPECT_EQ(output_format(settings), c.format) << (c.arguments.empty() ? "" : c.arguments[0]);
+  }
+  Settings settings;
+  ASSERT_EQ(parse({"-f=a.svg"}, settings), ERROR_OK);
+  EXPECT_FALSE(settings.format) << "the extension is read when writing, not stored as -t";
+}
 
 // Feeds bytes through a real FILE stream, the way standard input arrives.
 std::string read_through_stream(const std::string& bytes) {
@@ -139,6 +171,7 @@ TEST(UsageText, NamesEveryOptionWithItsDefault) {
   EXPECT_NE(usage.find("\n-v=[dark, medium, light, gray] (default=dark)\n"), std::string::npos);
   EXPECT_NE(usage.find("('/' or '\\'). \n"), std::string::npos);
   EXPECT_NE(usage.find("\n-s=<integer> (default=0)\n"), std::string::npos);
+  EXPECT_NE(usage.find("\n-t=[png, svg, pdf] (default=png)\n"), std::string::npos);
 }
 
 }  // namespace

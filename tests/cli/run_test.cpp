@@ -268,6 +268,52 @@ TEST(Run, PlainPictures) {
   }
 }
 
+// -t chooses the format, and without it the name's extension does; the file begins as its
+// format does and, rendered back for SVG and PDF, holds the code.
+TEST(Run, FormatsByOptionAndExtension) {
+  const TempDir out;
+  const std::string text = encoded("pay-single.xml");
+  struct Case {
+    const char* options;
+    const char* file;
+    const char* start;
+  };
+  const Case cases[] = {
+      {"-s=300 --no_logo", "plain.svg", "<?xml"},    {"", "logo.SVG", "<?xml"},
+      {"--no_logo -s=300", "plain.Pdf", "%PDF-"},    {"-t=pdf", "logo.png", "%PDF-"},
+      {"-T=SVG --no_logo -s=300", "x.pdf", "<?xml"}, {"-t=png", "logo.svg", "\x89PNG"},
+      {"--no_logo", "plain.svgz", "\x89PNG"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.options) + " " + c.file);
+    const auto result = run_in(out.path(), "-l=" + shell_quote(kLogoDir) + " -f=" + c.file + " " + c.options,
+                               example("pay-single.xml"));
+    EXPECT_EQ(result.err, "");
+    EXPECT_EQ(result.out, success_line(c.file));
+    ASSERT_EQ(result.status, 0);
+    const std::string content = read_file(out.file(c.file));
+    const std::string start = c.start;
+    EXPECT_EQ(content.rfind(start, 0), 0u);
+    if (start == "<?xml") {
+      ASSERT_EQ(test::run_command("rsvg-convert -o " + shell_quote(out.file("back.png")) + " " +
+                                  shell_quote(out.file(c.file)))
+                    .status,
+                0);
+      expect_decodes_to(out.file("back.png"), text);
+    } else if (start == "%PDF-") {
+      ASSERT_EQ(test::run_command("pdftoppm -png -r 72 -singlefile " + shell_quote(out.file(c.file)) + " " +
+                                  shell_quote(out.file("back")))
+                    .status,
+                0);
+      expect_decodes_to(out.file("back.png"), text);
+    }
+  }
+  const auto illegal = run_in(out.path(), "-t=gif -f=never.png", example("pay-single.xml"));
+  EXPECT_EQ(illegal.status, 255);
+  EXPECT_EQ(illegal.err, "ERROR_ILLEGAL_ARGUMENT: Illegal value for:  -t\n");
+  EXPECT_FALSE(std::filesystem::exists(out.file("never.png")));
+}
+
 TEST(Run, SizeDoesNotChangeALogoPicture) {
   const TempDir out;
   const std::string logo = "-l=" + shell_quote(kLogoDir);

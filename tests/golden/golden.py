@@ -1,7 +1,7 @@
 #!/usr/bin/python3
 """What the tools write, pinned: every example with every logo placement, colour and frame and
-several plain sizes, every encoded text among the fuzz seeds, tolvexdecode on pictures that
-tolvexqr writes, and the failures the tests know.
+several plain sizes, SVG and PDF of every family, every encoded text among the fuzz seeds,
+tolvexdecode on pictures that tolvexqr writes, and the failures the tests know.
 For each case it keeps the exit status, standard output, standard error and the written file
 (its SHA-256 and the SHA-256 of its decoded RGBA pixels, so that a PNG written with other bytes
 but the same picture is told apart from a different picture).
@@ -83,6 +83,11 @@ def cases():
             add("%s --no_logo -s=%d" % (xml, size), "qr", ["--no_logo", "-s=%d" % size, "-f=" + OUTPUT],
                 example(xml))
     add("default output name", "qr", ["-l=" + LOGO], example("pay-single.xml"))
+    for xml in ("pay-single.xml", "invoice.xml", "invoice-items.xml"):
+        for name, option in (("out.svg", None), ("out.pdf", None), ("out.png", "-t=svg"), ("out.png", "-t=PDF")):
+            for args in (["-l=" + LOGO, "-r=right", "--no_frame"], ["--no_logo", "-s=300"]):
+                args = args + ["-f=" + name] + ([option] if option else [])
+                add("%s %s" % (xml, " ".join(a for a in args if not a.startswith("-l="))), "qr", args, example(xml))
 
     for text in TEXTS:
         add("%s -i=base32hex" % text, "qr", ["-i=base32hex", "-l=" + LOGO, "-f=" + OUTPUT], seed(text))
@@ -104,6 +109,7 @@ def cases():
         ("illegal variation", ["-v=foo"], pay),
         ("illegal rotation", ["-r=middle"], pay),
         ("illegal input kind", ["-i=text"], pay),
+        ("illegal output type", ["-t=gif"], pay),
         ("variation without value", ["-v"], pay),
         ("options in any case", ["-F=" + OUTPUT, "-L=" + LOGO, "-V=MEDIUM", "-R=Left"], pay),
         ("invalid currency", ["-l=" + LOGO], replaced(pay, b">CZK<", b">CZ1<")),
@@ -124,6 +130,8 @@ def cases():
         ("output directory missing", ["-l=" + LOGO, "-f=missing/out.png"], pay),
         ("plain picture, output directory missing", ["--no_logo", "-f=missing/out.png"], pay),
         ("plain picture far too large", ["--no_logo", "-s=100000", "-f=" + OUTPUT], pay),
+        ("plain SVG far too large", ["--no_logo", "-s=100000", "-f=out.svg"], pay),
+        ("PDF in a missing directory", ["-l=" + LOGO, "-f=missing/out.pdf"], pay),
         ("plain picture of negative size", ["--no_logo", "-s=-5", "-f=" + OUTPUT], pay),
         ("text too short", ["-i=base32hex", "-l=" + LOGO], b"ABC"),
         ("character outside the alphabet", ["-i=base32hex", "-l=" + LOGO], bad_character),

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "image/logo_cache.h"
-#include "image/png_memory.h"
+#include "image/picture_output.h"
 #include "image/render.h"
 #include "pipeline/decode.h"
 #include "pipeline/encode.h"
@@ -50,7 +50,8 @@ struct Output {
   std::string xml;
   std::vector<std::uint8_t> logoPng;
   std::vector<std::uint8_t> plainPng;
-  std::string failure;  // the first error line, empty when every step succeeded
+  std::vector<std::uint8_t> logoPdf;  // vector output on every thread too (PDF: the same bytes each time)
+  std::string failure;                // the first error line, empty when every step succeeded
 };
 
 // One round of the job with this thread's settings, which the caller has set.
@@ -68,6 +69,11 @@ Output produce(const Job& job, const std::string& document) {
   }
   if (qr_write_png_memory(out.text.c_str(), job.pixelSize, &out.plainPng) != ERROR_OK) {
     fail("qr_write_png_memory");
+  }
+  if (qr_logo_write_memory(out.text.c_str(), test::rotation_index(job.rotation),
+                           test::variation_index(job.variation), job.frame, TOLVEX_SOURCE_DIR "/logo/",
+                           ImageFormat::pdf, &out.logoPdf) != ERROR_OK) {
+    fail("qr_logo_write_memory");
   }
   return out;
 }
@@ -90,6 +96,7 @@ void expect_same(const Output& expected, const Output& actual, const std::string
   EXPECT_EQ(actual.xml, expected.xml) << where;
   EXPECT_TRUE(actual.logoPng == expected.logoPng) << where << ": logo picture differs";
   EXPECT_TRUE(actual.plainPng == expected.plainPng) << where << ": plain picture differs";
+  EXPECT_TRUE(actual.logoPdf == expected.logoPdf) << where << ": PDF differs";
 }
 
 TEST(Concurrency, ThreadsWithTheirOwnSettingsGetTheSingleThreadedResult) {

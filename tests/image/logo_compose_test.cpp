@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "codec/base32hex.h"
+#include "image/picture_output.h"
 #include "image/png_check.h"
 #include "image/render.h"
 #include "support/logo_values.h"

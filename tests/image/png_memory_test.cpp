@@ -1,15 +1,13 @@
 // PNG pictures in memory: byte for byte what the file entries write, and nothing on failure.
-#include "image/png_memory.h"
-
 #include <gtest/gtest.h>
 
 #include <cstdint>
 #include <string>
 #include <vector>
 
-#include "base/memory_stream.h"
 #include "codec/base32hex.h"
 #include "image/logo_compose.h"
+#include "image/picture_output.h"
 #include "image/render.h"
 #include "support/logo_values.h"
 #include "support/process.h"
@@ -108,22 +106,6 @@ TEST(PngMemory, NoBufferIsANullPointer) {
                                      kLogoDir.c_str(), nullptr),
             ERROR_NULL_POINTER);
   EXPECT_EQ(last_error().message, "PNG buffer pointer cannot be NULL. ");
-}
-
-TEST(PngMemory, StreamAppendCollectsEveryWrite) {
-  MemoryStream stream;
-  std::string expected;
-  // Pieces that outgrow the stream's first capacity several times over.
-  for (const std::size_t length : {std::size_t{5}, std::size_t{0}, std::size_t{1019}, std::size_t{3000}}) {
-    std::string piece;
-    for (std::size_t i = 0; i < length; ++i) piece += static_cast<char>('a' + (i + expected.size()) % 26);
-    EXPECT_EQ(png_stream_append(&stream, reinterpret_cast<const unsigned char*>(piece.data()),
-                                static_cast<unsigned int>(piece.size())),
-              CAIRO_STATUS_SUCCESS);
-    expected += piece;
-  }
-  EXPECT_FALSE(stream.failed());
-  EXPECT_EQ(memory_stream_take_text(stream), expected);
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "image/picture_output.h"
 #include "image/render.h"
 #include "support/process.h"
 

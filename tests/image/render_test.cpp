@@ -14,6 +14,7 @@
 #include <utility>
 #include <vector>
 
+#include "image/picture_output.h"
 #include "support/process.h"
 
 namespace tolvex {

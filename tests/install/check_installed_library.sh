@@ -19,6 +19,9 @@ LD_LIBRARY_PATH=$(pkg-config --variable=libdir tolvex) \
 text=$(head -n 1 "$scratch/out")
 decoded=$(zbarimg --raw -q "$scratch/code.png" 2>/dev/null)
 [ "$decoded" = "$text" ] || { echo "the picture holds '$decoded', expected '$text'"; exit 1; }
+pdftoppm -png -r 72 -singlefile "$scratch/code.png.pdf" "$scratch/page" 2>/dev/null
+decoded=$(zbarimg --raw -q "$scratch/page.png" 2>/dev/null)
+[ "$decoded" = "$text" ] || { echo "the PDF holds '$decoded', expected '$text'"; exit 1; }
 grep -q '<PayableAmount>' "$scratch/out" || { echo "no decoded XML with computed amounts"; exit 1; }
 grep -q 'read back from .*: the same document' "$scratch/out" || { echo "the picture did not read back"; exit 1; }
 [ -x "$scratch/prefix/bin/tolvexqr" ] && [ -x "$scratch/prefix/bin/tolvexdecode" ]

@@ -1,4 +1,4 @@
-#include "image/png_file.h"
+#include "image/output_file.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -14,21 +14,27 @@
 namespace tolvex {
 namespace {
 
-ErrorCode report_status(cairo_status_t status) {
-  if (status == CAIRO_STATUS_SUCCESS) return ERROR_OK;
-  if (status == CAIRO_STATUS_NO_MEMORY) return set_error_message(ERROR_IO, "Not enough memory. ");
-  return set_error_message(ERROR_IO, "Cannot write image to output file. ");
-}
-
-cairo_status_t write_to_descriptor(void* closure, const unsigned char* data, unsigned int length) {
-  const int descriptor = *static_cast<const int*>(closure);
+bool write_all(int descriptor, std::span<const std::uint8_t> bytes) {
+  const std::uint8_t* data = bytes.data();
+  std::size_t length = bytes.size();
   while (length > 0) {
     const ssize_t written = ::write(descriptor, data, length);
-    if (written < 0) return CAIRO_STATUS_WRITE_ERROR;
+    if (written < 0) {
+      if (errno == EINTR) continue;
+      return false;
+    }
     data += written;
-    length -= static_cast<unsigned int>(written);
+    length -= static_cast<std::size_t>(written);
   }
-  return CAIRO_STATUS_SUCCESS;
+  return true;
+}
+
+// Writes the file in place, as a plain open for writing does.
+bool write_directly(const char* fileName, std::span<const std::uint8_t> bytes) {
+  const int descriptor = ::open(fileName, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+  if (descriptor < 0) return false;
+  const bool written = write_all(descriptor, bytes);
+  return ::close(descriptor) == 0 && written;
 }
 
 // Creates a new file beside target, readable like a file the program creates (or with the
@@ -55,34 +61,26 @@ std::string resolved_path(const char* fileName) {
 
 }  // namespace
 
-ErrorCode write_png_file(cairo_surface_t* surface, const char* fileName) {
-  if (const cairo_status_t status = cairo_surface_status(surface); status != CAIRO_STATUS_SUCCESS) {
-    return report_status(status);
-  }
-  if (fileName == nullptr || *fileName == '\0') return report_status(CAIRO_STATUS_WRITE_ERROR);
+bool write_file_atomically(const char* fileName, std::span<const std::uint8_t> bytes) {
+  if (fileName == nullptr || *fileName == '\0') return false;
 
   struct stat existing;
   const bool exists = ::stat(fileName, &existing) == 0;
-  if (exists && !S_ISREG(existing.st_mode))
-    return report_status(cairo_surface_write_to_png(surface, fileName));
+  if (exists && !S_ISREG(existing.st_mode)) return write_directly(fileName, bytes);
 
   const std::string target = exists ? resolved_path(fileName) : std::string(fileName);
   const mode_t mode = exists ? (existing.st_mode & 07777) : 0666;
   std::string temporary;
   const int descriptor = create_temporary(target, mode, temporary);
   // A directory that takes no new files may still let an existing file be rewritten in place.
-  if (descriptor < 0) return report_status(cairo_surface_write_to_png(surface, fileName));
+  if (descriptor < 0) return write_directly(fileName, bytes);
 
-  int closure = descriptor;
-  cairo_status_t status = cairo_surface_write_to_png_stream(surface, write_to_descriptor, &closure);
-  if (exists && status == CAIRO_STATUS_SUCCESS && ::fchmod(descriptor, mode) != 0)
-    status = CAIRO_STATUS_WRITE_ERROR;
-  if (::close(descriptor) != 0 && status == CAIRO_STATUS_SUCCESS) status = CAIRO_STATUS_WRITE_ERROR;
-  if (status == CAIRO_STATUS_SUCCESS && std::rename(temporary.c_str(), target.c_str()) != 0) {
-    status = CAIRO_STATUS_WRITE_ERROR;
-  }
-  if (status != CAIRO_STATUS_SUCCESS) std::remove(temporary.c_str());
-  return report_status(status);
+  bool written = write_all(descriptor, bytes);
+  if (exists && written && ::fchmod(descriptor, mode) != 0) written = false;
+  if (::close(descriptor) != 0) written = false;
+  if (written && std::rename(temporary.c_str(), target.c_str()) != 0) written = false;
+  if (!written) std::remove(temporary.c_str());
+  return written;
 }
 
 }  // namespace tolvex

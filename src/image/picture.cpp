@@ -1,0 +1,109 @@
+#include "image/picture.h"
+
+#include <cairo-pdf.h>
+#include <cairo-svg.h>
+
+#include <new>
+
+#include "image/png_encode.h"
+#include "image/render.h"
+
+namespace tolvex {
+namespace {
+
+// The largest side cairo gives an image surface; vector pictures keep to it too, so that
+// every format takes the same pictures.
+constexpr int kMaximumSide = 32767;
+
+cairo_status_t append_bytes(void* closure, const unsigned char* data, unsigned int length) {
+  try {
+    static_cast<std::vector<std::uint8_t>*>(closure)->insert(
+        static_cast<std::vector<std::uint8_t>*>(closure)->end(), data, data + length);
+  } catch (const std::bad_alloc&) {
+    return CAIRO_STATUS_NO_MEMORY;
+  }
+  return CAIRO_STATUS_SUCCESS;
+}
+
+SurfacePtr vector_surface(ImageFormat format, int width, int height, std::vector<std::uint8_t>* bytes) {
+  if (format == ImageFormat::svg) {
+    SurfacePtr surface(cairo_svg_surface_create_for_stream(append_bytes, bytes, width, height));
+    // One picture pixel is one SVG pixel, so the document has the picture's size.
+    cairo_svg_surface_set_document_unit(surface.get(), CAIRO_SVG_UNIT_PX);
+    return surface;
+  }
+  SurfacePtr surface(cairo_pdf_surface_create_for_stream(append_bytes, bytes, width, height));
+  // An empty creation date leaves it out: the same picture always gives the same file.
+  cairo_pdf_surface_set_metadata(surface.get(), CAIRO_PDF_METADATA_CREATE_DATE, "");
+  return surface;
+}
+
+cairo_status_t encode_vector(const Picture& picture, ImageFormat format, std::vector<std::uint8_t>* bytes) {
+  SurfacePtr surface = vector_surface(format, picture.width, picture.height, bytes);
+  if (const cairo_status_t status = cairo_surface_status(surface.get()); status != CAIRO_STATUS_SUCCESS)
+    return status;
+  {
+    const ContextPtr context(cairo_create(surface.get()));
+    picture_draw(picture, context.get());
+    if (const cairo_status_t status = cairo_status(context.get()); status != CAIRO_STATUS_SUCCESS)
+      return status;
+  }
+  cairo_surface_finish(surface.get());
+  return cairo_surface_status(surface.get());
+}
+
+// An opaque logo at whole pixels over the whole picture (the framed layouts) hides the
+// background entirely: painting over it gives the logo's pixels whatever lies beneath.
+bool logo_covers_picture(const Picture& picture) {
+  if (!picture.logo || cairo_surface_get_content(picture.logo.get()) != CAIRO_CONTENT_COLOR) return false;
+  const double width = cairo_image_surface_get_width(picture.logo.get());
+  const double height = cairo_image_surface_get_height(picture.logo.get());
+  return picture.logoX == 0 && picture.logoY == 0 && width >= picture.width && height >= picture.height;
+}
+
+}  // namespace
+
+void picture_draw(const Picture& picture, cairo_t* context) {
+  const RenderSettings& settings = render_settings();
+  cairo_save(context);
+  if (!logo_covers_picture(picture)) {
+    cairo_set_source_rgba(context, settings.red, settings.green, settings.blue, settings.alpha);
+    cairo_rectangle(context, 0, 0, picture.width, picture.height);
+    cairo_fill(context);
+  }
+  if (picture.logo) {
+    cairo_set_source_surface(context, picture.logo.get(), picture.logoX, picture.logoY);
+    cairo_paint(context);
+  }
+  cairo_restore(context);
+  cairo_save(context);
+  cairo_translate(context, picture.boxX, picture.boxY);
+  qr_draw_modules(context, picture.symbol, picture.boxSide);
+  cairo_restore(context);
+}
+
+SurfacePtr picture_render_surface(const Picture& picture) {
+  SurfacePtr surface(cairo_image_surface_create(render_settings().format, picture.width, picture.height));
+  const ContextPtr context(cairo_create(surface.get()));
+  picture_draw(picture, context.get());
+  return surface;
+}
+
+cairo_status_t picture_encode(const Picture& picture, ImageFormat format, std::vector<std::uint8_t>* bytes) {
+  if (bytes == nullptr) return CAIRO_STATUS_NULL_POINTER;
+  bytes->clear();
+  cairo_status_t status = CAIRO_STATUS_INVALID_SIZE;
+  if (!image_format_valid(format)) {
+    status = CAIRO_STATUS_INVALID_FORMAT;
+  } else if (format == ImageFormat::png) {
+    const SurfacePtr surface = picture_render_surface(picture);
+    status = png_encode_surface(surface.get(), bytes);
+  } else if (picture.width > 0 && picture.height > 0 && picture.width <= kMaximumSide &&
+             picture.height <= kMaximumSide) {
+    status = encode_vector(picture, format, bytes);
+  }
+  if (status != CAIRO_STATUS_SUCCESS) *bytes = {};
+  return status;
+}
+
+}  // namespace tolvex

@@ -1,0 +1,50 @@
+// What a picture is, apart from the surface that receives it: its size and its drawing (the
+// background, the logo at its place, the modules in their box). The same picture goes to a
+// raster surface for PNG and to cairo's vector surfaces for SVG and PDF.
+#pragma once
+
+#include <cairo.h>
+
+#include <cstdint>
+#include <vector>
+
+#include "image/cairo_ptr.h"
+#include "qr/qr_encode.h"
+
+namespace tolvex {
+
+// The file formats a picture is written in.
+enum class ImageFormat : std::int32_t { png = 0, svg = 1, pdf = 2 };
+
+[[nodiscard]] constexpr bool image_format_valid(ImageFormat format) {
+  return static_cast<std::uint32_t>(format) <= 2;
+}
+
+struct Picture {
+  int width = 0;  // pixels, which are points in PDF
+  int height = 0;
+  QrSymbol symbol{0, QrBitMatrix{}};
+  double boxX = 0.0;  // corner and side of the square that holds the symbol and its quiet zone
+  double boxY = 0.0;
+  double boxSide = 0.0;
+  SurfacePtr logo;  // none for the plain picture
+  double logoX = 0.0;
+  double logoY = 0.0;
+};
+
+// Draws the picture at the context's origin: the thread's background colour over the whole
+// picture, the logo picture painted at its place, then the modules (qr_draw_modules).
+void picture_draw(const Picture& picture, cairo_t* context);
+
+// The picture on a new image surface in the thread's pixel format. A size that cairo cannot
+// create leaves the surface in an error state, reported when it is written.
+[[nodiscard]] SurfacePtr picture_render_surface(const Picture& picture);
+
+// The complete file of the picture in the format, into bytes (which it replaces). Returns
+// cairo's status: CAIRO_STATUS_NO_MEMORY when memory ran out, another failure when the
+// surface could not be made or written (or for a format outside the three); bytes are left
+// empty on failure.
+[[nodiscard]] cairo_status_t picture_encode(const Picture& picture, ImageFormat format,
+                                            std::vector<std::uint8_t>* bytes);
+
+}  // namespace tolvex

@@ -1,0 +1,93 @@
+#include "image/picture_output.h"
+
+#include "image/logo_compose.h"
+#include "image/output_file.h"
+#include "image/render.h"
+
+namespace tolvex {
+namespace {
+
+ErrorCode report_file_status(cairo_status_t status) {
+  if (status == CAIRO_STATUS_SUCCESS) return ERROR_OK;
+  if (status == CAIRO_STATUS_NO_MEMORY) return set_error_message(ERROR_IO, "Not enough memory. ");
+  return set_error_message(ERROR_IO, "Cannot write image to output file. ");
+}
+
+}  // namespace
+
+ErrorCode write_picture_file(const Picture& picture, ImageFormat format, const char* fileName) {
+  if (fileName == nullptr || *fileName == '\0') return report_file_status(CAIRO_STATUS_WRITE_ERROR);
+  std::vector<std::uint8_t> bytes;
+  if (const cairo_status_t status = picture_encode(picture, format, &bytes); status != CAIRO_STATUS_SUCCESS)
+    return report_file_status(status);
+  return report_file_status(write_file_atomically(fileName, bytes) ? CAIRO_STATUS_SUCCESS
+                                                                   : CAIRO_STATUS_WRITE_ERROR);
+}
+
+ErrorCode write_picture_memory(const Picture& picture, ImageFormat format, std::vector<std::uint8_t>* bytes) {
+  if (bytes == nullptr) {
+    static constexpr const char* kMessages[] = {"PNG buffer pointer cannot be NULL. ",
+                                                "SVG buffer pointer cannot be NULL. ",
+                                                "PDF buffer pointer cannot be NULL. "};
+    return set_error_message(ERROR_NULL_POINTER,
+                             kMessages[image_format_valid(format) ? static_cast<int>(format) : 0]);
+  }
+  std::vector<std::uint8_t> encoded;
+  const cairo_status_t status = picture_encode(picture, format, &encoded);
+  if (status == CAIRO_STATUS_NO_MEMORY) return set_error_message(ERROR_IO, "Not enough memory. ");
+  if (status != CAIRO_STATUS_SUCCESS) return set_error_message(ERROR_IO, "Cannot write image. ");
+  *bytes = std::move(encoded);
+  return ERROR_OK;
+}
+
+ErrorCode qr_write_file(const char* text, std::int32_t pixelSize, ImageFormat format, const char* fileName) {
+  Picture picture;
+  if (const ErrorCode code = qr_picture(text, pixelSize, &picture)) return code;
+  return write_picture_file(picture, format, fileName);
+}
+
+ErrorCode qr_write_memory(const char* text, std::int32_t pixelSize, ImageFormat format,
+                          std::vector<std::uint8_t>* bytes) {
+  Picture picture;
+  if (const ErrorCode code = qr_picture(text, pixelSize, &picture)) return code;
+  return write_picture_memory(picture, format, bytes);
+}
+
+ErrorCode qr_logo_write_file(const char* text, LogoRotation rotation, LogoVariation variation, bool frame,
+                             const char* logoDirectory, ImageFormat format, const char* fileName) {
+  Picture picture;
+  if (const ErrorCode code = qr_logo_picture(text, rotation, variation, frame, logoDirectory, &picture)) {
+    return code;
+  }
+  return write_picture_file(picture, format, fileName);
+}
+
+ErrorCode qr_logo_write_memory(const char* text, LogoRotation rotation, LogoVariation variation, bool frame,
+                               const char* logoDirectory, ImageFormat format,
+                               std::vector<std::uint8_t>* bytes) {
+  Picture picture;
+  if (const ErrorCode code = qr_logo_picture(text, rotation, variation, frame, logoDirectory, &picture)) {
+    return code;
+  }
+  return write_picture_memory(picture, format, bytes);
+}
+
+ErrorCode qr_write_png_file(const char* text, std::int32_t pixelSize, const char* fileName) {
+  return qr_write_file(text, pixelSize, ImageFormat::png, fileName);
+}
+
+ErrorCode qr_write_png_memory(const char* text, std::int32_t pixelSize, std::vector<std::uint8_t>* png) {
+  return qr_write_memory(text, pixelSize, ImageFormat::png, png);
+}
+
+ErrorCode qr_logo_write_png_file(const char* text, LogoRotation rotation, LogoVariation variation, bool frame,
+                                 const char* logoDirectory, const char* fileName) {
+  return qr_logo_write_file(text, rotation, variation, frame, logoDirectory, ImageFormat::png, fileName);
+}
+
+ErrorCode qr_logo_write_png_memory(const char* text, LogoRotation rotation, LogoVariation variation,
+                                   bool frame, const char* logoDirectory, std::vector<std::uint8_t>* png) {
+  return qr_logo_write_memory(text, rotation, variation, frame, logoDirectory, ImageFormat::png, png);
+}
+
+}  // namespace tolvex

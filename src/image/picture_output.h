@@ -1,0 +1,55 @@
+// The plain QR image and the logo composition written out, as a file or as the bytes of one, in
+// PNG, SVG or PDF. The PNG entries are the picture entries with ImageFormat::png.
+#pragma once
+
+#include <cairo.h>
+
+#include <cstdint>
+#include <vector>
+
+#include "base/error.h"
+#include "image/logo_layout.h"
+#include "image/picture.h"
+
+namespace tolvex {
+
+// Writes the picture as the file fileName in the format (see write_file_atomically): the
+// bytes are those that write_picture_memory gives (for SVG up to the numbers in element ids,
+// which cairo counts over the whole process). Failures are ERROR_IO: "Not enough memory. "
+// when memory runs out, otherwise "Cannot write image to output file. " (also for a picture
+// that no surface can take, such as a side below 1 or above 32767 pixels, and an empty name).
+[[nodiscard]] ErrorCode write_picture_file(const Picture& picture, ImageFormat format, const char* fileName);
+
+// The complete file of the picture in the format, into bytes. Failures are ERROR_NULL_POINTER
+// for no bytes, and ERROR_IO: "Not enough memory. " or "Cannot write image. ". bytes are left
+// as they were on failure.
+[[nodiscard]] ErrorCode write_picture_memory(const Picture& picture, ImageFormat format,
+                                             std::vector<std::uint8_t>* bytes);
+
+// qr_picture (the plain picture of a text, pixelSize 0 for one pixel a module), then the file
+// or its bytes.
+[[nodiscard]] ErrorCode qr_write_file(const char* text, std::int32_t pixelSize, ImageFormat format,
+                                      const char* fileName);
+[[nodiscard]] ErrorCode qr_write_memory(const char* text, std::int32_t pixelSize, ImageFormat format,
+                                        std::vector<std::uint8_t>* bytes);
+
+// qr_logo_picture (the code in the logo picture of its family), then the file or its bytes.
+[[nodiscard]] ErrorCode qr_logo_write_file(const char* text, LogoRotation rotation, LogoVariation variation,
+                                           bool frame, const char* logoDirectory, ImageFormat format,
+                                           const char* fileName);
+[[nodiscard]] ErrorCode qr_logo_write_memory(const char* text, LogoRotation rotation, LogoVariation variation,
+                                             bool frame, const char* logoDirectory, ImageFormat format,
+                                             std::vector<std::uint8_t>* bytes);
+
+// The PNG pictures.
+[[nodiscard]] ErrorCode qr_write_png_file(const char* text, std::int32_t pixelSize, const char* fileName);
+[[nodiscard]] ErrorCode qr_write_png_memory(const char* text, std::int32_t pixelSize,
+                                            std::vector<std::uint8_t>* png);
+[[nodiscard]] ErrorCode qr_logo_write_png_file(const char* text, LogoRotation rotation,
+                                               LogoVariation variation, bool frame, const char* logoDirectory,
+                                               const char* fileName);
+[[nodiscard]] ErrorCode qr_logo_write_png_memory(const char* text, LogoRotation rotation,
+                                                 LogoVariation variation, bool frame,
+                                                 const char* logoDirectory, std::vector<std::uint8_t>* png);
+
+}  // namespace tolvex
