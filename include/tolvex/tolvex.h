@@ -1,9 +1,24 @@
 /* tolvex: payment orders and invoices as QR codes.
  *
- * The C interface of the tolvex library. Every function that can fail returns 0 on success or
- * an error code (-3 to 11); tolvex_error_line() then describes the failure of the calling
- * thread's last failed call. Texts and buffers handed out are allocated with malloc and are
- * released by the caller with tolvex_free (or free).
+ * The C interface of the tolvex library, its stable ABI (libtolvex.so.1): functions are only
+ * added within a major version, and the structs below only grow at their end.
+ *
+ * Conventions, for every function unless its comment says otherwise:
+ * - Functions that can fail return 0 (TOLVEX_OK) on success or a tolvex_error code. The failure
+ *   is then recorded for the calling thread: tolvex_last_error_code, _message and _detail give
+ *   its parts, tolvex_error_line the line the command-line tool prints. A successful call leaves
+ *   the record of the last failure as it was.
+ * - Input texts are UTF-8. A "text" without a length argument is NUL-terminated.
+ * - Output pointers are written only on success. A NULL where an output must go is
+ *   TOLVEX_ERROR_NULL_POINTER; a NULL input text is reported as the operation reports a missing
+ *   input (usually TOLVEX_ERROR_NULL_POINTER as well), never a crash.
+ * - Texts and buffers handed out are allocated with malloc, NUL-terminated, and released by the
+ *   caller with tolvex_free. Documents are released with tolvex_document_free, scanned codes with
+ *   tolvex_scanned_codes_free, fields with tolvex_field_clear.
+ * - Running out of memory anywhere is TOLVEX_ERROR_IO "Not enough memory. ", and the library
+ *   stays usable. No C++ exception leaves these functions.
+ * - Settings (render background and format, logo cache, sequence limit) belong to the calling
+ *   thread; every function may be called from several threads at once.
  */
 #ifndef TOLVEX_TOLVEX_H
 #define TOLVEX_TOLVEX_H
@@ -21,31 +36,147 @@
 extern "C" {
 #endif
 
-/* Error codes. */
-#define TOLVEX_ERROR_IO (-3)
-#define TOLVEX_ERROR_NULL_POINTER (-2)
-#define TOLVEX_ERROR_ILLEGAL_ARGUMENT (-1)
-#define TOLVEX_ERROR_BASE32HEX 1
-#define TOLVEX_ERROR_CHECKSUM 2
-#define TOLVEX_ERROR_COMPRESSION 3
-#define TOLVEX_ERROR_INVALID_VALUE 4
-#define TOLVEX_ERROR_BAD_FORMAT 5
-#define TOLVEX_ERROR_SEQUENCE_LIMIT_EXCEEDED 7
-#define TOLVEX_ERROR_UNKNOWN_DOCUMENT 8
-#define TOLVEX_ERROR_XML 9
-#define TOLVEX_ERROR_MISSING_LOGO 10
-#define TOLVEX_ERROR_QR 11
+/* The version of this header; tolvex_version() gives the library's. */
+#define TOLVEX_VERSION_MAJOR 1
+#define TOLVEX_VERSION_MINOR 0
+#define TOLVEX_VERSION_PATCH 10
+
+/* Every code a function returns. */
+typedef enum tolvex_error {
+  TOLVEX_OK = 0,
+  TOLVEX_ERROR_IO = -3,                /* a file or memory: "Not enough memory. " and others */
+  TOLVEX_ERROR_NULL_POINTER = -2,      /* a required argument is NULL */
+  TOLVEX_ERROR_ILLEGAL_ARGUMENT = -1,  /* an argument outside its range */
+  TOLVEX_ERROR_BASE32HEX = 1,          /* a character outside base32hex in a text */
+  TOLVEX_ERROR_CHECKSUM = 2,           /* the CRC-32 of a text does not match */
+  TOLVEX_ERROR_COMPRESSION = 3,        /* LZMA failed */
+  TOLVEX_ERROR_INVALID_VALUE = 4,      /* a field of a document breaks a rule */
+  TOLVEX_ERROR_BAD_FORMAT = 5,         /* a QR code that is not a tolvex code */
+  TOLVEX_ERROR_MAX_PRIORITY_REACHED = 6,
+  TOLVEX_ERROR_SEQUENCE_LIMIT_EXCEEDED = 7, /* the fields exceed the sequence limit */
+  TOLVEX_ERROR_UNKNOWN_DOCUMENT = 8,   /* no family of this library, or no code found */
+  TOLVEX_ERROR_XML = 9,                /* the XML is not well formed or not valid */
+  TOLVEX_ERROR_MISSING_LOGO = 10,      /* the logo picture cannot be read */
+  TOLVEX_ERROR_QR = 11                 /* the text does not fit a QR code */
+} tolvex_error;
+
+/* The library's version, "1.0.10"; a static text, never NULL, not to be freed. */
+TOLVEX_API const char* tolvex_version(void);
+
+/* The calling thread's last failure: its code (TOLVEX_OK before any failure), and its message
+ * and detail as malloc'd texts (empty when there is none; NULL only when no memory is left). */
+TOLVEX_API int tolvex_last_error_code(void);
+TOLVEX_API char* tolvex_last_error_message(void);
+TOLVEX_API char* tolvex_last_error_detail(void);
+
+/* The error line of the calling thread's last failure, as the command-line tool prints it:
+ * "ERROR_XML: ..." (malloc'd; NULL only when no memory is left). */
+TOLVEX_API char* tolvex_error_line(void);
+
+/* Releases a text or buffer handed out by this library; NULL is allowed. */
+TOLVEX_API void tolvex_free(void* pointer);
+
+/* Document families. */
+enum { TOLVEX_FAMILY_PAY = 0, TOLVEX_FAMILY_INVOICE = 1, TOLVEX_FAMILY_INVOICE_ITEMS = 2 };
+
+/* The two header bytes of a document, unpacked. */
+typedef struct tolvex_header {
+  int32_t family;        /* TOLVEX_FAMILY_... (0 to 15 as carried) */
+  int32_t version;       /* 0 to 15 */
+  int32_t document_type; /* 0 to 15: the family's document type */
+} tolvex_header;
+
+/* Reads the header of an encoded text without decompressing it (text_length bytes of text).
+ * text and header must not be NULL (TOLVEX_ERROR_NULL_POINTER). A text too short to hold a
+ * header is TOLVEX_ERROR_UNKNOWN_DOCUMENT; a character outside base32hex TOLVEX_ERROR_BASE32HEX. */
+TOLVEX_API int tolvex_read_header(const char* text, size_t text_length, tolvex_header* header);
+
+/* Reads, validates and encodes an XML document (xml_length bytes) into its base32hex text.
+ * text must not be NULL; text_length may be. Returns the codes of reading (TOLVEX_ERROR_XML),
+ * validation (TOLVEX_ERROR_INVALID_VALUE, TOLVEX_ERROR_UNKNOWN_DOCUMENT), the sequence limit and
+ * compression. */
+TOLVEX_API int tolvex_encode_xml(const char* xml, size_t xml_length, char** text, size_t* text_length);
+
+/* Decodes a base32hex text (text_length bytes) into the XML of its document, computed amounts
+ * included. xml must not be NULL; xml_length may be. Returns the codes of unpacking
+ * (TOLVEX_ERROR_BASE32HEX, _CHECKSUM, _COMPRESSION, _UNKNOWN_DOCUMENT) and of validation. */
+TOLVEX_API int tolvex_decode_to_xml(const char* text, size_t text_length, char** xml, size_t* xml_length);
+
+/* A document held by the library: read from XML or decoded from a text. Its fields are reached by
+ * the path of their XML element names (tolvex_document_field). */
+typedef struct tolvex_document tolvex_document;
+
+/* Decodes a text into a validated document with its computed amounts. document must not be NULL.
+ * The codes of tolvex_decode_to_xml. Release the document with tolvex_document_free. */
+TOLVEX_API int tolvex_decode_document(const char* text, size_t text_length, tolvex_document** document);
+
+/* Reads a document from XML without validating it (tolvex_encode_document validates). A root
+ * element that names no family is TOLVEX_ERROR_UNKNOWN_DOCUMENT. document must not be NULL. */
+TOLVEX_API int tolvex_xml_read_document(const char* xml, size_t xml_length, tolvex_document** document);
+
+/* tolvex_encode_xml that also hands out the validated document with its computed amounts.
+ * text and document must not be NULL; text_length may be. */
+TOLVEX_API int tolvex_encode_xml_keep_document(const char* xml, size_t xml_length, char** text,
+                                               size_t* text_length, tolvex_document** document);
+
+/* Validates and encodes a document, which is not changed. document and text must not be NULL;
+ * text_length may be. The codes of tolvex_encode_xml after reading. */
+TOLVEX_API int tolvex_encode_document(const tolvex_document* document, char** text, size_t* text_length);
+
+/* The document as XML in one line, computed amounts included. document and xml must not be NULL;
+ * xml_length may be. */
+TOLVEX_API int tolvex_xml_write_document(const tolvex_document* document, char** xml, size_t* xml_length);
+
+/* The header of a document. Neither argument may be NULL. */
+TOLVEX_API int tolvex_document_header(const tolvex_document* document, tolvex_header* header);
+
+/* What a path names in a document. */
+enum {
+  TOLVEX_FIELD_TEXT = 0,
+  TOLVEX_FIELD_INTEGER = 1,
+  TOLVEX_FIELD_DECIMAL = 2,
+  TOLVEX_FIELD_ENUMERATION = 3, /* one name of a fixed list; number is its position */
+  TOLVEX_FIELD_CODE = 4,        /* one of a fixed set of short codes, written by its name */
+  TOLVEX_FIELD_FLAGS = 5,       /* names of a fixed list; number holds the bits */
+  TOLVEX_FIELD_RECORD = 6,
+  TOLVEX_FIELD_LIST = 7
+};
+
+typedef struct tolvex_field {
+  int32_t kind;       /* TOLVEX_FIELD_... */
+  int32_t present;    /* 1 when the document holds the field; an absent field differs from an
+                         empty text or an empty list */
+  char* text;         /* a present value as the document's XML writes it (malloc'd); NULL for
+                         absent fields, records and lists */
+  size_t text_length; /* its length in bytes */
+  int32_t has_number; /* 1 when number holds the value of an integer, decimal, enumeration or
+                         flag field */
+  double number;
+  uint32_t count;     /* the items of a present list */
+} tolvex_field;
+
+/* The field, record or list that a path of XML element names names: "InvoiceID",
+ * "Payments/0/Amount", "Payments/0/BankAccounts/1/IBAN" (list items by position from 0),
+ * "TaxCategorySummaries" (a list, with its count). Computed amounts are reached as carried ones.
+ * document, path and field must not be NULL. A path that names no element of the document's
+ * family is TOLVEX_ERROR_ILLEGAL_ARGUMENT; a path to an absent field succeeds with present 0.
+ * On success release the field with tolvex_field_clear. */
+TOLVEX_API int tolvex_document_field(const tolvex_document* document, const char* path, tolvex_field* field);
+
+/* Releases the text of a field and empties it; NULL is allowed. */
+TOLVEX_API void tolvex_field_clear(tolvex_field* field);
+
+/* The text of the field a path names, as tolvex_document_field gives it, in *text (malloc'd);
+ * *text is NULL when the field is absent or is a record or list. */
+TOLVEX_API int tolvex_document_value(const tolvex_document* document, const char* path, char** text);
+
+/* Releases a document; NULL is allowed. A pointer that is not a live document from this library
+ * is ignored where that can be seen. */
+TOLVEX_API void tolvex_document_free(tolvex_document* document);
 
 /* Logo placement (rotation) and colour (variation) indices. */
 enum { TOLVEX_LOGO_BOTTOM = 0, TOLVEX_LOGO_TOP = 1, TOLVEX_LOGO_LEFT = 2, TOLVEX_LOGO_RIGHT = 3 };
 enum { TOLVEX_LOGO_DARK = 0, TOLVEX_LOGO_MEDIUM = 1, TOLVEX_LOGO_LIGHT = 2, TOLVEX_LOGO_GRAY = 3 };
-
-/* Reads, validates and encodes an XML document into its base32hex text (*text, NUL-terminated;
- * *text_length may be NULL). */
-TOLVEX_API int tolvex_encode_xml(const char* xml, size_t xml_length, char** text, size_t* text_length);
-
-/* Decodes a base32hex text into the XML of its document, computed amounts included. */
-TOLVEX_API int tolvex_decode_to_xml(const char* text, size_t text_length, char** xml, size_t* xml_length);
 
 /* Picture formats. */
 enum { TOLVEX_FORMAT_PNG = 0, TOLVEX_FORMAT_SVG = 1, TOLVEX_FORMAT_PDF = 2 };
@@ -127,12 +258,6 @@ TOLVEX_API int tolvex_scan_file(const char* file_name, tolvex_scanned_code** cod
 /* Releases an array handed out by tolvex_scan_memory or tolvex_scan_file, with every text in it;
  * NULL is allowed. */
 TOLVEX_API void tolvex_scanned_codes_free(tolvex_scanned_code* codes, size_t count);
-
-/* The error line of the calling thread's last failure, as the command-line tool prints it. */
-TOLVEX_API char* tolvex_error_line(void);
-
-/* Releases a text or buffer handed out by this library. */
-TOLVEX_API void tolvex_free(void* pointer);
 
 #ifdef __cplusplus
 }
