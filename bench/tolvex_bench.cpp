@@ -28,13 +28,13 @@
 #include "image/picture_output.h"
 #include "image/png_encode.h"
 #include "image/render.h"
-#include "pipeline/encode.h"
 #include "qr/qr_encode.h"
 #include "scan/pictures.h"
-#include "scan/scan.h"
 #include "scan/scan_limits.h"
 #include "support/decoders.h"
 #include "support/process.h"
+#include "tolvex/encode.hpp"
+#include "tolvex/scan.hpp"
 
 namespace tolvex {
 namespace {

@@ -17,9 +17,9 @@
 
 #include "codec/container.h"
 #include "codec/field_buffer.h"
-#include "pipeline/decode.h"
-#include "pipeline/encode.h"
 #include "require.h"
+#include "tolvex/decode.hpp"
+#include "tolvex/encode.hpp"
 
 using namespace tolvex;
 using tolvex::fuzz::require;

@@ -4,9 +4,9 @@
 #include <string>
 
 #include "codec/base32hex.h"
-#include "pipeline/decode.h"
-#include "pipeline/encode.h"
 #include "require.h"
+#include "tolvex/decode.hpp"
+#include "tolvex/encode.hpp"
 
 using namespace tolvex;
 using tolvex::fuzz::require;

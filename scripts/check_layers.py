@@ -4,10 +4,13 @@
   check_layers.py RULES SRC [STAMP]
 
 RULES holds lines "folder: layers it builds on" (the build writes it from the CMake
-declarations; a folder with several targets has a line for each); a folder may include its own headers and those of every layer it builds
-on, directly or through others. The public headers under include/tolvex/ are for the C
-interface alone. Every offending include is named with its file and line; the exit status is 1
-when there is one. STAMP, when given, is touched on success.
+declarations; a folder with several targets has a line for each) and lines
+"tolvex/name.hpp: layer" naming the layer each public header belongs to. A folder may include
+its own headers, those of every layer it builds on, directly or through others, and the public
+headers of those layers. The public headers, in the include/ folder beside SRC, may include
+only public headers of their own layer and the layers below it, so that an installed copy
+needs nothing else. Every offending include is named with its file and line; the exit status
+is 1 when there is one. STAMP, when given, is touched on success.
 """
 
 import os
@@ -15,17 +18,20 @@ import re
 import sys
 
 INCLUDE = re.compile(r'^\s*#\s*include\s*"([^"]+)"')
-PUBLIC = {"tolvex": {"capi"}}
+PUBLIC = "tolvex"
 
 
 def read_rules(path):
-    rules = {}
+    rules, owners = {}, {}
     with open(path) as f:
         for line in f:
             if ":" in line:
-                folder, layers = line.split(":", 1)
-                rules.setdefault(folder.strip(), set()).update(layers.split())
-    return rules
+                name, layers = (part.strip() for part in line.split(":", 1))
+                if name.startswith(PUBLIC + "/"):
+                    owners[name] = layers
+                else:
+                    rules.setdefault(name, set()).update(layers.split())
+    return rules, owners
 
 
 def reachable(rules, folder):
@@ -38,7 +44,19 @@ def reachable(rules, folder):
     return seen
 
 
-def offences(rules, src):
+def includes(path):
+    with open(path) as f:
+        for number, line in enumerate(f, 1):
+            match = INCLUDE.match(line)
+            if match and "/" in match.group(1):
+                yield number, match.group(1)
+
+
+def below(allowed, layer):
+    return ", ".join(sorted(allowed - {layer})) or "nothing"
+
+
+def source_offences(rules, owners, src):
     found = []
     for folder in sorted(os.listdir(src)):
         path = os.path.join(src, folder)
@@ -51,16 +69,33 @@ def offences(rules, src):
         for name in sorted(os.listdir(path)):
             if not name.endswith((".h", ".cpp")):
                 continue
-            with open(os.path.join(path, name)) as f:
-                for number, line in enumerate(f, 1):
-                    match = INCLUDE.match(line)
-                    if not match or "/" not in match.group(1):
-                        continue
-                    top = match.group(1).split("/")[0]
-                    if top in allowed or folder in PUBLIC.get(top, ()):
-                        continue
-                    found.append('%s/%s:%d: includes "%s", but %s builds on %s only' % (
-                        folder, name, number, match.group(1), folder, ", ".join(sorted(allowed - {folder})) or "nothing"))
+            for number, included in includes(os.path.join(path, name)):
+                top = included.split("/")[0]
+                layer = owners.get(included) if top == PUBLIC else top
+                if layer in allowed:
+                    continue
+                found.append('%s/%s:%d: includes "%s", but %s builds on %s only' % (
+                    folder, name, number, included, folder, below(allowed, folder)))
+    return found
+
+
+def header_offences(rules, owners, include):
+    found = []
+    folder = os.path.join(include, PUBLIC)
+    if not os.path.isdir(folder):
+        return found
+    for name in sorted(os.listdir(folder)):
+        header = PUBLIC + "/" + name
+        if header not in owners:
+            found.append("%s: a public header that no layer declares" % header)
+            continue
+        layer = owners[header]
+        allowed = reachable(rules, layer) | {layer}
+        for number, included in includes(os.path.join(folder, name)):
+            if owners.get(included) in allowed:
+                continue
+            found.append('%s:%d: includes "%s", but a public header of %s includes public headers of %s only' % (
+                header, number, included, layer, ", ".join(sorted(allowed))))
     return found
 
 
@@ -68,7 +103,10 @@ def main():
     if len(sys.argv) not in (3, 4):
         print(__doc__, file=sys.stderr)
         return 2
-    found = offences(read_rules(sys.argv[1]), sys.argv[2])
+    rules, owners = read_rules(sys.argv[1])
+    src = sys.argv[2]
+    include = os.path.join(os.path.dirname(os.path.abspath(src)), "include")
+    found = source_offences(rules, owners, src) + header_offences(rules, owners, include)
     for offence in found:
         print("layer check: " + offence, file=sys.stderr)
     if found:

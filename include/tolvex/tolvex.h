@@ -44,20 +44,20 @@ extern "C" {
 /* Every code a function returns. */
 typedef enum tolvex_error {
   TOLVEX_OK = 0,
-  TOLVEX_ERROR_IO = -3,                /* a file or memory: "Not enough memory. " and others */
-  TOLVEX_ERROR_NULL_POINTER = -2,      /* a required argument is NULL */
-  TOLVEX_ERROR_ILLEGAL_ARGUMENT = -1,  /* an argument outside its range */
-  TOLVEX_ERROR_BASE32HEX = 1,          /* a character outside base32hex in a text */
-  TOLVEX_ERROR_CHECKSUM = 2,           /* the CRC-32 of a text does not match */
-  TOLVEX_ERROR_COMPRESSION = 3,        /* LZMA failed */
-  TOLVEX_ERROR_INVALID_VALUE = 4,      /* a field of a document breaks a rule */
-  TOLVEX_ERROR_BAD_FORMAT = 5,         /* a QR code that is not a tolvex code */
+  TOLVEX_ERROR_IO = -3,               /* a file or memory: "Not enough memory. " and others */
+  TOLVEX_ERROR_NULL_POINTER = -2,     /* a required argument is NULL */
+  TOLVEX_ERROR_ILLEGAL_ARGUMENT = -1, /* an argument outside its range */
+  TOLVEX_ERROR_BASE32HEX = 1,         /* a character outside base32hex in a text */
+  TOLVEX_ERROR_CHECKSUM = 2,          /* the CRC-32 of a text does not match */
+  TOLVEX_ERROR_COMPRESSION = 3,       /* LZMA failed */
+  TOLVEX_ERROR_INVALID_VALUE = 4,     /* a field of a document breaks a rule */
+  TOLVEX_ERROR_BAD_FORMAT = 5,        /* a QR code that is not a tolvex code */
   TOLVEX_ERROR_MAX_PRIORITY_REACHED = 6,
   TOLVEX_ERROR_SEQUENCE_LIMIT_EXCEEDED = 7, /* the fields exceed the sequence limit */
-  TOLVEX_ERROR_UNKNOWN_DOCUMENT = 8,   /* no family of this library, or no code found */
-  TOLVEX_ERROR_XML = 9,                /* the XML is not well formed or not valid */
-  TOLVEX_ERROR_MISSING_LOGO = 10,      /* the logo picture cannot be read */
-  TOLVEX_ERROR_QR = 11                 /* the text does not fit a QR code */
+  TOLVEX_ERROR_UNKNOWN_DOCUMENT = 8,        /* no family of this library, or no code found */
+  TOLVEX_ERROR_XML = 9,                     /* the XML is not well formed or not valid */
+  TOLVEX_ERROR_MISSING_LOGO = 10,           /* the logo picture cannot be read */
+  TOLVEX_ERROR_QR = 11                      /* the text does not fit a QR code */
 } tolvex_error;
 
 /* The library's version, "1.0.10"; a static text, never NULL, not to be freed. */
@@ -110,8 +110,10 @@ typedef struct tolvex_document tolvex_document;
  * The codes of tolvex_decode_to_xml. Release the document with tolvex_document_free. */
 TOLVEX_API int tolvex_decode_document(const char* text, size_t text_length, tolvex_document** document);
 
-/* Reads a document from XML without validating it (tolvex_encode_document validates). A root
- * element that names no family is TOLVEX_ERROR_UNKNOWN_DOCUMENT. document must not be NULL. */
+/* Reads a document from XML without validating it (tolvex_encode_document validates). document
+ * must not be NULL. TOLVEX_ERROR_XML for XML that is not well formed or breaks the schema; a root
+ * element that names no family is TOLVEX_ERROR_NULL_POINTER "Document cannot be null. ", as
+ * tolvex_encode_xml reports it. */
 TOLVEX_API int tolvex_xml_read_document(const char* xml, size_t xml_length, tolvex_document** document);
 
 /* tolvex_encode_xml that also hands out the validated document with its computed amounts.
@@ -152,7 +154,7 @@ typedef struct tolvex_field {
   int32_t has_number; /* 1 when number holds the value of an integer, decimal, enumeration or
                          flag field */
   double number;
-  uint32_t count;     /* the items of a present list */
+  uint32_t count; /* the items of a present list */
 } tolvex_field;
 
 /* The field, record or list that a path of XML element names names: "InvoiceID",

@@ -1,37 +1,12 @@
-// The error codes and the last-error record through which every operation reports failure.
-//
-// A failing operation records its code and texts with set_error / set_error_message and
-// returns the code; callers pass a nonzero code upward unchanged, so the first failure on a
-// path decides what the user reads. Only the command line composes the record into a line.
+// Recording failures into the last-error record of tolvex/error.hpp. Only the command line
+// composes the record into a line.
 #pragma once
 
-#include <cstdint>
-#include <string>
 #include <string_view>
 
+#include "tolvex/error.hpp"
+
 namespace tolvex {
-
-using ErrorCode = std::int32_t;
-
-inline constexpr ErrorCode ERROR_OK = 0;
-inline constexpr ErrorCode ERROR_IO = -3;
-inline constexpr ErrorCode ERROR_NULL_POINTER = -2;
-inline constexpr ErrorCode ERROR_ILLEGAL_ARGUMENT = -1;
-inline constexpr ErrorCode ERROR_BASE32HEX = 1;
-inline constexpr ErrorCode ERROR_CHECKSUM = 2;
-inline constexpr ErrorCode ERROR_COMPRESSION = 3;
-inline constexpr ErrorCode ERROR_INVALID_VALUE = 4;
-inline constexpr ErrorCode ERROR_BAD_FORMAT = 5;
-inline constexpr ErrorCode ERROR_MAX_PRIORITY_REACHED = 6;
-inline constexpr ErrorCode ERROR_SEQUENCE_LIMIT_EXCEEDED = 7;
-inline constexpr ErrorCode ERROR_UNKNOWN_DOCUMENT = 8;
-inline constexpr ErrorCode ERROR_XML = 9;
-inline constexpr ErrorCode ERROR_MISSING_LOGO = 10;
-inline constexpr ErrorCode ERROR_QR = 11;
-
-// The prefix that opens the error line of a code: "ERROR_XML: " and so on,
-// "" for success and "TOLVEX_ERROR_UNKNOWN" for codes outside -3..11.
-std::string_view error_prefix(ErrorCode code);
 
 // Records code, message and detail and returns the code. Never fails: texts that find no memory
 // leave ERROR_IO "Not enough memory. " recorded and returned instead.
@@ -39,17 +14,5 @@ ErrorCode set_error(ErrorCode code, std::string_view message, std::string_view d
 
 // Records code and message with an empty detail and returns the code.
 ErrorCode set_error_message(ErrorCode code, std::string_view message) noexcept;
-
-// The error line of the current record: prefix, message, a separating space unless the
-// detail starts with one, and the detail. Has no line end.
-std::string error_line();
-
-// The raw record, for callers that want the code or texts on their own.
-struct LastError {
-  ErrorCode code = ERROR_OK;
-  std::string message;
-  std::string detail;
-};
-const LastError& last_error();
 
 }  // namespace tolvex

@@ -1,49 +1,28 @@
-// The C interface over the C++ core: texts and buffers cross it as malloc'd copies.
+// The C interface of pictures, scanning and the per-thread settings.
 #include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
 
 #include "base/error.h"
+#include "capi/c_boundary.h"
 #include "codec/field_buffer.h"
 #include "image/logo_cache.h"
 #include "image/logo_compose.h"
 #include "image/picture_output.h"
 #include "image/render.h"
-#include "pipeline/decode.h"
-#include "pipeline/encode.h"
-#include "scan/scan.h"
+#include "tolvex/decode.hpp"
+#include "tolvex/encode.hpp"
+#include "tolvex/scan.hpp"
 #include "tolvex/tolvex.h"
 
 namespace {
 
 using tolvex::ErrorCode;
-
-// Hands bytes to the caller as a malloc'd block, NUL-terminated for texts.
-ErrorCode hand_out(const void* bytes, std::size_t size, void** out) {
-  void* block = std::malloc(size + 1);
-  if (block == nullptr) return tolvex::set_error_message(tolvex::ERROR_IO, "Not enough memory. ");
-  if (size > 0) std::memcpy(block, bytes, size);
-  static_cast<char*>(block)[size] = '\0';
-  *out = block;
-  return tolvex::ERROR_OK;
-}
-
-ErrorCode hand_out_text(const std::string& text, char** out, std::size_t* length) {
-  void* block = nullptr;
-  if (const ErrorCode code = hand_out(text.data(), text.size(), &block)) return code;
-  *out = static_cast<char*>(block);
-  if (length != nullptr) *length = text.size();
-  return tolvex::ERROR_OK;
-}
-
-ErrorCode hand_out_picture(const std::vector<std::uint8_t>& bytes, unsigned char** data, int32_t* size) {
-  void* block = nullptr;
-  if (const ErrorCode code = hand_out(bytes.data(), bytes.size(), &block)) return code;
-  *data = static_cast<unsigned char*>(block);
-  if (size != nullptr) *size = static_cast<int32_t>(bytes.size());
-  return tolvex::ERROR_OK;
-}
+using tolvex::capi::guarded;
+using tolvex::capi::guarded_void;
+using tolvex::capi::hand_out_bytes;
+using tolvex::capi::hand_out_text;
 
 ErrorCode hand_out_codes(const std::vector<tolvex::ScannedCode>& found, tolvex_scanned_code** codes,
                          std::size_t* count) {
@@ -105,7 +84,7 @@ int write_memory(const char* text, int32_t size, int32_t format, unsigned char**
   // With no place for the data the library reports the null pointer itself, after rendering.
   if (const ErrorCode code = tolvex::qr_write_memory(text, size, value, data != nullptr ? &bytes : nullptr))
     return code;
-  return hand_out_picture(bytes, data, data_size);
+  return hand_out_bytes(bytes, data, data_size);
 }
 
 int logo_write_file(const char* text, int32_t rotation, int32_t variation, int32_t frame,
@@ -127,96 +106,95 @@ int logo_write_memory(const char* text, int32_t rotation, int32_t variation, int
           frame != 0, logo_directory, value, data != nullptr ? &bytes : nullptr)) {
     return code;
   }
-  return hand_out_picture(bytes, data, data_size);
+  return hand_out_bytes(bytes, data, data_size);
 }
 
 }  // namespace
 
 extern "C" {
 
-int tolvex_encode_xml(const char* xml, size_t xml_length, char** text, size_t* text_length) {
-  if (text == nullptr)
-    return tolvex::set_error_message(tolvex::ERROR_NULL_POINTER, "Base32hex cannot be NULL. ");
-  std::string encoded;
-  if (const ErrorCode code = tolvex::encode_xml(xml, xml_length, &encoded)) return code;
-  return hand_out_text(encoded, text, text_length);
-}
-
-int tolvex_decode_to_xml(const char* text, size_t text_length, char** xml, size_t* xml_length) {
-  if (xml == nullptr)
-    return tolvex::set_error_message(tolvex::ERROR_NULL_POINTER, "XML pointer cannot be NULL. ");
-  std::string decoded;
-  if (const ErrorCode code = tolvex::decode_to_xml(text, text_length, &decoded, nullptr)) return code;
-  return hand_out_text(decoded, xml, xml_length);
-}
-
 int tolvex_qr_write_file(const char* text, int32_t size, int32_t format, const char* file_name) {
-  return write_file(text, size, format, file_name);
+  return guarded([&] { return write_file(text, size, format, file_name); });
 }
 
 int tolvex_qr_write_memory(const char* text, int32_t size, int32_t format, unsigned char** data,
                            int32_t* data_size) {
-  return write_memory(text, size, format, data, data_size);
+  return guarded([&] { return write_memory(text, size, format, data, data_size); });
 }
 
 int tolvex_qr_logo_write_file(const char* text, int32_t rotation, int32_t variation, int32_t frame,
                               const char* logo_directory, int32_t format, const char* file_name) {
-  return logo_write_file(text, rotation, variation, frame, logo_directory, format, file_name);
+  return guarded(
+      [&] { return logo_write_file(text, rotation, variation, frame, logo_directory, format, file_name); });
 }
 
 int tolvex_qr_logo_write_memory(const char* text, int32_t rotation, int32_t variation, int32_t frame,
                                 const char* logo_directory, int32_t format, unsigned char** data,
                                 int32_t* data_size) {
-  return logo_write_memory(text, rotation, variation, frame, logo_directory, format, data, data_size);
+  return guarded([&] {
+    return logo_write_memory(text, rotation, variation, frame, logo_directory, format, data, data_size);
+  });
 }
 
 int tolvex_qr_write_png_file(const char* text, int32_t size, const char* file_name) {
-  return write_file(text, size, TOLVEX_FORMAT_PNG, file_name);
+  return guarded([&] { return write_file(text, size, TOLVEX_FORMAT_PNG, file_name); });
 }
 
 int tolvex_qr_write_png_memory(const char* text, int32_t size, unsigned char** data, int32_t* data_size) {
-  return write_memory(text, size, TOLVEX_FORMAT_PNG, data, data_size);
+  return guarded([&] { return write_memory(text, size, TOLVEX_FORMAT_PNG, data, data_size); });
 }
 
 int tolvex_qr_logo_write_png_file(const char* text, int32_t rotation, int32_t variation, int32_t frame,
                                   const char* logo_directory, const char* file_name) {
-  return logo_write_file(text, rotation, variation, frame, logo_directory, TOLVEX_FORMAT_PNG, file_name);
+  return guarded([&] {
+    return logo_write_file(text, rotation, variation, frame, logo_directory, TOLVEX_FORMAT_PNG, file_name);
+  });
 }
 
 int tolvex_qr_logo_write_png_memory(const char* text, int32_t rotation, int32_t variation, int32_t frame,
                                     const char* logo_directory, unsigned char** data, int32_t* data_size) {
-  return logo_write_memory(text, rotation, variation, frame, logo_directory, TOLVEX_FORMAT_PNG, data,
-                           data_size);
+  return guarded([&] {
+    return logo_write_memory(text, rotation, variation, frame, logo_directory, TOLVEX_FORMAT_PNG, data,
+                             data_size);
+  });
 }
 
 void tolvex_render_set_background(double red, double green, double blue, double alpha) {
-  tolvex::render_set_background(red, green, blue, alpha);
+  guarded_void([&] { tolvex::render_set_background(red, green, blue, alpha); });
 }
 
 void tolvex_render_set_format(int32_t cairo_format) {
-  tolvex::render_set_format(static_cast<cairo_format_t>(cairo_format));
+  guarded_void([&] { tolvex::render_set_format(cairo_format); });
 }
 
-void tolvex_logo_cache_set_budget(int32_t bytes) { tolvex::logo_cache_set_budget(bytes); }
+void tolvex_logo_cache_set_budget(int32_t bytes) {
+  guarded_void([&] { tolvex::logo_cache_set_budget(bytes); });
+}
 
-void tolvex_logo_cache_free(void) { tolvex::logo_cache_free(); }
+void tolvex_logo_cache_free(void) {
+  guarded_void([] { tolvex::logo_cache_free(); });
+}
 
 uint32_t tolvex_sequence_limit(void) { return tolvex::serialisation_sequence_limit(); }
 
 void tolvex_set_sequence_limit(uint32_t bytes) { tolvex::serialisation_set_sequence_limit(bytes); }
 
 int tolvex_scan_memory(const unsigned char* data, size_t size, tolvex_scanned_code** codes, size_t* count) {
-  if (const ErrorCode code = check_code_outputs(codes, count)) return code;
-  std::vector<tolvex::ScannedCode> found;
-  if (const ErrorCode code = tolvex::scan_memory(data, size, &found)) return code;
-  return hand_out_codes(found, codes, count);
+  return guarded([&] {
+    if (const ErrorCode code = check_code_outputs(codes, count)) return code;
+    std::vector<tolvex::ScannedCode> found;
+    if (const ErrorCode code = tolvex::scan_memory(data, size, &found)) return code;
+    return hand_out_codes(found, codes, count);
+  });
 }
 
 int tolvex_scan_file(const char* file_name, tolvex_scanned_code** codes, size_t* count) {
-  if (const ErrorCode code = check_code_outputs(codes, count)) return code;
-  std::vector<tolvex::ScannedCode> found;
-  if (const ErrorCode code = tolvex::scan_file(file_name, &found)) return code;
-  return hand_out_codes(found, codes, count);
+  return guarded([&] {
+    if (const ErrorCode code = check_code_outputs(codes, count)) return code;
+    std::vector<tolvex::ScannedCode> found;
+    if (const ErrorCode code = tolvex::scan_file(file_name, &found)) return code;
+    return hand_out_codes(found, codes, count);
+  });
 }
 
 void tolvex_scanned_codes_free(tolvex_scanned_code* codes, size_t count) {
@@ -228,12 +206,5 @@ void tolvex_scanned_codes_free(tolvex_scanned_code* codes, size_t count) {
   }
   std::free(codes);
 }
-
-char* tolvex_error_line(void) {
-  char* line = nullptr;
-  return hand_out_text(tolvex::error_line(), &line, nullptr) == tolvex::ERROR_OK ? line : nullptr;
-}
-
-void tolvex_free(void* pointer) { std::free(pointer); }
 
 }  // extern "C"

@@ -2,7 +2,7 @@
 
 #include <string_view>
 
-#include "scan/scan.h"
+#include "tolvex/scan.hpp"
 
 namespace tolvex {
 namespace {

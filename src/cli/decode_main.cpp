@@ -9,7 +9,7 @@
 #include "base/error.h"
 #include "cli/decode_files.h"
 #include "cli/options.h"
-#include "pipeline/decode.h"
+#include "tolvex/decode.hpp"
 
 namespace {
 

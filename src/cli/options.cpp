@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "base/version.h"
 #include "image/render.h"
 
 namespace tolvex {
@@ -108,7 +109,7 @@ Request requested(std::span<const std::string_view> arguments) {
   return request;
 }
 
-std::string version_line() { return "Tolvex QR code encoder tool. Version: " + std::string(kToolVersion); }
+std::string version_line() { return "Tolvex QR code encoder tool. Version: " + std::string(kVersion); }
 
 ImageFormat output_format(const Settings& settings) {
   if (settings.format) return *settings.format;

@@ -17,9 +17,6 @@ namespace tolvex {
 
 enum class InputKind : std::int32_t { xml = 0, base32hex = 1 };
 
-// The version every tool of the project reports.
-inline constexpr std::string_view kToolVersion = "1.0.10";
-
 struct Settings {
   std::string outputFile = "qrImage.png";
   InputKind inputKind = InputKind::xml;

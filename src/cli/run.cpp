@@ -3,7 +3,7 @@
 #include <cstdio>
 
 #include "image/picture_output.h"
-#include "pipeline/encode.h"
+#include "tolvex/encode.hpp"
 
 namespace tolvex {
 namespace {

@@ -9,6 +9,7 @@
 
 #include "base/error.h"
 #include "document/document.h"
+#include "tolvex/header.hpp"
 
 namespace tolvex {
 
@@ -22,11 +23,5 @@ namespace tolvex {
 // bytes is left unchanged; a null bytes only checks the text.
 [[nodiscard]] ErrorCode base32hex_decode(const char* text, std::size_t length,
                                          std::vector<std::uint8_t>* bytes);
-
-// The two header bytes at the start of an encoded container, found without decompressing.
-// The whole text must still be valid. Fewer than 4 characters, or fewer than 2 bytes once
-// trailing "=" are dropped, is ERROR_UNKNOWN_DOCUMENT; a null text is ERROR_NULL_POINTER.
-// header may be null to only check the text.
-[[nodiscard]] ErrorCode read_header(const char* text, std::size_t length, DocumentHeader* header);
 
 }  // namespace tolvex

@@ -9,8 +9,9 @@
 #include <vector>
 
 #include "base/error.h"
-#include "base/value.h"
 #include "document/document.h"
+#include "tolvex/header.hpp"
+#include "tolvex/value.hpp"
 
 namespace tolvex {
 
@@ -28,8 +29,6 @@ struct SerialisationSettings {
 
 // The calling thread's settings, at their defaults until changed.
 const SerialisationSettings& serialisation_settings();
-std::uint32_t serialisation_sequence_limit();
-void serialisation_set_sequence_limit(std::uint32_t limit);
 
 // The container stores the payload length (text plus 4 checksum bytes) in 16 bits, so no
 // limit lets a longer text through.

@@ -11,8 +11,8 @@
 #include <cstdint>
 #include <memory>
 
-#include "base/value.h"
 #include "codec/field_buffer.h"
+#include "tolvex/value.hpp"
 
 namespace tolvex {
 

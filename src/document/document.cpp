@@ -1,5 +1,7 @@
 #include "document/document.h"
 
+#include "base/error.h"
+
 namespace tolvex {
 
 void document_free(Document* document) {

@@ -8,15 +8,9 @@
 #include <string>
 
 #include "image/cairo_ptr.h"
+#include "tolvex/picture.hpp"
 
 namespace tolvex {
-
-// A budget of 0 or less turns the cache off; a positive one starts an empty cache with that
-// budget. Pictures cached before are released either way.
-void logo_cache_set_budget(std::int32_t bytes);
-
-// Releases every cached picture and turns the cache off.
-void logo_cache_free();
 
 // The decoded picture of the PNG file at path, from the cache when it holds it. A picture that
 // could not be loaded comes back with its cairo error status and is never cached.

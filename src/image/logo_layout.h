@@ -7,13 +7,9 @@
 #include <cstdint>
 #include <string_view>
 
+#include "tolvex/picture.hpp"
+
 namespace tolvex {
-
-// Where the logo sits around the code; the order of the -r values.
-enum class LogoRotation : std::int32_t { bottom = 0, top = 1, left = 2, right = 3 };
-
-// The colour variant of the logo; the order of the -v values.
-enum class LogoVariation : std::int32_t { dark = 0, medium = 1, light = 2, gray = 3 };
 
 // Whether a rotation or variation received from outside (the C interface passes integers) is
 // one of the four.

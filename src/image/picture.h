@@ -10,11 +10,9 @@
 
 #include "image/cairo_ptr.h"
 #include "qr/qr_encode.h"
+#include "tolvex/picture.hpp"
 
 namespace tolvex {
-
-// The file formats a picture is written in.
-enum class ImageFormat : std::int32_t { png = 0, svg = 1, pdf = 2 };
 
 [[nodiscard]] constexpr bool image_format_valid(ImageFormat format) {
   return static_cast<std::uint32_t>(format) <= 2;

@@ -10,6 +10,7 @@
 #include "base/error.h"
 #include "image/logo_layout.h"
 #include "image/picture.h"
+#include "tolvex/picture.hpp"
 
 namespace tolvex {
 
@@ -25,31 +26,5 @@ namespace tolvex {
 // as they were on failure.
 [[nodiscard]] ErrorCode write_picture_memory(const Picture& picture, ImageFormat format,
                                              std::vector<std::uint8_t>* bytes);
-
-// qr_picture (the plain picture of a text, pixelSize 0 for one pixel a module), then the file
-// or its bytes.
-[[nodiscard]] ErrorCode qr_write_file(const char* text, std::int32_t pixelSize, ImageFormat format,
-                                      const char* fileName);
-[[nodiscard]] ErrorCode qr_write_memory(const char* text, std::int32_t pixelSize, ImageFormat format,
-                                        std::vector<std::uint8_t>* bytes);
-
-// qr_logo_picture (the code in the logo picture of its family), then the file or its bytes.
-[[nodiscard]] ErrorCode qr_logo_write_file(const char* text, LogoRotation rotation, LogoVariation variation,
-                                           bool frame, const char* logoDirectory, ImageFormat format,
-                                           const char* fileName);
-[[nodiscard]] ErrorCode qr_logo_write_memory(const char* text, LogoRotation rotation, LogoVariation variation,
-                                             bool frame, const char* logoDirectory, ImageFormat format,
-                                             std::vector<std::uint8_t>* bytes);
-
-// The PNG pictures.
-[[nodiscard]] ErrorCode qr_write_png_file(const char* text, std::int32_t pixelSize, const char* fileName);
-[[nodiscard]] ErrorCode qr_write_png_memory(const char* text, std::int32_t pixelSize,
-                                            std::vector<std::uint8_t>* png);
-[[nodiscard]] ErrorCode qr_logo_write_png_file(const char* text, LogoRotation rotation,
-                                               LogoVariation variation, bool frame, const char* logoDirectory,
-                                               const char* fileName);
-[[nodiscard]] ErrorCode qr_logo_write_png_memory(const char* text, LogoRotation rotation,
-                                                 LogoVariation variation, bool frame,
-                                                 const char* logoDirectory, std::vector<std::uint8_t>* png);
 
 }  // namespace tolvex

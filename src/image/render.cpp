@@ -144,7 +144,9 @@ void render_set_background(double red, double green, double blue, double alpha) 
   settings.alpha = alpha;
 }
 
-void render_set_format(cairo_format_t format) { settings.format = format; }
+void render_set_format(std::int32_t cairoFormat) {
+  settings.format = static_cast<cairo_format_t>(cairoFormat);
+}
 
 void qr_draw_modules(cairo_t* context, const QrSymbol& symbol, double box) {
   cairo_set_antialias(context, CAIRO_ANTIALIAS_NONE);

@@ -10,6 +10,7 @@
 #include "image/cairo_ptr.h"
 #include "image/picture.h"
 #include "qr/qr_encode.h"
+#include "tolvex/picture.hpp"
 
 namespace tolvex {
 
@@ -24,14 +25,8 @@ struct RenderSettings {
   cairo_format_t format = CAIRO_FORMAT_ARGB32;
 };
 
-// The largest side of a plain picture, in pixels: 256 MiB of 32-bit pixels, far beyond what
-// print needs (SVG and PDF scale without it).
-inline constexpr std::int32_t kLargestImageSize = 8000;
-
 // This thread's settings.
 const RenderSettings& render_settings();
-void render_set_background(double red, double green, double blue, double alpha);
-void render_set_format(cairo_format_t format);
 
 // Draws the dark modules of the symbol in opaque black, without antialiasing,
 // into a square of side box pixels at the context's origin, a quiet zone of 4 modules inside

@@ -1,4 +1,4 @@
-#include "invoice/invoice.h"
+#include "tolvex/invoice.hpp"
 
 #include "invoice/invoice_rules.h"
 

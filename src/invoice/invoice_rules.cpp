@@ -1,6 +1,6 @@
 #include "invoice/invoice_rules.h"
 
-#include "invoice/invoice.h"
+#include "tolvex/invoice.hpp"
 #include "validate/field_checks.h"
 
 namespace tolvex {

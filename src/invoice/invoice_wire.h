@@ -5,7 +5,7 @@
 
 #include "codec/field_buffer.h"
 #include "document/document.h"
-#include "invoice/invoice.h"
+#include "tolvex/invoice.hpp"
 
 namespace tolvex {
 

@@ -6,7 +6,7 @@
 
 #include "base/error.h"
 #include "document/document.h"
-#include "invoice/invoice.h"
+#include "tolvex/invoice.hpp"
 #include "xml/xml_tree_find.h"
 #include "xml/xml_write.h"
 

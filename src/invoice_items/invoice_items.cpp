@@ -1,4 +1,4 @@
-#include "invoice_items/invoice_items.h"
+#include "tolvex/invoice_items.hpp"
 
 #include "invoice_items/invoice_items_rules.h"
 

@@ -1,6 +1,6 @@
 #include "invoice_items/invoice_items_rules.h"
 
-#include "invoice_items/invoice_items.h"
+#include "tolvex/invoice_items.hpp"
 #include "validate/field_checks.h"
 
 namespace tolvex {

@@ -4,7 +4,7 @@
 
 #include "codec/field_buffer.h"
 #include "document/document.h"
-#include "invoice_items/invoice_items.h"
+#include "tolvex/invoice_items.hpp"
 
 namespace tolvex {
 

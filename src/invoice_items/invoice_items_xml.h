@@ -8,7 +8,7 @@
 
 #include "base/error.h"
 #include "document/document.h"
-#include "invoice_items/invoice_items.h"
+#include "tolvex/invoice_items.hpp"
 #include "xml/xml_tree_find.h"
 #include "xml/xml_write.h"
 

@@ -1,4 +1,4 @@
-#include "pay/pay.h"
+#include "tolvex/pay.hpp"
 
 #include "pay/pay_rules.h"
 

@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <string_view>
 
-#include "pay/pay.h"
+#include "tolvex/pay.hpp"
 #include "validate/field_checks.h"
 
 namespace tolvex {

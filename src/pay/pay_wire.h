@@ -4,7 +4,7 @@
 
 #include "codec/field_buffer.h"
 #include "document/document.h"
-#include "pay/pay.h"
+#include "tolvex/pay.hpp"
 
 namespace tolvex {
 

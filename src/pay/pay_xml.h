@@ -8,7 +8,7 @@
 
 #include "base/error.h"
 #include "document/document.h"
-#include "pay/pay.h"
+#include "tolvex/pay.hpp"
 #include "xml/xml_tree_find.h"
 #include "xml/xml_write.h"
 

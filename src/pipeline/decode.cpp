@@ -1,11 +1,11 @@
-#include "pipeline/decode.h"
+#include "tolvex/decode.hpp"
 
 #include <string_view>
 
 #include "codec/container.h"
 #include "codec/field_buffer.h"
 #include "pipeline/serialise.h"
-#include "pipeline/xml_document.h"
+#include "tolvex/xml.hpp"
 
 namespace tolvex {
 

@@ -1,9 +1,9 @@
-#include "pipeline/encode.h"
+#include "tolvex/encode.hpp"
 
 #include "codec/container.h"
 #include "codec/field_buffer.h"
 #include "pipeline/serialise.h"
-#include "pipeline/xml_document.h"
+#include "tolvex/xml.hpp"
 
 namespace tolvex {
 

@@ -1,7 +1,6 @@
-#include "pipeline/xml_document.h"
-
 #include "base/memory_stream.h"
 #include "pipeline/families.h"
+#include "tolvex/xml.hpp"
 #include "xml/xml_read.h"
 #include "xml/xml_write.h"
 

@@ -1,4 +1,4 @@
-#include "scan/scan.h"
+#include "tolvex/scan.hpp"
 
 #include <sys/stat.h>
 
@@ -6,11 +6,11 @@
 #include <memory>
 
 #include "codec/container.h"
-#include "pipeline/decode.h"
 #include "scan/pdf_pages.h"
 #include "scan/picture_load.h"
 #include "scan/qr_read.h"
 #include "scan/scan_limits.h"
+#include "tolvex/decode.hpp"
 
 namespace tolvex {
 namespace {

@@ -9,7 +9,7 @@
 #include <string_view>
 
 #include "base/error.h"
-#include "base/value.h"
+#include "tolvex/value.hpp"
 
 namespace tolvex {
 

@@ -9,21 +9,11 @@
 #include <string>
 #include <string_view>
 
-#include "base/value.h"
+#include "tolvex/field.hpp"
+#include "tolvex/value.hpp"
 #include "xml/xml_read.h"
 
 namespace tolvex {
-
-// What a path names. A list is followed by the position of an item (from 0), not by the item's
-// element name: "Payments/0" is the first Payment.
-struct XmlFieldValue {
-  enum class Kind { text, integer, decimal, enumeration, code, flags, record, list };
-  Kind kind = Kind::text;
-  bool present = false;          // absent differs from an empty text or an empty list
-  std::string text;              // a present field as XML writing writes it
-  std::optional<double> number;  // integers, decimals, enumeration positions, flag bits
-  std::uint32_t count = 0;       // the items of a present list
-};
 
 class XmlTreeFinder {
  public:

@@ -9,7 +9,7 @@
 #include <string_view>
 
 #include "base/memory_stream.h"
-#include "base/value.h"
+#include "tolvex/value.hpp"
 #include "xml/xml_read.h"
 
 namespace tolvex {

@@ -1,4 +1,4 @@
-#include "base/pointer_list.h"
+#include "tolvex/pointer_list.hpp"
 
 #include <gtest/gtest.h>
 

@@ -3,10 +3,10 @@
 
 #include <filesystem>
 
-#include "pipeline/decode.h"
-#include "pipeline/encode.h"
 #include "scan/pictures.h"
 #include "support/process.h"
+#include "tolvex/decode.hpp"
+#include "tolvex/encode.hpp"
 
 namespace tolvex {
 namespace {

@@ -15,10 +15,10 @@
 
 #include "codec/base32hex.h"
 #include "image/cairo_ptr.h"
-#include "pipeline/encode.h"
 #include "qr/qr_encode.h"
 #include "support/decoders.h"
 #include "support/process.h"
+#include "tolvex/encode.hpp"
 
 namespace tolvex {
 namespace {

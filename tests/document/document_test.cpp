@@ -2,9 +2,10 @@
 
 #include <gtest/gtest.h>
 
-#include "invoice/invoice.h"
-#include "invoice_items/invoice_items.h"
-#include "pay/pay.h"
+#include "base/error.h"
+#include "tolvex/invoice.hpp"
+#include "tolvex/invoice_items.hpp"
+#include "tolvex/pay.hpp"
 
 namespace tolvex {
 namespace {

@@ -13,10 +13,10 @@
 #include "image/logo_cache.h"
 #include "image/picture_output.h"
 #include "image/render.h"
-#include "pipeline/decode.h"
-#include "pipeline/encode.h"
 #include "support/logo_values.h"
 #include "support/process.h"
+#include "tolvex/decode.hpp"
+#include "tolvex/encode.hpp"
 
 namespace tolvex {
 namespace {

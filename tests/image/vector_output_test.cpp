@@ -18,9 +18,9 @@
 #include "image/logo_compose.h"
 #include "image/picture_output.h"
 #include "image/render.h"
-#include "pipeline/encode.h"
 #include "support/decoders.h"
 #include "support/process.h"
+#include "tolvex/encode.hpp"
 
 namespace tolvex {
 namespace {
@@ -221,7 +221,8 @@ TEST(VectorOutput, SizesAndTheirFailures) {
     for (const std::int32_t size : {kLargestImageSize + 1, 32768, 100000}) {
       EXPECT_EQ(qr_write_file("A1B", size, format, file.c_str()), ERROR_ILLEGAL_ARGUMENT) << size;
       EXPECT_EQ(qr_write_memory("A1B", size, format, &bytes), ERROR_ILLEGAL_ARGUMENT) << size;
-      EXPECT_EQ(error_line(), "ERROR_ILLEGAL_ARGUMENT: Image size is too large: the largest is 8000 pixels.  ");
+      EXPECT_EQ(error_line(),
+                "ERROR_ILLEGAL_ARGUMENT: Image size is too large: the largest is 8000 pixels.  ");
     }
     EXPECT_EQ(bytes, std::vector<std::uint8_t>{7});
     EXPECT_EQ(qr_write_file("A1B", 0, format, directory.file("missing/qr").c_str()), ERROR_IO);

@@ -26,9 +26,18 @@ grep -q '<PayableAmount>' "$scratch/out" || { echo "no decoded XML with computed
 grep -q 'read back from .*: the same document' "$scratch/out" || { echo "the picture did not read back"; exit 1; }
 [ -x "$scratch/prefix/bin/tolvexqr" ] && [ -x "$scratch/prefix/bin/tolvexdecode" ]
 [ "$(ls "$logodir" | wc -l)" -eq 96 ]
-# The library exports its C interface and nothing of the C++ core.
-if nm -D --defined-only "$(pkg-config --variable=libdir tolvex)/libtolvex.so" | awk '{print $3}' | grep -v '^tolvex_' | grep -q .; then
-  echo "libtolvex.so exports symbols beyond its C interface"
+# The library exports its C interface and the operations of its C++ headers, nothing else of the
+# core: every exported name is a tolvex_ function, a tolvex:: function or the version node.
+library="$(pkg-config --variable=libdir tolvex)/libtolvex.so"
+exported=$(nm -DC --defined-only "$library" | cut -d' ' -f3-)
+if grep -Ev '^(tolvex_[a-z_0-9]+|tolvex::[a-z_0-9]+(\[abi:cxx11\])?\(.*\)@@TOLVEX_1|TOLVEX_1)(@@TOLVEX_1)?$' <<<"$exported"; then
+  echo "libtolvex.so exports symbols beyond its interface"
   exit 1
 fi
+for name in 'tolvex_encode_xml@@TOLVEX_1' 'tolvex::encode_xml(' 'tolvex::document_field(' 'tolvex::scan_memory('; do
+  grep -qF "$name" <<<"$exported" || { echo "libtolvex.so does not export $name"; exit 1; }
+done
+for header in tolvex.h tolvex.hpp error.hpp encode.hpp picture.hpp scan.hpp; do
+  [ -f "$scratch/prefix/include/tolvex/$header" ] || { echo "tolvex/$header is not installed"; exit 1; }
+done
 echo "installed library works"

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "invoice/invoice.h"
-#include "invoice_items/invoice_items.h"
+#include "tolvex/invoice.hpp"
+#include "tolvex/invoice_items.hpp"
 
 namespace tolvex {
 namespace {

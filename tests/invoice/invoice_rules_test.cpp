@@ -7,10 +7,10 @@
 #include <memory>
 #include <string>
 
-#include "invoice/invoice.h"
-#include "invoice_items/invoice_items.h"
 #include "invoice_items/invoice_items_rules.h"
-#include "pipeline/xml_document.h"
+#include "tolvex/invoice.hpp"
+#include "tolvex/invoice_items.hpp"
+#include "tolvex/xml.hpp"
 #include "xml/xml_read.h"
 
 namespace tolvex {

@@ -5,8 +5,8 @@
 #include <string>
 #include <tuple>
 
-#include "invoice/invoice.h"
-#include "pipeline/xml_document.h"
+#include "tolvex/invoice.hpp"
+#include "tolvex/xml.hpp"
 #include "xml/xml_read.h"
 
 namespace tolvex {

@@ -7,8 +7,8 @@
 #include <memory>
 #include <string>
 
-#include "pay/pay.h"
-#include "pipeline/xml_document.h"
+#include "tolvex/pay.hpp"
+#include "tolvex/xml.hpp"
 #include "xml/xml_read.h"
 
 namespace tolvex {

@@ -4,8 +4,8 @@
 #include <array>
 #include <string>
 
-#include "pay/pay.h"
-#include "pipeline/xml_document.h"
+#include "tolvex/pay.hpp"
+#include "tolvex/xml.hpp"
 #include "xml/xml_read.h"
 
 namespace tolvex {

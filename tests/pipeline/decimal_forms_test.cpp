@@ -9,7 +9,7 @@
 #include <set>
 #include <string>
 
-#include "pipeline/encode.h"
+#include "tolvex/encode.hpp"
 
 namespace tolvex {
 namespace {

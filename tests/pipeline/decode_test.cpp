@@ -1,4 +1,4 @@
-#include "pipeline/decode.h"
+#include "tolvex/decode.hpp"
 
 #include <gtest/gtest.h>
 
@@ -9,12 +9,12 @@
 #include "codec/base32hex.h"
 #include "codec/checksum.h"
 #include "codec/compression.h"
-#include "invoice/invoice.h"
-#include "invoice_items/invoice_items.h"
-#include "pay/pay.h"
-#include "pipeline/encode.h"
 #include "pipeline/serialise.h"
-#include "pipeline/xml_document.h"
+#include "tolvex/encode.hpp"
+#include "tolvex/invoice.hpp"
+#include "tolvex/invoice_items.hpp"
+#include "tolvex/pay.hpp"
+#include "tolvex/xml.hpp"
 #include "xml/xml_read.h"
 
 namespace tolvex {

@@ -8,11 +8,11 @@
 #include <set>
 #include <string>
 
-#include "invoice/invoice.h"
-#include "pay/pay.h"
-#include "pipeline/decode.h"
-#include "pipeline/encode.h"
-#include "pipeline/xml_document.h"
+#include "tolvex/decode.hpp"
+#include "tolvex/encode.hpp"
+#include "tolvex/invoice.hpp"
+#include "tolvex/pay.hpp"
+#include "tolvex/xml.hpp"
 
 namespace tolvex {
 namespace {

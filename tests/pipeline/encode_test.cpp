@@ -1,3 +1,5 @@
+#include "tolvex/encode.hpp"
+
 #include <gtest/gtest.h>
 #include <lzma.h>
 
@@ -11,12 +13,11 @@
 #include "codec/checksum.h"
 #include "codec/compression.h"
 #include "codec/field_buffer.h"
-#include "invoice/invoice.h"
-#include "invoice_items/invoice_items.h"
-#include "pay/pay.h"
-#include "pipeline/encode.h"
 #include "pipeline/serialise.h"
 #include "support/process.h"
+#include "tolvex/invoice.hpp"
+#include "tolvex/invoice_items.hpp"
+#include "tolvex/pay.hpp"
 #include "xml/xml_read.h"
 
 namespace tolvex {

@@ -8,7 +8,7 @@
 #include <string>
 
 #include "document/document.h"
-#include "pipeline/xml_document.h"
+#include "tolvex/xml.hpp"
 #include "xml/xml_read.h"
 
 namespace tolvex {

@@ -5,9 +5,9 @@
 #include <string>
 #include <vector>
 
-#include "invoice/invoice.h"
-#include "invoice_items/invoice_items.h"
-#include "pay/pay.h"
+#include "tolvex/invoice.hpp"
+#include "tolvex/invoice_items.hpp"
+#include "tolvex/pay.hpp"
 
 namespace tolvex {
 namespace {

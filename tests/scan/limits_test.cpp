@@ -10,8 +10,8 @@
 #include "codec/checksum.h"
 #include "scan/pdf_pages.h"
 #include "scan/pictures.h"
-#include "scan/scan.h"
 #include "support/process.h"
+#include "tolvex/scan.hpp"
 
 namespace tolvex {
 namespace {

@@ -11,9 +11,9 @@
 
 #include "image/logo_compose.h"
 #include "image/render.h"
-#include "pipeline/encode.h"
 #include "qr/qr_encode.h"
 #include "support/process.h"
+#include "tolvex/encode.hpp"
 
 namespace tolvex::test {
 namespace {

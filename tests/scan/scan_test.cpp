@@ -1,5 +1,5 @@
 // Our own codes read back from pictures and PDF pages into the exact texts and documents.
-#include "scan/scan.h"
+#include "tolvex/scan.hpp"
 
 #include <gtest/gtest.h>
 
@@ -8,12 +8,12 @@
 #include <string>
 #include <vector>
 
-#include "pipeline/decode.h"
 #include "scan/pictures.h"
 #include "scan/qr_read.h"
 #include "scan/variants.h"
 #include "support/decoders.h"
 #include "support/process.h"
+#include "tolvex/decode.hpp"
 
 namespace tolvex {
 namespace {

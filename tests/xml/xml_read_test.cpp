@@ -17,9 +17,9 @@
 #include <thread>
 
 #include "base/numbers.h"
-#include "invoice/invoice.h"
-#include "pay/pay.h"
-#include "pipeline/xml_document.h"
+#include "tolvex/invoice.hpp"
+#include "tolvex/pay.hpp"
+#include "tolvex/xml.hpp"
 #include "xml/error_collection.h"
 
 namespace tolvex {

@@ -5,8 +5,8 @@
 
 #include <string>
 
-#include "invoice_items/invoice_items.h"
-#include "pipeline/xml_document.h"
+#include "tolvex/invoice_items.hpp"
+#include "tolvex/xml.hpp"
 #include "xml/xml_write.h"
 
 namespace tolvex {

@@ -4,8 +4,8 @@
 #include <array>
 #include <string_view>
 
-#include "base/value.h"
-#include "document/document.h"
+#include "tolvex/document.hpp"
+#include "tolvex/value.hpp"
 
 namespace tolvex {
 

@@ -6,9 +6,9 @@
 #include <string_view>
 #include <vector>
 
-#include "base/error.h"
-#include "document/document.h"
-#include "xml/xml_tree_find.h"
+#include "tolvex/document.hpp"
+#include "tolvex/error.hpp"
+#include "tolvex/field.hpp"
 
 namespace tolvex {
 

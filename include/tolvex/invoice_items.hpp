@@ -1,8 +1,8 @@
 // The INVOICE ITEMS family: a run of invoice lines referring to an invoice by its identifier.
 #pragma once
 
-#include "base/value.h"
-#include "document/document.h"
+#include "tolvex/document.hpp"
+#include "tolvex/value.hpp"
 
 namespace tolvex {
 

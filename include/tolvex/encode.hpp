@@ -5,8 +5,8 @@
 #include <cstddef>
 #include <string>
 
-#include "base/error.h"
-#include "document/document.h"
+#include "tolvex/document.hpp"
+#include "tolvex/error.hpp"
 
 namespace tolvex {
 

@@ -8,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-#include "base/error.h"
+#include "tolvex/error.hpp"
 
 namespace tolvex {
 
@@ -28,7 +28,7 @@ struct ScannedCode {
 // empty list when there is none. Reading stops on a page (or picture) as soon as an attempt has
 // found a tolvex code that decodes. Failures: the format is neither PNG, JPEG nor PDF
 // (ERROR_ILLEGAL_ARGUMENT "Unknown file format, expected PNG, JPEG or PDF. "), the file cannot
-// be read (ERROR_IO), or a limit of scan_limits.h is exceeded (ERROR_ILLEGAL_ARGUMENT).
+// be read (ERROR_IO), or a reading limit (pixels, pages, file size) is exceeded (ERROR_ILLEGAL_ARGUMENT).
 [[nodiscard]] ErrorCode scan_memory(const std::uint8_t* bytes, std::size_t size,
                                     std::vector<ScannedCode>* codes);
 

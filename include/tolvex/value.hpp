@@ -8,7 +8,7 @@
 #include <string>
 #include <string_view>
 
-#include "base/pointer_list.h"
+#include "tolvex/pointer_list.hpp"
 
 namespace tolvex {
 

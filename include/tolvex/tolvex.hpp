@@ -1,0 +1,19 @@
+// The library's C++ interface in one include: documents of every family, encoding and decoding,
+// XML, pictures and reading codes back. Every operation reports through an ErrorCode and the
+// calling thread's last error (tolvex/error.hpp).
+#pragma once
+
+#include "tolvex/decode.hpp"
+#include "tolvex/document.hpp"
+#include "tolvex/encode.hpp"
+#include "tolvex/error.hpp"
+#include "tolvex/field.hpp"
+#include "tolvex/header.hpp"
+#include "tolvex/invoice.hpp"
+#include "tolvex/invoice_items.hpp"
+#include "tolvex/pay.hpp"
+#include "tolvex/picture.hpp"
+#include "tolvex/pointer_list.hpp"
+#include "tolvex/scan.hpp"
+#include "tolvex/value.hpp"
+#include "tolvex/xml.hpp"

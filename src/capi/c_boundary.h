@@ -1,0 +1,54 @@
+// What every C entry shares: no exception crosses into C, and what the library hands out is
+// malloc'd for the caller to release with tolvex_free.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <new>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "base/error.h"
+
+namespace tolvex::capi {
+
+inline constexpr std::string_view kNoMemory = "Not enough memory. ";
+
+// Runs the body of a C entry that returns an error code. A failed allocation anywhere below
+// becomes ERROR_IO "Not enough memory. "; the thread's state stays as the unwinding left it,
+// which RAII keeps consistent.
+template <typename Body>
+int guarded(Body&& body) noexcept {
+  try {
+    return body();
+  } catch (const std::bad_alloc&) {
+    return set_error_message(ERROR_IO, kNoMemory);
+  } catch (const std::length_error&) {
+    return set_error_message(ERROR_IO, kNoMemory);
+  } catch (...) {
+    return set_error_message(ERROR_IO, "Unexpected failure. ");
+  }
+}
+
+// For entries without a code to return (settings, releasing): a failure leaves things as they
+// were and is recorded.
+template <typename Body>
+void guarded_void(Body&& body) noexcept {
+  (void)guarded([&] {
+    body();
+    return ERROR_OK;
+  });
+}
+
+// Hands bytes to the caller as a malloc'd block with a terminating NUL after them.
+[[nodiscard]] ErrorCode hand_out(const void* bytes, std::size_t size, void** out) noexcept;
+[[nodiscard]] ErrorCode hand_out_text(std::string_view text, char** out, std::size_t* length) noexcept;
+[[nodiscard]] ErrorCode hand_out_bytes(const std::vector<std::uint8_t>& bytes, unsigned char** data,
+                                       std::int32_t* size) noexcept;
+
+// Records ERROR_NULL_POINTER with the message when pointer is null.
+[[nodiscard]] ErrorCode require(const void* pointer, std::string_view message) noexcept;
+
+}  // namespace tolvex::capi
