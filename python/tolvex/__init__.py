@@ -322,7 +322,7 @@ def _picture(text: Union[str, bytes], format: str, size: int, logo: Optional[Pat
         directory = _path_in(logo, "logo")
         if not directory.endswith(b"/"):
             directory += b"/"
-    return _Picture(_text_in(text, "text"), _int_in(size, "size", 0, _INT32_MAX), directory,
+    return _Picture(_text_in(text, "text"), _int_in(size, "size", -_INT32_MAX - 1, _INT32_MAX), directory,
                     _choice(rotation, "rotation", _ROTATIONS), _choice(variation, "variation", _VARIATIONS),
                     int(frame), _choice(format, "format", _FORMATS))
 
