@@ -49,6 +49,7 @@ __all__ = [
     "set_sequence_limit",
     "version",
     "write_file",
+    "xml_to_dict",
 ]
 
 _lib = _library.load()
@@ -88,6 +89,9 @@ class TolvexError(Exception):
         self.line = line
         self.message = message
         self.detail = detail
+
+    def __reduce__(self) -> tuple[Any, ...]:
+        return (type(self), (self.code, self.line, self.message, self.detail))
 
 
 class Family(enum.IntEnum):

@@ -3,6 +3,7 @@ thread, calls from several threads, and finding the library."""
 
 import concurrent.futures
 import os
+import pickle
 import subprocess
 import sys
 
@@ -74,11 +75,15 @@ def test_failures_carry_code_and_line(texts):
 
 
 @needs("tolvex_last_error_message")
-def test_failures_carry_message_and_detail():
+def test_failures_carry_message_and_detail(tmp_path):
+    missing = str(tmp_path / "missing.png")
     with pytest.raises(tolvex.TolvexError) as error:
-        tolvex.write_file("A", "/nonexistent/out.png")
-    assert error.value.message == "Cannot write image to output file. "
-    assert error.value.line == "ERROR_IO: " + error.value.message + " " + error.value.detail
+        tolvex.scan_file(missing)
+    assert (error.value.message, error.value.detail) == ("Cannot read input file. ", missing)
+    assert error.value.line == "ERROR_IO: Cannot read input file.  " + missing
+    again = pickle.loads(pickle.dumps(error.value))
+    assert (again.code, again.line, again.message, again.detail) == (tolvex.ErrorCode.IO, error.value.line,
+                                                                     error.value.message, missing)
 
 
 @pytest.mark.parametrize("call, error", [
