@@ -180,6 +180,14 @@ def _check(code: int) -> None:
         raise _error(code)
 
 
+def _text_out(function: Any, *arguments: Any) -> str:
+    """Calls an entry that hands out a text and its length as its last two arguments."""
+    text = c_void_p()
+    length = c_size_t()
+    _check(function(*arguments, byref(text), byref(length)))
+    return _taken_text(text.value, length.value) or ""
+
+
 def _bytes_in(value: Union[str, bytes], name: str) -> bytes:
     if isinstance(value, str):
         return value.encode("utf-8")
@@ -232,19 +240,13 @@ def encode_xml(xml: Union[str, bytes]) -> str:
     encoded text, the content of its QR code. bytes are taken as the XML file is (its declaration
     names the encoding); str is passed as UTF-8."""
     data = _bytes_in(xml, "xml")
-    text = c_void_p()
-    length = c_size_t()
-    _check(_lib.tolvex_encode_xml(data, len(data), byref(text), byref(length)))
-    return _taken_text(text.value, length.value) or ""
+    return _text_out(_lib.tolvex_encode_xml, data, len(data))
 
 
 def decode_xml(text: Union[str, bytes]) -> str:
     """The XML of the document an encoded text holds, computed amounts included, in one line."""
     data = _bytes_in(text, "text")
-    xml = c_void_p()
-    length = c_size_t()
-    _check(_lib.tolvex_decode_to_xml(data, len(data), byref(xml), byref(length)))
-    return _taken_text(xml.value, length.value) or ""
+    return _text_out(_lib.tolvex_decode_to_xml, data, len(data))
 
 
 def _local_name(tag: str) -> str:
@@ -465,20 +467,20 @@ class Document:
         self._handle: Optional[int] = handle
 
     @classmethod
+    def _made_by(cls, function: Any, data: bytes) -> "Document":
+        handle = c_void_p()
+        _check(function(data, len(data), byref(handle)))
+        return cls(handle.value)
+
+    @classmethod
     def from_xml(cls, xml: Union[str, bytes]) -> "Document":
         """Reads a document from XML without validating it; encode() validates."""
-        data = _bytes_in(xml, "xml")
-        handle = c_void_p()
-        _check(_lib.tolvex_xml_read_document(data, len(data), byref(handle)))
-        return cls(handle.value)
+        return cls._made_by(_lib.tolvex_xml_read_document, _bytes_in(xml, "xml"))
 
     @classmethod
     def decode(cls, text: Union[str, bytes]) -> "Document":
         """The validated document an encoded text holds, with its computed amounts."""
-        data = _bytes_in(text, "text")
-        handle = c_void_p()
-        _check(_lib.tolvex_decode_document(data, len(data), byref(handle)))
-        return cls(handle.value)
+        return cls._made_by(_lib.tolvex_decode_document, _bytes_in(text, "text"))
 
     @classmethod
     def encode_xml(cls, xml: Union[str, bytes]) -> tuple[str, "Document"]:
@@ -498,17 +500,11 @@ class Document:
 
     def encode(self) -> str:
         """Validates the document and gives its encoded text; the document is not changed."""
-        text = c_void_p()
-        length = c_size_t()
-        _check(_lib.tolvex_encode_document(self._live(), byref(text), byref(length)))
-        return _taken_text(text.value, length.value) or ""
+        return _text_out(_lib.tolvex_encode_document, self._live())
 
     def to_xml(self) -> str:
         """The document as XML in one line, computed amounts included."""
-        xml = c_void_p()
-        length = c_size_t()
-        _check(_lib.tolvex_xml_write_document(self._live(), byref(xml), byref(length)))
-        return _taken_text(xml.value, length.value) or ""
+        return _text_out(_lib.tolvex_xml_write_document, self._live())
 
     def to_dict(self) -> dict[str, Any]:
         """The fields as decode() gives them."""
