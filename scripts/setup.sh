@@ -15,6 +15,7 @@ if [ "${1:-}" != tool ]; then
     zbar-tools zxing-cpp-tools qrencode librsvg2-bin poppler-utils
     locales
     clang libclang-rt-dev valgrind
+    python3-pytest python3-pip python3-setuptools
   )
 fi
 

@@ -1,29 +1,48 @@
 #!/usr/bin/env bash
-# Installs the build into a scratch prefix and builds the example program against it through
-# pkg-config, as another project would; then runs it on an example document.
+# Installs the build into a scratch prefix and uses it as another project would: the C example
+# built through pkg-config, the Python module installed with pip and its example run with the
+# library found through the loader path. Both run on an example invoice.
+#   check_installed_library.sh BUILD SOURCE [PYTHON...]
 set -euo pipefail
 build=$1
 source=$2
+shift 2
+python=("${@:-python3}")
 scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
 
 cmake --install "$build" --prefix "$scratch/prefix" >/dev/null
 export PKG_CONFIG_PATH=$(dirname "$(find "$scratch/prefix" -name tolvex.pc)")
-cc -Wall -Wextra -Werror "$source/examples/library/encode_and_draw.c" $(pkg-config --cflags --libs tolvex) \
-  -o "$scratch/encode_and_draw"
-
+libdir=$(pkg-config --variable=libdir tolvex)
 logodir=$(pkg-config --variable=logodir tolvex)
-LD_LIBRARY_PATH=$(pkg-config --variable=libdir tolvex) \
-  "$scratch/encode_and_draw" "$source/examples/invoice.xml" "$logodir" "$scratch/code.png" >"$scratch/out"
+invoice=$source/examples/invoice.xml
 
-text=$(head -n 1 "$scratch/out")
-decoded=$(zbarimg --raw -q "$scratch/code.png" 2>/dev/null)
+cc -Wall -Wextra -Werror "$source/examples/c/encode_and_draw.c" $(pkg-config --cflags --libs tolvex) \
+  -o "$scratch/encode_and_draw"
+LD_LIBRARY_PATH=$libdir "$scratch/encode_and_draw" "$invoice" "$logodir" "$scratch/c.png" >"$scratch/c.out"
+
+text=$(head -n 1 "$scratch/c.out")
+decoded=$(zbarimg --raw -q "$scratch/c.png" 2>/dev/null)
 [ "$decoded" = "$text" ] || { echo "the picture holds '$decoded', expected '$text'"; exit 1; }
-pdftoppm -png -r 72 -singlefile "$scratch/code.png.pdf" "$scratch/page" 2>/dev/null
+pdftoppm -png -r 72 -singlefile "$scratch/c.png.pdf" "$scratch/page" 2>/dev/null
 decoded=$(zbarimg --raw -q "$scratch/page.png" 2>/dev/null)
 [ "$decoded" = "$text" ] || { echo "the PDF holds '$decoded', expected '$text'"; exit 1; }
-grep -q '<PayableAmount>' "$scratch/out" || { echo "no decoded XML with computed amounts"; exit 1; }
-grep -q 'read back from .*: the same document' "$scratch/out" || { echo "the picture did not read back"; exit 1; }
+grep -q '<PayableAmount>4376</PayableAmount>' "$scratch/c.out" || { echo "no decoded XML with computed amounts"; exit 1; }
+grep -qx 'read back from .*: the same text' "$scratch/c.out" || { echo "the C example did not read back"; exit 1; }
+grep -qx 'PayableAmount: 4376' "$scratch/c.out" || { echo "the C example gives no computed amount"; exit 1; }
+
+# The module from a copy of its source, so that pip leaves nothing behind in the tree.
+cp -r "$source/python" "$scratch/module"
+PIP_ROOT_USER_ACTION=ignore "${python[@]}" -m pip install -q --disable-pip-version-check --no-deps \
+  --no-build-isolation --target "$scratch/site" "$scratch/module"
+env -u TOLVEX_LIBRARY PYTHONPATH="$scratch/site" PYTHONDONTWRITEBYTECODE=1 LD_LIBRARY_PATH="$libdir" \
+  "${python[@]}" "$source/examples/python/encode_and_draw.py" "$invoice" "$logodir" "$scratch/py.png" >"$scratch/py.out"
+# Both interfaces give the same text, the same picture bytes and the same amount.
+grep -v '^<' "$scratch/c.out" | sed 's/c\.png/X/' >"$scratch/c.lines"
+sed 's/py\.png/X/' "$scratch/py.out" >"$scratch/py.lines"
+diff "$scratch/c.lines" "$scratch/py.lines" || { echo "the Python example differs from the C one"; exit 1; }
+cmp "$scratch/c.png" "$scratch/py.png" || { echo "the Python example draws other bytes"; exit 1; }
+
 [ -x "$scratch/prefix/bin/tolvexqr" ] && [ -x "$scratch/prefix/bin/tolvexdecode" ]
 [ "$(ls "$logodir" | wc -l)" -eq 96 ]
 # The library exports its C interface and the operations of its C++ headers, nothing else of the
