@@ -37,6 +37,9 @@ struct SplitOption {
   std::string_view value;  // empty when the argument has no "="
 };
 
+// Compares option names and values as the command line does: ASCII letters without regard to case.
+[[nodiscard]] bool equals_ignoring_case(std::string_view a, std::string_view b);
+
 // Cuts an argument at its first "=".
 [[nodiscard]] SplitOption split_option(std::string_view argument);
 
@@ -64,6 +67,10 @@ enum class Request { run, help, version };
 
 // The usage text for the given (default) settings.
 [[nodiscard]] std::string usage_text(const Settings& settings);
+
+// The part of the usage text on the options that shape the picture (-l, -r, -v, --no_frame,
+// --no_logo, -s), which every tool that draws codes shares.
+[[nodiscard]] std::string picture_options_usage(const Settings& settings);
 
 // Reads the stream whole. A byte 0x04 ends the input: within one read of up to a line
 // (2047 bytes) the last 0x04 cuts it, and nothing after that read is taken.
