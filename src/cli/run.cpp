@@ -27,7 +27,7 @@ ErrorCode write_document_picture(const Settings& settings, const std::string& in
   return write_picture(settings, text);
 }
 
-ErrorCode run(const Settings& settings, std::string input) {
+ErrorCode run(const Settings& settings, const std::string& input) {
   if (const ErrorCode code = write_document_picture(settings, input)) {
     std::fprintf(stderr, "%s\n", error_line().c_str());
     return code;

@@ -15,6 +15,6 @@ namespace tolvex {
 
 // write_document_picture, then the success line on standard output or the error line on
 // standard error; returns the process exit status.
-[[nodiscard]] ErrorCode run(const Settings& settings, std::string input);
+[[nodiscard]] ErrorCode run(const Settings& settings, const std::string& input);
 
 }  // namespace tolvex
