@@ -127,6 +127,8 @@ ImageFormat output_format(const Settings& settings) {
   return ImageFormat::png;
 }
 
+std::string_view image_format_name(ImageFormat format) { return kFormats[static_cast<std::size_t>(format)]; }
+
 std::string usage_text(const Settings& settings) {
   std::string text;
   text += version_line() + "\n";
@@ -141,7 +143,7 @@ std::string usage_text(const Settings& settings) {
   text += "\n-i=[xml, base32hex] (default=" + name_of(kInputKinds, settings.inputKind) + ")\n";
   text += "\tSpecifies what type of data should be read from standard input. \n";
   text += picture_options_usage(settings);
-  text += "\n-t=[png, svg, pdf] (default=" + name_of(kFormats, output_format(settings)) + ")\n";
+  text += "\n-t=[png, svg, pdf] (default=" + std::string(image_format_name(output_format(settings))) + ")\n";
   text +=
       "\tSpecifies the output image type. Without it, a filename ending in .svg or .pdf selects SVG or PDF, "
       "any other filename PNG. \n";

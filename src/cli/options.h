@@ -65,6 +65,9 @@ enum class Request { run, help, version };
 // ".pdf" (in any letter case), else PNG.
 [[nodiscard]] ImageFormat output_format(const Settings& settings);
 
+// "png", "svg" or "pdf": the value of -t for the format, and the extension of its files.
+[[nodiscard]] std::string_view image_format_name(ImageFormat format);
+
 // The usage text for the given (default) settings.
 [[nodiscard]] std::string usage_text(const Settings& settings);
 
