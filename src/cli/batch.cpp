@@ -248,7 +248,7 @@ ErrorCode parse_batch_options(std::span<const std::string_view> arguments, Batch
     } else if (is("-j")) {
       settings.threads = parse_thread_count(value);
       if (!settings.threads) return set_error(ERROR_ILLEGAL_ARGUMENT, "Illegal value for: ", "-j");
-    } else if (name == "-R" || is("--recursive")) {  // -r is the logo's rotation
+    } else if (argument == "-R" || is("--recursive")) {  // -r=, also as -R=, is the logo's rotation
       settings.recursive = true;
     } else if (std::ranges::any_of(kPictureOptions, is)) {
       forcedKind = forcedKind || is("-i");

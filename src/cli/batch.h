@@ -35,8 +35,8 @@ struct BatchSettings {
 };
 
 // Reads the arguments after the program name. The options of the picture and -i are those of
-// tolvexqr (parse_options); -o=DIR is required, -j=N takes 1 to kMaxBatchThreads, -R is matched
-// in its case only (-r is the rotation), the other names in any case; "--" ends the
+// tolvexqr (parse_options); -o=DIR is required, -j=N takes 1 to kMaxBatchThreads, -R (just so,
+// since -r=, in any case, is the rotation) or --recursive recurses; "--" ends the
 // options, "-" alone and any argument not beginning with "-" are paths, and at least one is
 // required. -h, --help and --version are left to requested(). An unknown option (also -f, which
 // has no meaning here) is ERROR_ILLEGAL_ARGUMENT "Unknown option: "; settings is written only
