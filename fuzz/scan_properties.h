@@ -4,9 +4,9 @@
 #include <string>
 #include <vector>
 
-#include "pipeline/decode.h"
+#include "tolvex/decode.hpp"
 #include "require.h"
-#include "scan/scan.h"
+#include "tolvex/scan.hpp"
 
 namespace tolvex::fuzz {
 

@@ -17,14 +17,6 @@ constexpr std::array<std::string_view, 3> kFormats = {"png", "svg", "pdf"};
 
 char ascii_lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
 
-bool equals_ignoring_case(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    if (ascii_lower(a[i]) != ascii_lower(b[i])) return false;
-  }
-  return true;
-}
-
 // The manner of atoi: leading white space, optional sign, digits up to the first non-digit.
 // Wraps like 32-bit arithmetic instead of overflowing: there is no range check.
 std::int32_t parse_size(std::string_view text) {
@@ -48,7 +40,20 @@ ErrorCode match_into(std::string_view value, std::string_view optionName,
   return ERROR_OK;
 }
 
+template <typename Names, typename Value>
+std::string name_of(const Names& names, Value value) {
+  return std::string(names[static_cast<std::size_t>(value)]);
+}
+
 }  // namespace
+
+bool equals_ignoring_case(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    if (ascii_lower(a[i]) != ascii_lower(b[i])) return false;
+  }
+  return true;
+}
 
 SplitOption split_option(std::string_view argument) {
   const std::size_t equals = argument.find('=');
@@ -123,10 +128,9 @@ ImageFormat output_format(const Settings& settings) {
   return ImageFormat::png;
 }
 
+std::string_view image_format_name(ImageFormat format) { return kFormats[static_cast<std::size_t>(format)]; }
+
 std::string usage_text(const Settings& settings) {
-  const auto name_of = [](const auto& names, auto value) {
-    return std::string(names[static_cast<std::size_t>(value)]);
-  };
   std::string text;
   text += version_line() + "\n";
   text += "\nReads standard input and writes result to file. \n";
@@ -139,6 +143,20 @@ std::string usage_text(const Settings& settings) {
       "overwritten if it already exists, otherwise it will be created. \n";
   text += "\n-i=[xml, base32hex] (default=" + name_of(kInputKinds, settings.inputKind) + ")\n";
   text += "\tSpecifies what type of data should be read from standard input. \n";
+  text += picture_options_usage(settings);
+  text += "\n-t=[png, svg, pdf] (default=" + std::string(image_format_name(output_format(settings))) + ")\n";
+  text +=
+      "\tSpecifies the output image type. Without it, a filename ending in .svg or .pdf selects SVG or PDF, "
+      "any other filename PNG. \n";
+  text += "\n-h, --help\n";
+  text += "\tPrints this text without reading standard input. \n";
+  text += "\n--version\n";
+  text += "\tPrints the version without reading standard input. \n";
+  return text;
+}
+
+std::string picture_options_usage(const Settings& settings) {
+  std::string text;
   text += "\n-l=<path> (default=" + settings.logoDirectory + ")\n";
   text +=
       "\tSpecifies the path to a directory containing tolvex logo images. The path must end "
@@ -156,14 +174,6 @@ std::string usage_text(const Settings& settings) {
       "\tSets the output QR code image size (in pixels). If the value is zero, the output image "
       "size will be the number of QR modules (squares). \n";
   text += "\tThe largest size is " + std::to_string(kLargestImageSize) + " pixels. \n";
-  text += "\n-t=[png, svg, pdf] (default=" + name_of(kFormats, output_format(settings)) + ")\n";
-  text +=
-      "\tSpecifies the output image type. Without it, a filename ending in .svg or .pdf selects SVG or PDF, "
-      "any other filename PNG. \n";
-  text += "\n-h, --help\n";
-  text += "\tPrints this text without reading standard input. \n";
-  text += "\n--version\n";
-  text += "\tPrints the version without reading standard input. \n";
   return text;
 }
 

@@ -34,6 +34,9 @@ struct SplitOption {
   std::string_view value;  // empty when the argument has no "="
 };
 
+// Compares option names and values as the command line does: ASCII letters without regard to case.
+[[nodiscard]] bool equals_ignoring_case(std::string_view a, std::string_view b);
+
 // Cuts an argument at its first "=".
 [[nodiscard]] SplitOption split_option(std::string_view argument);
 
@@ -59,8 +62,15 @@ enum class Request { run, help, version };
 // ".pdf" (in any letter case), else PNG.
 [[nodiscard]] ImageFormat output_format(const Settings& settings);
 
+// "png", "svg" or "pdf": the value of -t for the format, and the extension of its files.
+[[nodiscard]] std::string_view image_format_name(ImageFormat format);
+
 // The usage text for the given (default) settings.
 [[nodiscard]] std::string usage_text(const Settings& settings);
+
+// The part of the usage text on the options that shape the picture (-l, -r, -v, --no_frame,
+// --no_logo, -s), which every tool that draws codes shares.
+[[nodiscard]] std::string picture_options_usage(const Settings& settings);
 
 // Reads the stream whole. A byte 0x04 ends the input: within one read of up to a line
 // (2047 bytes) the last 0x04 cuts it, and nothing after that read is taken.

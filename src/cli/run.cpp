@@ -18,21 +18,20 @@ ErrorCode write_picture(const Settings& settings, const std::string& text) {
                        settings.outputFile.c_str());
 }
 
-ErrorCode report_failure(ErrorCode code) {
-  std::fprintf(stderr, "%s\n", error_line().c_str());
-  return code;
-}
-
 }  // namespace
 
-ErrorCode run(const Settings& settings, std::string input) {
+ErrorCode write_document_picture(const Settings& settings, const std::string& input) {
+  if (settings.inputKind != InputKind::xml) return write_picture(settings, input);
   std::string text;
-  if (settings.inputKind == InputKind::xml) {
-    if (const ErrorCode code = encode_xml(input.data(), input.size(), &text)) return report_failure(code);
-  } else {
-    text = std::move(input);
+  if (const ErrorCode code = encode_xml(input.data(), input.size(), &text)) return code;
+  return write_picture(settings, text);
+}
+
+ErrorCode run(const Settings& settings, const std::string& input) {
+  if (const ErrorCode code = write_document_picture(settings, input)) {
+    std::fprintf(stderr, "%s\n", error_line().c_str());
+    return code;
   }
-  if (const ErrorCode code = write_picture(settings, text)) return report_failure(code);
   std::printf("Successfully written image to file: %s\n", settings.outputFile.c_str());
   return ERROR_OK;
 }

@@ -8,8 +8,13 @@
 
 namespace tolvex {
 
-// Encodes (for XML input) and writes the picture; prints the success line to standard output
-// or the error line to standard error, and returns the process exit status.
-[[nodiscard]] ErrorCode run(const Settings& settings, std::string input);
+// Encodes the input when the settings say it is XML (a base32hex text is drawn as it is) and
+// writes the picture as settings.outputFile in output_format(settings). Prints nothing: a
+// failure is left in the calling thread's last-error record.
+[[nodiscard]] ErrorCode write_document_picture(const Settings& settings, const std::string& input);
+
+// write_document_picture, then the success line on standard output or the error line on
+// standard error; returns the process exit status.
+[[nodiscard]] ErrorCode run(const Settings& settings, const std::string& input);
 
 }  // namespace tolvex

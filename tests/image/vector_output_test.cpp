@@ -28,6 +28,7 @@ namespace {
 using test::read_file;
 using test::run_command;
 using test::shell_quote;
+using test::without_cairo_ids;
 
 const std::string kSourceDir = TOLVEX_SOURCE_DIR;
 const std::string kLogoDir = kSourceDir + "/logo/";
@@ -49,27 +50,6 @@ std::string render_back(const std::string& file, ImageFormat format, const test:
                                         shell_quote(directory.file("back"));
   EXPECT_EQ(run_command(command).status, 0) << command;
   return png;
-}
-
-// cairo numbers the surfaces and images of an SVG from counters of the whole process, so two
-// SVGs of one picture differ in those numbers only: they become N here.
-std::string without_cairo_ids(const std::string& content) {
-  std::string out;
-  for (std::size_t i = 0; i < content.size();) {
-    bool numbered = false;
-    for (const std::string_view name : {"surface", "image"}) {
-      if (content.compare(i, name.size(), name) == 0 && i + name.size() < content.size() &&
-          std::isdigit(static_cast<unsigned char>(content[i + name.size()]))) {
-        out.append(name).append("N");
-        i += name.size();
-        while (i < content.size() && std::isdigit(static_cast<unsigned char>(content[i]))) ++i;
-        numbered = true;
-        break;
-      }
-    }
-    if (!numbered) out += content[i++];
-  }
-  return out;
 }
 
 struct Size {

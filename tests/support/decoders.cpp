@@ -1,5 +1,6 @@
 #include "support/decoders.h"
 
+#include <cctype>
 #include <sstream>
 
 #include "support/process.h"
@@ -71,6 +72,25 @@ std::vector<std::optional<std::string>> zbar_decode_texts(const std::vector<std:
     texts[i] = report.substr(start, report.find("]]></data>", start) - start);
   }
   return texts;
+}
+
+std::string without_cairo_ids(std::string_view content) {
+  std::string out;
+  for (std::size_t i = 0; i < content.size();) {
+    bool numbered = false;
+    for (const std::string_view name : {"surface", "image"}) {
+      if (content.compare(i, name.size(), name) == 0 && i + name.size() < content.size() &&
+          std::isdigit(static_cast<unsigned char>(content[i + name.size()]))) {
+        out.append(name).append("N");
+        i += name.size();
+        while (i < content.size() && std::isdigit(static_cast<unsigned char>(content[i]))) ++i;
+        numbered = true;
+        break;
+      }
+    }
+    if (!numbered) out += content[i++];
+  }
+  return out;
 }
 
 }  // namespace tolvex::test

@@ -4,6 +4,7 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace tolvex::test {
@@ -20,5 +21,9 @@ std::optional<std::string> zxing_decode_text(const std::string& pngPath);
 
 // zbar_decode_text for many files in one run of zbarimg: the first symbol of each file.
 std::vector<std::optional<std::string>> zbar_decode_texts(const std::vector<std::string>& pngPaths);
+
+// cairo numbers the surfaces and images of an SVG from counters of the whole process, so two
+// SVGs of one picture differ in those numbers only: they become N here.
+std::string without_cairo_ids(std::string_view content);
 
 }  // namespace tolvex::test

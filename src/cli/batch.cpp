@@ -1,0 +1,405 @@
+#include "cli/batch.h"
+
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <array>
+#include <chrono>
+#include <condition_variable>
+#include <filesystem>
+#include <memory>
+#include <mutex>
+#include <new>
+#include <thread>
+#include <unordered_map>
+
+#include "cli/run.h"
+#include "image/logo_cache.h"
+
+namespace tolvex {
+namespace {
+
+namespace fs = std::filesystem;
+using Clock = std::chrono::steady_clock;
+
+// The options handed on to parse_options; -h, --help and --version are answered before parsing.
+constexpr std::array<std::string_view, 11> kPictureOptions = {
+    "-i", "-l", "-r", "-v", "-s", "-t", "--no_frame", "--no_logo", "-h", "--help", "--version"};
+
+std::optional<unsigned> parse_thread_count(std::string_view value) {
+  if (value.empty() || value.size() > 3) return std::nullopt;
+  unsigned count = 0;
+  for (const char c : value) {
+    if (c < '0' || c > '9') return std::nullopt;
+    count = count * 10 + static_cast<unsigned>(c - '0');
+  }
+  if (count < 1 || count > kMaxBatchThreads) return std::nullopt;
+  return count;
+}
+
+bool ends_with_ignoring_case(std::string_view name, std::string_view extension) {
+  return name.size() >= extension.size() &&
+         equals_ignoring_case(name.substr(name.size() - extension.size()), extension);
+}
+
+std::optional<InputKind> kind_by_extension(std::string_view name) {
+  if (ends_with_ignoring_case(name, ".xml")) return InputKind::xml;
+  if (ends_with_ignoring_case(name, ".txt")) return InputKind::base32hex;
+  return std::nullopt;
+}
+
+class Gatherer {
+ public:
+  Gatherer(const BatchSettings& settings, std::FILE* list)
+      : settings_(settings),
+        list_(list),
+        directory_(settings.outputDirectory),
+        extension_("." + std::string(image_format_name(output_format(settings.picture)))) {}
+
+  std::vector<BatchDocument> take() {
+    for (const std::string& path : settings_.paths) {
+      if (path == "-") {
+        add_list();
+      } else {
+        add_path(path);
+      }
+    }
+    return std::move(documents_);
+  }
+
+ private:
+  void add_path(const std::string& path) {
+    std::error_code error;
+    if (fs::is_directory(path, error)) {
+      add_directory(path);
+    } else {
+      add_file(path, settings_.inputKind ? settings_.inputKind : kind_by_extension(path));
+    }
+  }
+
+  void add_file(const std::string& path, std::optional<InputKind> kind) {
+    BatchDocument document;
+    document.path = path;
+    document.picture = (directory_ / (fs::path(path).stem().string() + extension_)).string();
+    if (kind) {
+      document.kind = *kind;
+    } else {
+      set_error_message(ERROR_ILLEGAL_ARGUMENT, "Unknown file format, expected .xml or .txt (or -i). ");
+      document.refusal = error_line();
+    }
+    documents_.push_back(std::move(document));
+  }
+
+  void add_directory(const std::string& path) {
+    std::vector<fs::directory_entry> entries;
+    std::error_code error;
+    for (fs::directory_iterator it(path, error), end; !error && it != end; it.increment(error)) {
+      entries.push_back(*it);
+    }
+    if (error) {
+      set_error_message(ERROR_IO, "Cannot read directory. ");
+      documents_.push_back(BatchDocument{path, InputKind::xml, {}, error_line()});
+      return;
+    }
+    std::ranges::sort(entries, {}, [](const fs::directory_entry& entry) { return entry.path().filename(); });
+    for (const fs::directory_entry& entry : entries) {
+      // The path as the directory was named, so that error lines show what the user typed.
+      const std::string child = (fs::path(path) / entry.path().filename()).string();
+      std::error_code ignored;
+      if (entry.is_directory(ignored)) {
+        if (settings_.recursive && !entry.is_symlink(ignored)) add_directory(child);
+        continue;
+      }
+      const std::optional<InputKind> byName = kind_by_extension(child);
+      if (byName && entry.is_regular_file(ignored))
+        add_file(child, settings_.inputKind ? settings_.inputKind : byName);
+    }
+  }
+
+  void add_list() {
+    std::string text;
+    std::array<char, 4096> buffer{};
+    for (std::size_t n; (n = std::fread(buffer.data(), 1, buffer.size(), list_)) > 0;)
+      text.append(buffer.data(), n);
+    for (std::size_t start = 0; start < text.size();) {
+      const std::size_t end = std::min(text.find('\n', start), text.size());
+      std::string line = text.substr(start, end - start);
+      start = end + 1;
+      if (!line.empty() && line.back() == '\r') line.pop_back();
+      if (!line.empty()) add_path(line);
+    }
+  }
+
+  const BatchSettings& settings_;
+  std::FILE* list_;
+  fs::path directory_;
+  std::string extension_;
+  std::vector<BatchDocument> documents_;
+};
+
+using FilePtr = std::unique_ptr<std::FILE, decltype(&std::fclose)>;
+
+// Reads the file as tolvexqr reads standard input.
+ErrorCode read_document(const std::string& path, std::string* text) {
+  const FilePtr file(std::fopen(path.c_str(), "rb"), &std::fclose);
+  if (!file) return set_error_message(ERROR_IO, "Cannot read input file. ");
+  struct stat status;
+  if (::fstat(::fileno(file.get()), &status) != 0 || S_ISDIR(status.st_mode)) {
+    return set_error_message(ERROR_IO, "Cannot read input file. ");
+  }
+  if (S_ISREG(status.st_mode) && static_cast<std::uintmax_t>(status.st_size) > kMaxBatchInputBytes) {
+    return set_error_message(ERROR_ILLEGAL_ARGUMENT, "Input file too large. ");
+  }
+  std::string read = read_standard_input(file.get());
+  if (std::ferror(file.get()) != 0) return set_error_message(ERROR_IO, "Cannot read input file. ");
+  *text = std::move(read);
+  return ERROR_OK;
+}
+
+// The error line of the document, or none when its picture was written.
+std::optional<std::string> draw_document(const Settings& shared, const BatchDocument& document) {
+  if (document.refusal) return document.refusal;
+  try {
+    std::string input;
+    ErrorCode code = read_document(document.path, &input);
+    if (code == ERROR_OK) {
+      Settings settings = shared;
+      settings.inputKind = document.kind;
+      settings.outputFile = document.picture;
+      settings.format = output_format(shared);
+      code = write_document_picture(settings, input);
+    }
+    if (code == ERROR_OK) return std::nullopt;
+  } catch (const std::bad_alloc&) {
+    set_error_message(ERROR_IO, "Not enough memory. ");
+  }
+  return error_line();
+}
+
+std::string minutes_and_seconds(double seconds) {
+  const auto whole = static_cast<long long>(seconds + 0.5);
+  return std::to_string(whole / 60) + ":" + (whole % 60 < 10 ? "0" : "") + std::to_string(whole % 60);
+}
+
+// The bar on one terminal line, drawn over itself with a carriage return.
+class ProgressBar {
+ public:
+  ProgressBar(std::FILE* err, bool on, std::size_t total) : err_(err), on_(on), total_(total) {}
+
+  void draw(std::size_t done) {
+    if (!on_) return;
+    constexpr std::size_t kWidth = 30;
+    const std::size_t filled = total_ == 0 ? kWidth : done * kWidth / total_;
+    const double elapsed = std::chrono::duration<double>(Clock::now() - start_).count();
+    std::string line = "\r[" + std::string(filled, '#') + std::string(kWidth - filled, '.') + "] ";
+    line += std::to_string(done) + "/" + std::to_string(total_) + " documents";
+    if (done > 0 && elapsed > 0) {
+      const double rate = static_cast<double>(done) / elapsed;
+      line += ", " + std::to_string(static_cast<long long>(rate + 0.5)) + "/s, ";
+      line += minutes_and_seconds(static_cast<double>(total_ - done) / rate) + " left";
+    }
+    std::fputs((line + "\x1b[K").c_str(), err_);
+    std::fflush(err_);
+    drawn_ = true;
+  }
+
+  // Clears the bar so that the next line is written over it.
+  void clear() {
+    if (!on_ || !drawn_) return;
+    std::fputs("\r\x1b[K", err_);
+    drawn_ = false;
+  }
+
+ private:
+  std::FILE* err_;
+  bool on_;
+  std::size_t total_;
+  Clock::time_point start_ = Clock::now();
+  bool drawn_ = false;
+};
+
+struct Outcome {
+  bool finished = false;
+  std::optional<std::string> failure;
+};
+
+}  // namespace
+
+ErrorCode parse_batch_options(std::span<const std::string_view> arguments, BatchSettings* result) {
+  if (result == nullptr) return set_error_message(ERROR_NULL_POINTER, "Settings cannot be NULL. ");
+  BatchSettings settings;
+  std::vector<std::string_view> shared;
+  bool forcedKind = false;
+  bool options = true;
+  for (const std::string_view argument : arguments) {
+    if (options && argument == "--") {
+      options = false;
+      continue;
+    }
+    if (!options || argument == "-" || !argument.starts_with('-')) {
+      settings.paths.emplace_back(argument);
+      continue;
+    }
+    const auto [name, value] = split_option(argument);
+    const auto is = [name](std::string_view option) { return equals_ignoring_case(name, option); };
+    if (is("-o")) {
+      if (value.empty()) return set_error(ERROR_ILLEGAL_ARGUMENT, "Illegal value for: ", "-o");
+      settings.outputDirectory.assign(value);
+    } else if (is("-j")) {
+      settings.threads = parse_thread_count(value);
+      if (!settings.threads) return set_error(ERROR_ILLEGAL_ARGUMENT, "Illegal value for: ", "-j");
+    } else if (argument == "-R" || is("--recursive")) {  // -r=, also as -R=, is the logo's rotation
+      settings.recursive = true;
+    } else if (std::ranges::any_of(kPictureOptions, is)) {
+      forcedKind = forcedKind || is("-i");
+      shared.push_back(argument);
+    } else {
+      return set_error(ERROR_ILLEGAL_ARGUMENT, "Unknown option: ", argument);
+    }
+  }
+  if (const ErrorCode code = parse_options(shared, &settings.picture)) return code;
+  if (forcedKind) settings.inputKind = settings.picture.inputKind;
+  if (settings.outputDirectory.empty()) return set_error(ERROR_ILLEGAL_ARGUMENT, "Missing option: ", "-o");
+  if (settings.paths.empty()) return set_error_message(ERROR_ILLEGAL_ARGUMENT, "No input paths given. ");
+  *result = std::move(settings);
+  return ERROR_OK;
+}
+
+std::string batch_usage_text() {
+  std::string text = version_line() + "\n";
+  text += "\nUsage: tolvexbatch [options] -o=DIR PATH...\n";
+  text +=
+      "\nWrites the QR code picture of every document the paths name into DIR, several documents at a "
+      "time. A PATH is a file, a directory (its .xml and .txt files) or - for a list of paths on "
+      "standard input, one a line. The picture of a/b/invoice-17.xml is DIR/invoice-17.png (or .svg, "
+      ".pdf). \n";
+  text +=
+      "\nFor every document that fails, a line is written to standard error output: its path, a colon, "
+      "a space and the error line tolvexqr writes for it; the other documents are still drawn. A "
+      "summary line follows. The exit status is 0 when every picture was written, 1 when a document "
+      "failed, 130 when interrupted. \n";
+  text += "\n-o=<directory>\n";
+  text += "\tThe directory the pictures are written to, created if missing. Required. \n";
+  text += "\n-i=[xml, base32hex]\n";
+  text +=
+      "\tWhat every input holds. Without it, files ending in .xml are read as XML and files ending in "
+      ".txt as encoded texts. \n";
+  text += "\n-R, --recursive\n";
+  text += "\tAlso reads the subdirectories of directories. \n";
+  text += "\n-j=<integer> (default=number of cores)\n";
+  text += "\tDraws this many documents at a time, at most " + std::to_string(kMaxBatchThreads) + ". \n";
+  text += picture_options_usage(Settings{});
+  text += "\n-t=[png, svg, pdf] (default=png)\n";
+  text += "\tSpecifies the output image type. \n";
+  text += "\n-h, --help\n";
+  text += "\tPrints this text. \n";
+  text += "\n--version\n";
+  text += "\tPrints the version. \n";
+  return text;
+}
+
+std::vector<BatchDocument> gather_documents(const BatchSettings& settings, std::FILE* list) {
+  return Gatherer(settings, list).take();
+}
+
+std::vector<std::string> picture_name_clashes(std::span<const BatchDocument> documents) {
+  std::vector<std::string> lines;
+  std::unordered_map<std::string_view, const BatchDocument*> first;
+  for (const BatchDocument& document : documents) {
+    if (document.refusal) continue;
+    const auto [at, added] = first.try_emplace(document.picture, &document);
+    if (added) continue;
+    set_error(ERROR_ILLEGAL_ARGUMENT, "Two inputs would write the same picture: ",
+              document.picture + " from " + at->second->path + " and " + document.path);
+    lines.push_back(error_line());
+  }
+  return lines;
+}
+
+BatchCounts draw_documents(const BatchSettings& settings, std::span<const BatchDocument> documents,
+                           const std::atomic<bool>& stop, std::FILE* err, bool progress) {
+  const std::size_t total = documents.size();
+  const unsigned cores = std::max(1u, std::thread::hardware_concurrency());
+  const std::size_t workers =
+      std::max<std::size_t>(1, std::min<std::size_t>(settings.threads.value_or(cores), total));
+
+  std::vector<Outcome> outcomes(total);
+  std::mutex mutex;
+  std::condition_variable changed;
+  std::size_t finished = 0;
+  std::size_t running = workers;
+  std::atomic<std::size_t> next{0};
+
+  const auto work = [&] {
+    logo_cache_set_budget(kBatchLogoCacheBytes);
+    while (!stop.load()) {
+      const std::size_t index = next.fetch_add(1);
+      if (index >= total) break;
+      std::optional<std::string> failure = draw_document(settings.picture, documents[index]);
+      {
+        const std::lock_guard lock(mutex);
+        outcomes[index] = Outcome{true, std::move(failure)};
+        ++finished;
+      }
+      changed.notify_one();
+    }
+    logo_cache_free();
+    {
+      const std::lock_guard lock(mutex);
+      --running;
+    }
+    changed.notify_one();
+  };
+
+  BatchCounts counts;
+  ProgressBar bar(err, progress, total);
+  {
+    std::vector<std::jthread> threads;
+    for (std::size_t i = 0; i < workers; ++i) threads.emplace_back(work);
+
+    constexpr auto kRedraw = std::chrono::milliseconds(100);
+    std::size_t reported = 0;
+    auto lastDrawn = Clock::now() - kRedraw;
+    std::unique_lock lock(mutex);
+    for (;;) {
+      changed.wait_for(lock, kRedraw,
+                       [&] { return running == 0 || (reported < total && outcomes[reported].finished); });
+      for (; reported < total && outcomes[reported].finished; ++reported) {
+        const Outcome& outcome = outcomes[reported];
+        if (!outcome.failure) {
+          ++counts.written;
+          continue;
+        }
+        ++counts.failed;
+        bar.clear();
+        std::fprintf(err, "%s: %s\n", documents[reported].path.c_str(), outcome.failure->c_str());
+      }
+      const bool over = running == 0;
+      if (over || Clock::now() - lastDrawn >= kRedraw) {
+        bar.draw(finished);
+        lastDrawn = Clock::now();
+      }
+      if (over) break;
+    }
+    counts.notStarted = total - reported;
+  }
+  bar.clear();
+  return counts;
+}
+
+std::string batch_summary(const BatchCounts& counts, std::string_view directory, bool interrupted) {
+  const std::size_t total = counts.written + counts.failed + counts.notStarted;
+  std::string line = interrupted ? "Interrupted: written " : "Written ";
+  line += std::to_string(counts.written) + " of " + std::to_string(total) + " pictures to " +
+          std::string(directory);
+  line += "; " + std::to_string(counts.failed) + " failed";
+  if (interrupted) line += ", " + std::to_string(counts.notStarted) + " not started";
+  return line + ".";
+}
+
+int batch_exit_status(const BatchCounts& counts, bool interrupted) {
+  if (interrupted) return 130;
+  return counts.failed > 0 ? 1 : 0;
+}
+
+}  // namespace tolvex
