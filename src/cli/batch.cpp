@@ -117,17 +117,7 @@ class Gatherer {
   }
 
   void add_list() {
-    std::string text;
-    std::array<char, 4096> buffer{};
-    for (std::size_t n; (n = std::fread(buffer.data(), 1, buffer.size(), list_)) > 0;)
-      text.append(buffer.data(), n);
-    for (std::size_t start = 0; start < text.size();) {
-      const std::size_t end = std::min(text.find('\n', start), text.size());
-      std::string line = text.substr(start, end - start);
-      start = end + 1;
-      if (!line.empty() && line.back() == '\r') line.pop_back();
-      if (!line.empty()) add_path(line);
-    }
+    for (const std::string& path : read_path_list(list_)) add_path(path);
   }
 
   const BatchSettings& settings_;
@@ -240,8 +230,9 @@ ErrorCode parse_batch_options(std::span<const std::string_view> arguments, Batch
       settings.paths.emplace_back(argument);
       continue;
     }
-    const auto [name, value] = split_option(argument);
-    const auto is = [name](std::string_view option) { return equals_ignoring_case(name, option); };
+    const SplitOption split = split_option(argument);
+    const std::string_view value = split.value;
+    const auto is = [&split](std::string_view option) { return equals_ignoring_case(split.name, option); };
     if (is("-o")) {
       if (value.empty()) return set_error(ERROR_ILLEGAL_ARGUMENT, "Illegal value for: ", "-o");
       settings.outputDirectory.assign(value);
@@ -296,6 +287,22 @@ std::string batch_usage_text() {
   text += "\n--version\n";
   text += "\tPrints the version. \n";
   return text;
+}
+
+std::vector<std::string> read_path_list(std::FILE* list) {
+  std::string text;
+  std::array<char, 4096> buffer{};
+  for (std::size_t n; (n = std::fread(buffer.data(), 1, buffer.size(), list)) > 0;)
+    text.append(buffer.data(), n);
+  std::vector<std::string> paths;
+  for (std::size_t start = 0; start < text.size();) {
+    const std::size_t end = std::min(text.find('\n', start), text.size());
+    std::string line = text.substr(start, end - start);
+    start = end + 1;
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    if (!line.empty()) paths.push_back(std::move(line));
+  }
+  return paths;
 }
 
 std::vector<BatchDocument> gather_documents(const BatchSettings& settings, std::FILE* list) {

@@ -53,12 +53,14 @@ struct BatchDocument {
   std::optional<std::string> refusal;  // the error line of a path that gives no document to draw
 };
 
+// The paths of a list, one a line: a final "\r" and empty lines are dropped.
+[[nodiscard]] std::vector<std::string> read_path_list(std::FILE* list);
+
 // The documents the paths name, in their order. A directory gives its .xml and .txt files (any
 // letter case) sorted by name, and with -R those of its subdirectories in the same walk;
 // symbolic links to directories are not followed. A file named on its own is taken whatever
 // its name with -i; without -i one that ends in neither .xml nor .txt is refused, as is a
-// directory that cannot be listed. "-" reads the paths from list, one a line (a final "\r" and
-// empty lines are dropped).
+// directory that cannot be listed. "-" reads the paths from list (read_path_list).
 [[nodiscard]] std::vector<BatchDocument> gather_documents(const BatchSettings& settings, std::FILE* list);
 
 // One error line for each document whose picture another document before it would write too

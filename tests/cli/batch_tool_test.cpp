@@ -258,6 +258,22 @@ TEST(BatchTool, CommandLineErrorsWriteOneLineAndNothingElse) {
   EXPECT_EQ(names_in(work.file("out")), std::vector<std::string>{"pay.png"});
 }
 
+// Every thread holds one document whole, so a file past the limit is refused unread; -j beyond
+// the number of documents starts no more threads than there are documents.
+TEST(BatchTool, OversizedInputIsRefusedAndTheRestDrawn) {
+  const TempDir work;
+  write_file(work.file("pay.xml"), example("pay-single"));
+  write_file(work.file("huge.xml"), "");
+  fs::resize_file(work.file("huge.xml"), (16u << 20) + 1);
+  const std::string out = work.file("out");
+  const auto result = batch(kLogo + " -j=256 -o=" + shell_quote(out) + " " +
+                            shell_quote(work.file("huge.xml")) + " " + shell_quote(work.file("pay.xml")));
+  EXPECT_EQ(result.status, 1);
+  EXPECT_EQ(result.err, work.file("huge.xml") + ": ERROR_ILLEGAL_ARGUMENT: Input file too large.  \n" +
+                            "Written 1 of 2 pictures to " + out + "; 1 failed.\n");
+  EXPECT_EQ(names_in(out), std::vector<std::string>{"pay.png"});
+}
+
 TEST(BatchTool, HelpAndVersion) {
   const std::string usage = read_file(kSourceDir + "/tests/cli/batch_usage.txt");
   for (const std::string arguments : {"", "-h", "--help -o=x y", "-o=x y --HELP --version"}) {
