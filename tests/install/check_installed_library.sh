@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs the build into a scratch prefix and uses it as another project would: the C example
-# built through pkg-config, the Python module installed with pip and its example run with the
-# library found through the loader path. Both run on an example invoice.
+# built through pkg-config, the C++ one through the CMake package, the Python module installed with pip and its example run with the
+# library found through the loader path. All run on an example invoice.
 #   check_installed_library.sh BUILD SOURCE [PYTHON...]
 set -euo pipefail
 build=$1
@@ -42,6 +42,16 @@ grep -v '^<' "$scratch/c.out" | sed 's/c\.png/X/' >"$scratch/c.lines"
 sed 's/py\.png/X/' "$scratch/py.out" >"$scratch/py.lines"
 diff "$scratch/c.lines" "$scratch/py.lines" || { echo "the Python example differs from the C one"; exit 1; }
 cmp "$scratch/c.png" "$scratch/py.png" || { echo "the Python example draws other bytes"; exit 1; }
+
+# The C++ example through the CMake package, also the same lines and bytes.
+cmake -S "$source/examples/cpp" -B "$scratch/cpp" -DCMAKE_PREFIX_PATH="$scratch/prefix" \
+  -DCMAKE_CXX_FLAGS="-Wall -Wextra -Werror" >/dev/null
+cmake --build "$scratch/cpp" >/dev/null
+LD_LIBRARY_PATH=$libdir "$scratch/cpp/encode_and_draw" "$invoice" "$scratch/cpp.png" >"$scratch/cpp.out"
+sed 's/cpp\.png/X/' "$scratch/cpp.out" >"$scratch/cpp.lines"
+sed 's/c\.png/X/' "$scratch/c.out" >"$scratch/c.all"
+diff "$scratch/c.all" "$scratch/cpp.lines" || { echo "the C++ example differs from the C one"; exit 1; }
+cmp "$scratch/c.png" "$scratch/cpp.png" || { echo "the C++ example draws other bytes"; exit 1; }
 
 [ -x "$scratch/prefix/bin/tolvexqr" ] && [ -x "$scratch/prefix/bin/tolvexdecode" ]
 [ "$(ls "$logodir" | wc -l)" -eq 96 ]
