@@ -10,23 +10,15 @@
 #include <string_view>
 #include <vector>
 
+#include "arguments.h"
 #include "cli/batch.h"
 #include "require.h"
 
 using namespace tolvex;
 using tolvex::fuzz::require;
+using tolvex::fuzz::split_lines;
 
 namespace {
-
-std::vector<std::string_view> split_lines(std::string_view input) {
-  std::vector<std::string_view> arguments;
-  for (std::size_t start = 0; start <= input.size();) {
-    const std::size_t end = std::min(input.find('\n', start), input.size());
-    arguments.push_back(input.substr(start, end - start));
-    start = end + 1;
-  }
-  return arguments;
-}
 
 void parse(std::string_view input) {
   const std::vector<std::string_view> arguments = split_lines(input);
