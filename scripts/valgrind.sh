@@ -7,7 +7,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup.sh
 [ -f build/CMakeCache.txt ] || cmake -S . -B build >/dev/null
-cmake --build build --target tolvexqr tolvexdecode -j"$(nproc)" >/dev/null
+cmake --build build --target tolvexqr tolvexbatch tolvexdecode -j"$(nproc)" >/dev/null
 
 out=$(mktemp -d)
 trap 'rm -rf "$out"' EXIT
@@ -23,6 +23,8 @@ done
 check ./build/tolvexqr -i=base32hex -r=right -v=gray -f="$out/encoded.png" < fuzz/corpus/decode/invoice-items.txt
 check ./build/tolvexqr -f="$out/print.svg" < examples/invoice.xml
 check ./build/tolvexqr -t=pdf --no_logo -s=300 -f="$out/print" < examples/pay-single.xml
+check ./build/tolvexbatch -j=2 -o="$out/batch" examples/
+check ./build/tolvexbatch -j=2 -o="$out/batch-text" fuzz/corpus/decode/
 check ./build/tolvexdecode < fuzz/corpus/decode/invoice.txt
 check ./build/tolvexdecode -a "$out/invoice-logo.png" "$out/pay-single.png" fuzz/corpus/pdf/invoice-page.pdf
 echo "valgrind: no errors"
