@@ -86,4 +86,21 @@ std::string error_line() {
 
 const LastError& last_error() { return record; }
 
+Error recorded_error() {
+  Error error;
+  error.code = static_cast<Errc>(record.code);
+  std::string_view name = error_prefix(record.code);
+  if (name.ends_with(": ")) name.remove_suffix(2);
+  error.name = name;
+  error.message = record.message;
+  error.detail = record.detail;
+  error.line = error_line();
+  return error;
+}
+
+Error error_of(ErrorCode code) {
+  if (record.code != code) set_error_message(code, {});
+  return recorded_error();
+}
+
 }  // namespace tolvex

@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "tolvex/error.hpp"
+#include "tolvex/result.hpp"
 
 namespace tolvex {
 
@@ -14,5 +15,12 @@ ErrorCode set_error(ErrorCode code, std::string_view message, std::string_view d
 
 // Records code and message with an empty detail and returns the code.
 ErrorCode set_error_message(ErrorCode code, std::string_view message) noexcept;
+
+// The calling thread's record as an Error value: what a Result hands its caller.
+[[nodiscard]] Error recorded_error();
+
+// The Error of a code that has just been recorded: recorded_error(), or a bare Error of the code
+// when the record says otherwise.
+[[nodiscard]] Error error_of(ErrorCode code);
 
 }  // namespace tolvex
