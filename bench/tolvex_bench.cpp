@@ -21,6 +21,7 @@
 #include <string>
 #include <vector>
 
+#include "support/family_of.h"
 #include "codec/base32hex.h"
 #include "codec/compression.h"
 #include "image/logo_cache.h"
@@ -34,6 +35,7 @@
 #include "support/decoders.h"
 #include "support/process.h"
 #include "tolvex/encode.hpp"
+#include "tolvex/picture.hpp"
 #include "tolvex/scan.hpp"
 
 namespace tolvex {
@@ -195,7 +197,7 @@ Surfaces make_surfaces(const Example& example) {
   std::string text;
   if (encode_xml(example.xml.data(), example.xml.size(), &text) != ERROR_OK ||
       qr_render_surface(text.c_str(), 400, &surfaces.plain) != ERROR_OK ||
-      qr_logo_render_surface(text.c_str(), LogoRotation::bottom, LogoVariation::dark, true, kLogoDirectory,
+      qr_logo_render_surface(text.c_str(), test::family_of(text.c_str()), LogoRotation::bottom, LogoVariation::dark, true, kLogoDirectory,
                              &surfaces.logo) != ERROR_OK) {
     return {};
   }
@@ -240,7 +242,7 @@ void bench_library(benchmark::State& state, const std::vector<Example>& examples
       benchmark::DoNotOptimize(encode_xml(example.xml.data(), example.xml.size(), &text));
       if (cairoWriter) {
         SurfacePtr surface;
-        benchmark::DoNotOptimize(qr_logo_render_surface(text.c_str(), LogoRotation::bottom,
+        benchmark::DoNotOptimize(qr_logo_render_surface(text.c_str(), test::family_of(text.c_str()), LogoRotation::bottom,
                                                         LogoVariation::dark, true, kLogoDirectory, &surface));
         png = cairo_png(surface.get());
       } else {

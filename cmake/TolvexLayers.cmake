@@ -17,6 +17,8 @@ function(tolvex_layer folder)
     list(APPEND dependencies tolvex_${layer})
   endforeach()
   target_link_libraries(tolvex_${folder} PUBLIC ${dependencies} ${LAYER_LIBRARIES})
+  # The layers still implement the older entries their public headers mark deprecated.
+  target_compile_definitions(tolvex_${folder} PRIVATE TOLVEX_IMPLEMENTATION)
   tolvex_layer_rule(${folder} ${LAYER_DEPENDS})
   tolvex_public_headers(${folder} ${LAYER_PUBLIC_HEADERS})
   if(TARGET tolvex_layer_check)

@@ -36,8 +36,8 @@ void parse(std::string_view input) {
             "the error line names it");
   }
   require(static_cast<std::uint32_t>(settings.inputKind) < 2 &&
-              static_cast<std::uint32_t>(settings.rotation) < 4 &&
-              static_cast<std::uint32_t>(settings.variation) < 4,
+              static_cast<std::uint32_t>(settings.picture.logo->rotation) < 4 &&
+              static_cast<std::uint32_t>(settings.picture.logo->variation) < 4,
           "settings hold listed values");
   require(!settings.format || image_format_valid(*settings.format), "-t holds a listed format");
   require(image_format_valid(output_format(settings)), "the output format is one of the three");

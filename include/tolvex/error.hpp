@@ -8,6 +8,14 @@
 #include <string>
 #include <string_view>
 
+// Marks the entries that the option-taking, Result-giving ones replace; they are removed at 2.0.
+// The library's own sources, which still implement them, are built without the warning.
+#if defined(TOLVEX_IMPLEMENTATION)
+#define TOLVEX_DEPRECATED(replacement)
+#else
+#define TOLVEX_DEPRECATED(replacement) [[deprecated("use " replacement)]]
+#endif
+
 namespace tolvex {
 
 using ErrorCode = std::int32_t;

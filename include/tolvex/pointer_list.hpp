@@ -10,6 +10,8 @@
 #include <optional>
 #include <vector>
 
+#include "tolvex/error.hpp"
+
 namespace tolvex {
 
 template <typename T>
@@ -47,23 +49,24 @@ class PointerList {
 template <typename T>
 using List = std::optional<PointerList<T>>;
 
+// The older free functions over lists; the members say the same. Removed at 2.0.
 template <typename T>
-PointerList<T> pointer_list_new() {
+TOLVEX_DEPRECATED("PointerList<T>{}") PointerList<T> pointer_list_new() {
   return PointerList<T>{};
 }
 
 template <typename T>
-void pointer_list_append(PointerList<T>* list, std::unique_ptr<T> item) {
+TOLVEX_DEPRECATED("PointerList::append") void pointer_list_append(PointerList<T>* list, std::unique_ptr<T> item) {
   if (list != nullptr) list->append(std::move(item));
 }
 
 template <typename T>
-T* pointer_list_get(const PointerList<T>* list, std::uint32_t index) {
+TOLVEX_DEPRECATED("PointerList::get") T* pointer_list_get(const PointerList<T>* list, std::uint32_t index) {
   return list != nullptr ? list->get(index) : nullptr;
 }
 
 template <typename T>
-std::uint32_t pointer_list_count(const PointerList<T>* list) {
+TOLVEX_DEPRECATED("PointerList::count") std::uint32_t pointer_list_count(const PointerList<T>* list) {
   return list != nullptr ? list->count() : 0;
 }
 

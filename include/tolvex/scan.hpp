@@ -4,11 +4,14 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <filesystem>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "tolvex/error.hpp"
+#include "tolvex/result.hpp"
 
 namespace tolvex {
 
@@ -29,19 +32,36 @@ struct ScannedCode {
 // found a tolvex code that decodes. Failures: the format is neither PNG, JPEG nor PDF
 // (ERROR_ILLEGAL_ARGUMENT "Unknown file format, expected PNG, JPEG or PDF. "), the file cannot
 // be read (ERROR_IO), or a reading limit (pixels, pages, file size) is exceeded (ERROR_ILLEGAL_ARGUMENT).
-[[nodiscard]] ErrorCode scan_memory(const std::uint8_t* bytes, std::size_t size,
+// How a file is read: room for the choices reading gains (isolation, time bounds), so that adding
+// one never changes a signature.
+struct ScanOptions {};
+
+// The codes of a picture or PDF file's bytes, as scan_memory finds them.
+[[nodiscard]] Result<std::vector<ScannedCode>> scan(std::span<const std::uint8_t> fileBytes,
+                                                    const ScanOptions& options = {});
+
+// scan on the contents of a file; its failures name the file as scan_file does.
+[[nodiscard]] Result<std::vector<ScannedCode>> scan_file(const std::filesystem::path& file,
+                                                         const ScanOptions& options = {});
+
+// The position of the first code that decoded into a document, or why there is none, as
+// scan_first_document records it.
+[[nodiscard]] Result<std::size_t> first_document(const std::vector<ScannedCode>& codes, std::string_view source);
+
+// The older entries, with out-parameters; removed at 2.0.
+TOLVEX_DEPRECATED("tolvex::scan") [[nodiscard]] ErrorCode scan_memory(const std::uint8_t* bytes, std::size_t size,
                                     std::vector<ScannedCode>* codes);
 
 // scan_memory on the contents of a file. ERROR_IO "Cannot read input file. " and
 // ERROR_ILLEGAL_ARGUMENT "Input file too large. " name the file as their detail.
-[[nodiscard]] ErrorCode scan_file(const char* path, std::vector<ScannedCode>* codes);
+TOLVEX_DEPRECATED("tolvex::scan_file(const std::filesystem::path&)") [[nodiscard]] ErrorCode scan_file(const char* path, std::vector<ScannedCode>* codes);
 
 // The first code that decoded into a document. When there is none, records why and returns
 // it: ERROR_UNKNOWN_DOCUMENT "No QR code found. " for an empty list; the decoding failure of
 // the first tolvex code when there is one; otherwise ERROR_BAD_FORMAT "Not a tolvex code. "
 // with what the first code holds. source (a file name, or empty) opens the detail of the two
 // new messages.
-[[nodiscard]] ErrorCode scan_first_document(const std::vector<ScannedCode>& codes, std::string_view source,
+TOLVEX_DEPRECATED("tolvex::first_document") [[nodiscard]] ErrorCode scan_first_document(const std::vector<ScannedCode>& codes, std::string_view source,
                                             std::size_t* index);
 
 // What a text that is not a tolvex code holds, briefly: "QR code holds a URL: ..." or

@@ -1,5 +1,6 @@
 // The library's C++ interface in one include: documents of every family, encoding and decoding,
-// XML, pictures and reading codes back. Every operation reports through an ErrorCode and the
+// XML, pictures and reading codes back. Each job is one call that takes an options value and
+// gives a Result (tolvex/result.hpp); the older entries report through an ErrorCode and the
 // calling thread's last error (tolvex/error.hpp).
 #pragma once
 
@@ -13,7 +14,9 @@
 #include "tolvex/invoice_items.hpp"
 #include "tolvex/pay.hpp"
 #include "tolvex/picture.hpp"
+#include "tolvex/picture_options.hpp"
 #include "tolvex/pointer_list.hpp"
+#include "tolvex/result.hpp"
 #include "tolvex/scan.hpp"
 #include "tolvex/value.hpp"
 #include "tolvex/xml.hpp"

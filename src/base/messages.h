@@ -19,6 +19,7 @@ struct Message {
 namespace messages {
 
 inline constexpr Message kNotEnoughMemory{ERROR_IO, "Not enough memory. "};
+inline constexpr Message kUnexpectedFailure{ERROR_IO, "Unexpected failure. "};
 
 }  // namespace messages
 

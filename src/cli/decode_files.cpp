@@ -27,26 +27,26 @@ void write_document(const DecodeSettings& settings, const ScannedCode& code, std
 
 ErrorCode decode_files(const DecodeSettings& settings, std::FILE* out, std::FILE* err) {
   ErrorCode status = ERROR_OK;
-  const auto fail = [&status, err](ErrorCode code) {
-    std::fprintf(err, "%s\n", error_line().c_str());
-    if (status == ERROR_OK) status = code;
+  const auto fail = [&status, err](const Error& error) {
+    std::fprintf(err, "%s\n", error.line.c_str());
+    if (status == ERROR_OK) status = static_cast<ErrorCode>(error.code);
   };
   for (const std::string& file : settings.files) {
-    std::vector<ScannedCode> codes;
-    std::size_t first = 0;
-    if (const ErrorCode code = scan_file(file.c_str(), &codes)) {
-      fail(code);
+    const Result<std::vector<ScannedCode>> codes = scan_file(file);
+    if (!codes) {
+      fail(codes.error());
       continue;
     }
-    if (const ErrorCode code = scan_first_document(codes, file, &first)) {
-      fail(code);
+    const Result<std::size_t> first = first_document(*codes, file);
+    if (!first) {
+      fail(first.error());
       continue;
     }
     if (!settings.all) {
-      write_document(settings, codes[first], out);
+      write_document(settings, (*codes)[*first], out);
       continue;
     }
-    for (const ScannedCode& code : codes) {
+    for (const ScannedCode& code : *codes) {
       if (code.code == ERROR_OK) {
         write_document(settings, code, out);
       } else if (code.tolvex) {

@@ -10,6 +10,7 @@
 #include "cli/decode_files.h"
 #include "cli/options.h"
 #include "tolvex/decode.hpp"
+#include "tolvex/xml.hpp"
 
 namespace {
 
@@ -19,12 +20,13 @@ int decode_standard_input() {
   // A text pasted or echoed into the tool usually ends with a line break that is not part of it.
   while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.pop_back();
 
-  std::string xml;
-  if (const ErrorCode code = decode_to_xml(text.data(), text.size(), &xml, nullptr)) {
-    std::fprintf(stderr, "%s\n", error_line().c_str());
-    return code;
+  const Result<DocumentPtr<>> document = decode(text);
+  const Result<std::string> xml = document ? to_xml(**document) : Result<std::string>(document.error());
+  if (!xml) {
+    std::fprintf(stderr, "%s\n", xml.error().line.c_str());
+    return static_cast<int>(xml.error().code);
   }
-  std::fwrite(xml.data(), 1, xml.size(), stdout);
+  std::fwrite(xml->data(), 1, xml->size(), stdout);
   std::fputc('\n', stdout);
   return 0;
 }

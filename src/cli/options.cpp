@@ -5,7 +5,6 @@
 #include <cstring>
 
 #include "base/version.h"
-#include "image/render.h"
 
 namespace tolvex {
 namespace {
@@ -79,21 +78,21 @@ ErrorCode parse_options(std::span<const std::string_view> arguments, Settings* r
     const auto [name, value] = split_option(argument);
     ErrorCode code = ERROR_OK;
     if (equals_ignoring_case(name, "-v")) {
-      code = match_into(value, "-v", kVariations, settings.variation);
+      code = match_into(value, "-v", kVariations, settings.picture.logo->variation);
     } else if (equals_ignoring_case(name, "-r")) {
-      code = match_into(value, "-r", kRotations, settings.rotation);
+      code = match_into(value, "-r", kRotations, settings.picture.logo->rotation);
     } else if (equals_ignoring_case(name, "-i")) {
       code = match_into(value, "-i", kInputKinds, settings.inputKind);
     } else if (equals_ignoring_case(name, "--no_frame")) {
-      settings.frame = false;
+      settings.picture.logo->frame = false;
     } else if (equals_ignoring_case(name, "--no_logo")) {
       settings.logo = false;
     } else if (equals_ignoring_case(name, "-l")) {
-      settings.logoDirectory.assign(value);
+      settings.picture.logo->directory = value;
     } else if (equals_ignoring_case(name, "-f")) {
       settings.outputFile.assign(value);
     } else if (equals_ignoring_case(name, "-s")) {
-      settings.imageSize = parse_size(value);
+      settings.picture.size = parse_size(value);
     } else if (equals_ignoring_case(name, "-t")) {
       ImageFormat format = ImageFormat::png;
       code = match_into(value, "-t", kFormats, format);
@@ -128,6 +127,13 @@ ImageFormat output_format(const Settings& settings) {
   return ImageFormat::png;
 }
 
+PictureOptions picture_options(const Settings& settings) {
+  PictureOptions options = settings.picture;
+  options.format = output_format(settings);
+  if (!settings.logo) options.logo.reset();
+  return options;
+}
+
 std::string_view image_format_name(ImageFormat format) { return kFormats[static_cast<std::size_t>(format)]; }
 
 std::string usage_text(const Settings& settings) {
@@ -157,19 +163,19 @@ std::string usage_text(const Settings& settings) {
 
 std::string picture_options_usage(const Settings& settings) {
   std::string text;
-  text += "\n-l=<path> (default=" + settings.logoDirectory + ")\n";
+  text += "\n-l=<path> (default=" + settings.picture.logo->directory.string() + ")\n";
   text +=
       "\tSpecifies the path to a directory containing tolvex logo images. The path must end "
       "with a directory separator character ('/' or '\\'). \n";
-  text += "\n-r=[bottom, top, left, right] (default=" + name_of(kRotations, settings.rotation) + ")\n\t";
+  text += "\n-r=[bottom, top, left, right] (default=" + name_of(kRotations, settings.picture.logo->rotation) + ")\n\t";
   text += "Specifies tolvex logo rotation. Meaning the placement of the tolvex logo around QR code. \n";
-  text += "\n-v=[dark, medium, light, gray] (default=" + name_of(kVariations, settings.variation) + ")\n";
+  text += "\n-v=[dark, medium, light, gray] (default=" + name_of(kVariations, settings.picture.logo->variation) + ")\n";
   text += "\tSpecifies tolvex logo color variation. \n";
   text += "\n--no_frame\n";
   text += "\tUses tolvex logo without frame around QR code. \n";
   text += "\n--no_logo\n";
   text += "\tCreates only the QR code image without a tolvex logo. \n";
-  text += "\n-s=<integer> (default=" + std::to_string(settings.imageSize) + ")\n";
+  text += "\n-s=<integer> (default=" + std::to_string(settings.picture.size) + ")\n";
   text +=
       "\tSets the output QR code image size (in pixels). If the value is zero, the output image "
       "size will be the number of QR modules (squares). \n";

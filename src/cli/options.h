@@ -10,8 +10,7 @@
 #include <string_view>
 
 #include "base/error.h"
-#include "image/logo_layout.h"
-#include "image/picture.h"
+#include "tolvex/picture.hpp"
 
 namespace tolvex {
 
@@ -20,14 +19,16 @@ enum class InputKind : std::int32_t { xml = 0, base32hex = 1 };
 struct Settings {
   std::string outputFile = "qrImage.png";
   InputKind inputKind = InputKind::xml;
-  std::string logoDirectory = "./logo/";
-  LogoRotation rotation = LogoRotation::bottom;
-  LogoVariation variation = LogoVariation::dark;
-  bool frame = true;
+  // -s as size, -l -r -v --no_frame into the logo, which --no_logo leaves out of the run
+  // (picture_options) but keeps for options given after it.
+  PictureOptions picture{.logo = LogoOptions{.directory = "./logo/"}};
   bool logo = true;
-  std::int32_t imageSize = 0;         // 0: one pixel a module
   std::optional<ImageFormat> format;  // -t; absent: the output name's extension decides
 };
+
+// The picture the settings ask for: their options, the format of output_format, and no logo
+// after --no_logo.
+[[nodiscard]] PictureOptions picture_options(const Settings& settings);
 
 struct SplitOption {
   std::string_view name;

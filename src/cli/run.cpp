@@ -2,29 +2,26 @@
 
 #include <cstdio>
 
-#include "image/picture_output.h"
 #include "tolvex/encode.hpp"
+#include "tolvex/picture.hpp"
 
 namespace tolvex {
 namespace {
 
-ErrorCode write_picture(const Settings& settings, const std::string& text) {
-  if (settings.logo) {
-    return qr_logo_write_file(text.c_str(), settings.rotation, settings.variation, settings.frame,
-                              settings.logoDirectory.c_str(), output_format(settings),
-                              settings.outputFile.c_str());
-  }
-  return qr_write_file(text.c_str(), settings.imageSize, output_format(settings),
-                       settings.outputFile.c_str());
+// The text goes into the code as a C string always went: up to its first zero byte.
+ErrorCode draw_text(const Settings& settings, std::string_view text) {
+  const Result<void> written =
+      write_picture(text.substr(0, text.find('\0')), settings.outputFile, picture_options(settings));
+  return written ? ERROR_OK : static_cast<ErrorCode>(written.error().code);
 }
 
 }  // namespace
 
 ErrorCode write_document_picture(const Settings& settings, const std::string& input) {
-  if (settings.inputKind != InputKind::xml) return write_picture(settings, input);
-  std::string text;
-  if (const ErrorCode code = encode_xml(input.data(), input.size(), &text)) return code;
-  return write_picture(settings, text);
+  if (settings.inputKind != InputKind::xml) return draw_text(settings, input);
+  const Result<std::string> text = encode_xml(input);
+  if (!text) return static_cast<ErrorCode>(text.error().code);
+  return draw_text(settings, *text);
 }
 
 ErrorCode run(const Settings& settings, const std::string& input) {

@@ -8,7 +8,7 @@
 #include <string>
 
 #include "image/cairo_ptr.h"
-#include "tolvex/picture.hpp"
+#include "tolvex/picture_options.hpp"
 
 namespace tolvex {
 

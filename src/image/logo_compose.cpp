@@ -5,8 +5,6 @@
 #include <string>
 #include <string_view>
 
-#include "codec/base32hex.h"
-#include "document/document.h"
 #include "image/logo_cache.h"
 #include "image/logo_layout.h"
 #include "image/png_check.h"
@@ -33,13 +31,16 @@ ErrorCode report_logo_status(cairo_status_t status, const std::string& path) {
 
 }  // namespace
 
-ErrorCode qr_logo_picture(const char* text, LogoRotation rotation, LogoVariation variation, bool frame,
-                          const char* logoDirectory, Picture* picture) {
-  const std::size_t length = text != nullptr ? std::strlen(text) : 0;
-  DocumentHeader header;
-  if (const ErrorCode code = read_header(text, length, &header)) return code;
+// The families that have logo pictures: PAY, INVOICE and INVOICE ITEMS.
+constexpr unsigned kLastFamilyWithLogo = 2;
 
-  const std::optional<QrSymbol> symbol = qr_encode(std::string_view(text, length));
+std::string logo_prefix(const std::filesystem::path& directory) {
+  return directory.string();
+}
+
+ErrorCode qr_logo_picture(std::string_view text, unsigned family, LogoRotation rotation, LogoVariation variation,
+                          bool frame, std::string_view logoPrefix, Picture* picture) {
+  const std::optional<QrSymbol> symbol = qr_encode(text);
   if (!symbol) return report_qr_failure();
 
   if (!logo_variation_valid(variation)) {
@@ -48,14 +49,13 @@ ErrorCode qr_logo_picture(const char* text, LogoRotation rotation, LogoVariation
   if (!logo_rotation_valid(rotation)) {
     return set_error_message(ERROR_ILLEGAL_ARGUMENT, "Illegal argument value for logo rotation.");
   }
-  if (header.family() > FAMILY_INVOICE_ITEMS) {
+  if (family > kLastFamilyWithLogo) {
     return set_error_message(ERROR_MISSING_LOGO,
                              "Creating QR code images with logo is currently supported only for PAY, INVOICE "
                              "or INVOICE ITEMS tolvex.");
   }
 
-  const std::string path = std::string(logoDirectory != nullptr ? logoDirectory : "") +
-                           std::string(logo_file_name(header.family(), rotation, variation, frame));
+  const std::string path = std::string(logoPrefix) + std::string(logo_file_name(family, rotation, variation, frame));
   SurfacePtr logo = logo_cache_load(path);
   if (const cairo_status_t status = cairo_surface_status(logo.get()); status != CAIRO_STATUS_SUCCESS) {
     return report_logo_status(status, path);
@@ -76,13 +76,15 @@ ErrorCode qr_logo_picture(const char* text, LogoRotation rotation, LogoVariation
   picture->logo = std::move(logo);
   picture->logoX = layout.logoX;
   picture->logoY = layout.logoY;
+  picture->render = render_settings();
   return ERROR_OK;
 }
 
-ErrorCode qr_logo_render_surface(const char* text, LogoRotation rotation, LogoVariation variation, bool frame,
-                                 const char* logoDirectory, SurfacePtr* surface) {
+ErrorCode qr_logo_render_surface(std::string_view text, unsigned family, LogoRotation rotation,
+                                 LogoVariation variation, bool frame, std::string_view logoPrefix,
+                                 SurfacePtr* surface) {
   Picture picture;
-  if (const ErrorCode code = qr_logo_picture(text, rotation, variation, frame, logoDirectory, &picture)) {
+  if (const ErrorCode code = qr_logo_picture(text, family, rotation, variation, frame, logoPrefix, &picture)) {
     return code;
   }
   if (surface != nullptr) *surface = picture_render_surface(picture);

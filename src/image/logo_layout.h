@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <string_view>
 
-#include "tolvex/picture.hpp"
+#include "tolvex/picture_options.hpp"
 
 namespace tolvex {
 

@@ -63,8 +63,13 @@ bool logo_covers_picture(const Picture& picture) {
 
 }  // namespace
 
+RenderSettings render_settings_of(const PictureOptions& options) {
+  const Colour& colour = options.background;
+  return {colour.red, colour.green, colour.blue, colour.alpha, static_cast<cairo_format_t>(options.pixelFormat)};
+}
+
 void picture_draw(const Picture& picture, cairo_t* context) {
-  const RenderSettings& settings = render_settings();
+  const RenderSettings& settings = picture.render;
   cairo_save(context);
   if (!logo_covers_picture(picture)) {
     cairo_set_source_rgba(context, settings.red, settings.green, settings.blue, settings.alpha);
@@ -83,7 +88,7 @@ void picture_draw(const Picture& picture, cairo_t* context) {
 }
 
 SurfacePtr picture_render_surface(const Picture& picture) {
-  SurfacePtr surface(cairo_image_surface_create(render_settings().format, picture.width, picture.height));
+  SurfacePtr surface(cairo_image_surface_create(picture.render.format, picture.width, picture.height));
   const ContextPtr context(cairo_create(surface.get()));
   picture_draw(picture, context.get());
   return surface;

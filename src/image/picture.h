@@ -10,13 +10,26 @@
 
 #include "image/cairo_ptr.h"
 #include "qr/qr_encode.h"
-#include "tolvex/picture.hpp"
+#include "tolvex/picture_options.hpp"
 
 namespace tolvex {
 
 [[nodiscard]] constexpr bool image_format_valid(ImageFormat format) {
   return static_cast<std::uint32_t>(format) <= 2;
 }
+
+// Background colour (components 0.0 to 1.0) of a picture and pixel format of its raster surface
+// (vector surfaces have none).
+struct RenderSettings {
+  double red = 1.0;
+  double green = 1.0;
+  double blue = 1.0;
+  double alpha = 1.0;
+  cairo_format_t format = CAIRO_FORMAT_ARGB32;
+};
+
+// The settings that the options ask for.
+[[nodiscard]] RenderSettings render_settings_of(const PictureOptions& options);
 
 struct Picture {
   int width = 0;  // pixels, which are points in PDF
@@ -28,13 +41,14 @@ struct Picture {
   SurfacePtr logo;  // none for the plain picture
   double logoX = 0.0;
   double logoY = 0.0;
+  RenderSettings render;  // background and raster format
 };
 
-// Draws the picture at the context's origin: the thread's background colour over the whole
+// Draws the picture at the context's origin: its background colour over the whole
 // picture, the logo picture painted at its place, then the modules (qr_draw_modules).
 void picture_draw(const Picture& picture, cairo_t* context);
 
-// The picture on a new image surface in the thread's pixel format. A size that cairo cannot
+// The picture on a new image surface in its pixel format. A size that cairo cannot
 // create leaves the surface in an error state, reported when it is written.
 [[nodiscard]] SurfacePtr picture_render_surface(const Picture& picture);
 

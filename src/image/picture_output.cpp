@@ -1,8 +1,6 @@
 #include "image/picture_output.h"
 
-#include "image/logo_compose.h"
 #include "image/output_file.h"
-#include "image/render.h"
 
 namespace tolvex {
 namespace {
@@ -38,56 +36,6 @@ ErrorCode write_picture_memory(const Picture& picture, ImageFormat format, std::
   if (status != CAIRO_STATUS_SUCCESS) return set_error_message(ERROR_IO, "Cannot write image. ");
   *bytes = std::move(encoded);
   return ERROR_OK;
-}
-
-ErrorCode qr_write_file(const char* text, std::int32_t pixelSize, ImageFormat format, const char* fileName) {
-  Picture picture;
-  if (const ErrorCode code = qr_picture(text, pixelSize, &picture)) return code;
-  return write_picture_file(picture, format, fileName);
-}
-
-ErrorCode qr_write_memory(const char* text, std::int32_t pixelSize, ImageFormat format,
-                          std::vector<std::uint8_t>* bytes) {
-  Picture picture;
-  if (const ErrorCode code = qr_picture(text, pixelSize, &picture)) return code;
-  return write_picture_memory(picture, format, bytes);
-}
-
-ErrorCode qr_logo_write_file(const char* text, LogoRotation rotation, LogoVariation variation, bool frame,
-                             const char* logoDirectory, ImageFormat format, const char* fileName) {
-  Picture picture;
-  if (const ErrorCode code = qr_logo_picture(text, rotation, variation, frame, logoDirectory, &picture)) {
-    return code;
-  }
-  return write_picture_file(picture, format, fileName);
-}
-
-ErrorCode qr_logo_write_memory(const char* text, LogoRotation rotation, LogoVariation variation, bool frame,
-                               const char* logoDirectory, ImageFormat format,
-                               std::vector<std::uint8_t>* bytes) {
-  Picture picture;
-  if (const ErrorCode code = qr_logo_picture(text, rotation, variation, frame, logoDirectory, &picture)) {
-    return code;
-  }
-  return write_picture_memory(picture, format, bytes);
-}
-
-ErrorCode qr_write_png_file(const char* text, std::int32_t pixelSize, const char* fileName) {
-  return qr_write_file(text, pixelSize, ImageFormat::png, fileName);
-}
-
-ErrorCode qr_write_png_memory(const char* text, std::int32_t pixelSize, std::vector<std::uint8_t>* png) {
-  return qr_write_memory(text, pixelSize, ImageFormat::png, png);
-}
-
-ErrorCode qr_logo_write_png_file(const char* text, LogoRotation rotation, LogoVariation variation, bool frame,
-                                 const char* logoDirectory, const char* fileName) {
-  return qr_logo_write_file(text, rotation, variation, frame, logoDirectory, ImageFormat::png, fileName);
-}
-
-ErrorCode qr_logo_write_png_memory(const char* text, LogoRotation rotation, LogoVariation variation,
-                                   bool frame, const char* logoDirectory, std::vector<std::uint8_t>* png) {
-  return qr_logo_write_memory(text, rotation, variation, frame, logoDirectory, ImageFormat::png, png);
 }
 
 }  // namespace tolvex

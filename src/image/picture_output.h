@@ -1,5 +1,4 @@
-// The plain QR image and the logo composition written out, as a file or as the bytes of one, in
-// PNG, SVG or PDF. The PNG entries are the picture entries with ImageFormat::png.
+// A picture written out, as a file or as the bytes of one, in PNG, SVG or PDF.
 #pragma once
 
 #include <cairo.h>
@@ -10,7 +9,7 @@
 #include "base/error.h"
 #include "image/logo_layout.h"
 #include "image/picture.h"
-#include "tolvex/picture.hpp"
+#include "tolvex/picture_options.hpp"
 
 namespace tolvex {
 

@@ -165,9 +165,8 @@ ErrorCode report_qr_failure() {
   return set_error_message(ERROR_QR, "Text cannot be encoded as a QR code: it is empty or too long. ");
 }
 
-ErrorCode qr_picture(const char* text, std::int32_t pixelSize, Picture* picture) {
-  const std::optional<QrSymbol> symbol =
-      qr_encode(text != nullptr ? std::string_view(text) : std::string_view());
+ErrorCode qr_picture(std::string_view text, std::int32_t pixelSize, Picture* picture) {
+  const std::optional<QrSymbol> symbol = qr_encode(text);
   if (!symbol) return report_qr_failure();
   if (pixelSize > kLargestImageSize) {
     return set_error_message(ERROR_ILLEGAL_ARGUMENT, "Image size is too large: the largest is " +
@@ -181,10 +180,11 @@ ErrorCode qr_picture(const char* text, std::int32_t pixelSize, Picture* picture)
   picture->height = side;
   picture->symbol = *symbol;
   picture->boxSide = side;
+  picture->render = settings;
   return ERROR_OK;
 }
 
-ErrorCode qr_render_surface(const char* text, std::int32_t pixelSize, SurfacePtr* surface) {
+ErrorCode qr_render_surface(std::string_view text, std::int32_t pixelSize, SurfacePtr* surface) {
   Picture picture;
   if (const ErrorCode code = qr_picture(text, pixelSize, &picture)) return code;
   if (surface != nullptr) *surface = picture_render_surface(picture);

@@ -5,27 +5,18 @@
 #include <cairo.h>
 
 #include <cstdint>
+#include <string_view>
 
 #include "base/error.h"
 #include "image/cairo_ptr.h"
 #include "image/picture.h"
 #include "qr/qr_encode.h"
-#include "tolvex/picture.hpp"
+#include "tolvex/picture_options.hpp"
 
 namespace tolvex {
 
-// Background colour (components 0.0 to 1.0) of every picture and pixel format of every raster
-// surface (vector surfaces have none). Each
-// thread has its own, starting from these defaults: opaque white, 32-bit ARGB.
-struct RenderSettings {
-  double red = 1.0;
-  double green = 1.0;
-  double blue = 1.0;
-  double alpha = 1.0;
-  cairo_format_t format = CAIRO_FORMAT_ARGB32;
-};
-
-// This thread's settings.
+// This thread's render settings, which the older picture entries follow. Each thread has its
+// own, starting from the defaults: opaque white, 32-bit ARGB.
 const RenderSettings& render_settings();
 
 // Draws the dark modules of the symbol in opaque black, without antialiasing,
@@ -38,14 +29,14 @@ void qr_draw_modules(cairo_t* context, const QrSymbol& symbol, double box);
 // Records the failure of qr_encode_symbol for a text (ERROR_QR) and returns its code.
 [[nodiscard]] ErrorCode report_qr_failure();
 
-// The plain picture of a zero-terminated text: level L, smallest version, the symbol and its
-// quiet zone filling pixelSize x pixelSize pixels (0: one pixel a module) over the background.
+// The plain picture of a text: level L, smallest version, the symbol and its quiet zone filling
+// pixelSize x pixelSize pixels (0: one pixel a module) over the thread's render settings.
 // Fails with ERROR_QR when the text cannot be encoded, and with ERROR_ILLEGAL_ARGUMENT when
 // pixelSize is above kLargestImageSize. Other sizes that no surface can take (a negative one)
 // fail when the picture is written.
-[[nodiscard]] ErrorCode qr_picture(const char* text, std::int32_t pixelSize, Picture* picture);
+[[nodiscard]] ErrorCode qr_picture(std::string_view text, std::int32_t pixelSize, Picture* picture);
 
 // qr_picture on a raster surface (picture_render_surface); creates no surface on failure.
-[[nodiscard]] ErrorCode qr_render_surface(const char* text, std::int32_t pixelSize, SurfacePtr* surface);
+[[nodiscard]] ErrorCode qr_render_surface(std::string_view text, std::int32_t pixelSize, SurfacePtr* surface);
 
 }  // namespace tolvex

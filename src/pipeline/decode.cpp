@@ -1,5 +1,7 @@
 #include "tolvex/decode.hpp"
 
+#include "base/guard.h"
+
 #include <string_view>
 
 #include "codec/container.h"
@@ -32,6 +34,11 @@ ErrorCode decode_to_xml(const char* text, std::size_t length, std::string* xml, 
   DocumentPtr<> document;
   if (const ErrorCode code = decode_document(text, length, &document)) return code;
   return xml_write_document(document.get(), xml, xmlLength);
+}
+
+Result<DocumentPtr<>> decode(std::string_view text) {
+  return guarded_result<DocumentPtr<>>(
+      [&](DocumentPtr<>& document) { return decode_document(text.data(), text.size(), &document); });
 }
 
 }  // namespace tolvex

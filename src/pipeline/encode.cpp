@@ -1,5 +1,7 @@
 #include "tolvex/encode.hpp"
 
+#include "base/guard.h"
+
 #include "codec/container.h"
 #include "codec/field_buffer.h"
 #include "pipeline/serialise.h"
@@ -34,6 +36,15 @@ ErrorCode encode_xml_keep_document(const char* xml, std::size_t length, std::str
     *document = std::move(read);
   }
   return ERROR_OK;
+}
+
+Result<std::string> encode_xml(std::string_view xml) {
+  return guarded_result<std::string>(
+      [&](std::string& text) { return encode_xml(xml.data(), xml.size(), &text); });
+}
+
+Result<std::string> encode(const Document& document) {
+  return guarded_result<std::string>([&](std::string& text) { return encode_document(&document, &text); });
 }
 
 }  // namespace tolvex

@@ -1,3 +1,4 @@
+#include "base/guard.h"
 #include "base/memory_stream.h"
 #include "pipeline/families.h"
 #include "tolvex/xml.hpp"
@@ -57,6 +58,23 @@ ErrorCode xml_write_document(const Document* document, std::string* text, std::s
   if (length != nullptr) *length = written.size();
   if (text != nullptr) *text = std::move(written);
   return ERROR_OK;
+}
+
+Result<DocumentPtr<>> read_xml(std::string_view xml) {
+  return guarded_result<DocumentPtr<>>([&](DocumentPtr<>& document) {
+    if (const ErrorCode code = xml_read_document(xml.data(), xml.size(), &document)) return code;
+    return document ? ERROR_OK : document_validate(nullptr);
+  });
+}
+
+Result<std::string> to_xml(const Document& document) {
+  return guarded_result<std::string>(
+      [&](std::string& text) { return xml_write_document(&document, &text, nullptr); });
+}
+
+Result<XmlFieldValue> document_field(const Document& document, std::string_view path) {
+  return guarded_result<XmlFieldValue>(
+      [&](XmlFieldValue& value) { return document_field(&document, path, &value); });
 }
 
 }  // namespace tolvex

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <memory>
 
+#include "base/guard.h"
 #include "codec/container.h"
 #include "scan/pdf_pages.h"
 #include "scan/picture_load.h"
@@ -158,6 +159,21 @@ std::string scan_describe_text(std::string_view text) {
   }
   if (i < text.size()) described += "...";
   return described;
+}
+
+Result<std::vector<ScannedCode>> scan(std::span<const std::uint8_t> fileBytes, const ScanOptions& /*options*/) {
+  return guarded_result<std::vector<ScannedCode>>(
+      [&](std::vector<ScannedCode>& codes) { return scan_memory(fileBytes.data(), fileBytes.size(), &codes); });
+}
+
+Result<std::vector<ScannedCode>> scan_file(const std::filesystem::path& file, const ScanOptions& /*options*/) {
+  return guarded_result<std::vector<ScannedCode>>(
+      [&](std::vector<ScannedCode>& codes) { return scan_file(file.c_str(), &codes); });
+}
+
+Result<std::size_t> first_document(const std::vector<ScannedCode>& codes, std::string_view source) {
+  return guarded_result<std::size_t>(
+      [&](std::size_t& index) { return scan_first_document(codes, source, &index); });
 }
 
 }  // namespace tolvex

@@ -15,9 +15,9 @@ TEST(BatchOptions, SharedPictureOptionsBatchOptionsAndPaths) {
                                                    "-j=3",   "a.xml",   "-",       "--",         "-R"};
   ASSERT_EQ(parse_batch_options(arguments, &settings), ERROR_OK);
   EXPECT_EQ(settings.outputDirectory, "out");
-  EXPECT_EQ(settings.picture.rotation, LogoRotation::left);
-  EXPECT_EQ(settings.picture.variation, LogoVariation::gray);
-  EXPECT_FALSE(settings.picture.frame);
+  EXPECT_EQ(settings.picture.picture.logo->rotation, LogoRotation::left);
+  EXPECT_EQ(settings.picture.picture.logo->variation, LogoVariation::gray);
+  EXPECT_FALSE(settings.picture.picture.logo->frame);
   EXPECT_EQ(output_format(settings.picture), ImageFormat::svg);
   EXPECT_EQ(settings.threads, 3u);
   // -R=left is the rotation, and -R after "--" a path.

@@ -26,12 +26,12 @@ TEST(ParseOptions, DefaultsWhenNothingRecognised) {
   ASSERT_EQ(parse({"-x", "hello"}, settings), ERROR_OK);
   EXPECT_EQ(settings.outputFile, "qrImage.png");
   EXPECT_EQ(settings.inputKind, InputKind::xml);
-  EXPECT_EQ(settings.logoDirectory, "./logo/");
-  EXPECT_EQ(settings.rotation, LogoRotation::bottom);
-  EXPECT_EQ(settings.variation, LogoVariation::dark);
-  EXPECT_TRUE(settings.frame);
+  EXPECT_EQ(settings.picture.logo->directory, "./logo/");
+  EXPECT_EQ(settings.picture.logo->rotation, LogoRotation::bottom);
+  EXPECT_EQ(settings.picture.logo->variation, LogoVariation::dark);
+  EXPECT_TRUE(settings.picture.logo->frame);
   EXPECT_TRUE(settings.logo);
-  EXPECT_EQ(settings.imageSize, 0);
+  EXPECT_EQ(settings.picture.size, 0);
 }
 
 TEST(ParseOptions, NamesAndValuesIgnoreLetterCase) {
@@ -40,9 +40,9 @@ TEST(ParseOptions, NamesAndValuesIgnoreLetterCase) {
             ERROR_OK);
   EXPECT_EQ(settings.outputFile, "out.png");
   EXPECT_FALSE(settings.logo);
-  EXPECT_FALSE(settings.frame);
-  EXPECT_EQ(settings.variation, LogoVariation::dark);
-  EXPECT_EQ(settings.rotation, LogoRotation::right);
+  EXPECT_FALSE(settings.picture.logo->frame);
+  EXPECT_EQ(settings.picture.logo->variation, LogoVariation::dark);
+  EXPECT_EQ(settings.picture.logo->rotation, LogoRotation::right);
   EXPECT_EQ(settings.inputKind, InputKind::base32hex);
 }
 
@@ -50,14 +50,14 @@ TEST(ParseOptions, LaterOccurrenceWins) {
   Settings settings;
   ASSERT_EQ(parse({"-f=first.png", "-v=gray", "-f=second.png", "-v=light"}, settings), ERROR_OK);
   EXPECT_EQ(settings.outputFile, "second.png");
-  EXPECT_EQ(settings.variation, LogoVariation::light);
+  EXPECT_EQ(settings.picture.logo->variation, LogoVariation::light);
 }
 
 TEST(ParseOptions, ValuesWithoutEqualsSign) {
   Settings settings;
   ASSERT_EQ(parse({"-l", "-f=x.png", "-s"}, settings), ERROR_OK);
-  EXPECT_EQ(settings.logoDirectory, "");
-  EXPECT_EQ(settings.imageSize, 0);
+  EXPECT_EQ(settings.picture.logo->directory, "");
+  EXPECT_EQ(settings.picture.size, 0);
 }
 
 struct SizeCase {
@@ -70,7 +70,7 @@ class ImageSizeTest : public ::testing::TestWithParam<SizeCase> {};
 TEST_P(ImageSizeTest, ReadsLikeAtoi) {
   Settings settings;
   ASSERT_EQ(parse({GetParam().argument}, settings), ERROR_OK);
-  EXPECT_EQ(settings.imageSize, GetParam().size);
+  EXPECT_EQ(settings.picture.size, GetParam().size);
 }
 
 INSTANTIATE_TEST_SUITE_P(Sizes, ImageSizeTest,

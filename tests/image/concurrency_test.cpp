@@ -10,6 +10,7 @@
 #include <thread>
 #include <vector>
 
+#include "tolvex/picture.hpp"
 #include "image/logo_cache.h"
 #include "image/picture_output.h"
 #include "image/render.h"

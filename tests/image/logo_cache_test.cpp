@@ -1,5 +1,6 @@
 // The per-thread logo cache seen through compositions: what it keeps, what it gives up first,
 // and when it turns itself off.
+#include "support/family_of.h"
 #include "image/logo_cache.h"
 
 #include <cairo.h>
@@ -95,7 +96,7 @@ class LogoCacheTest : public ::testing::Test {
   }
 
   ErrorCode compose(std::int32_t variation, std::int32_t rotation = 0) {
-    return qr_logo_render_surface(text.c_str(), test::rotation_index(rotation),
+    return qr_logo_render_surface(text.c_str(), test::family_of(text.c_str()), test::rotation_index(rotation),
                                   test::variation_index(variation), 1, directory.c_str(), &result);
   }
 
@@ -287,12 +288,12 @@ TEST_F(LogoCacheTest, EachThreadHasItsOwn) {
   std::thread other([&] {
     seenAtStart = state();
     SurfacePtr surface;
-    EXPECT_EQ(qr_logo_render_surface(text.c_str(), test::rotation_index(0), test::variation_index(0), 1,
+    EXPECT_EQ(qr_logo_render_surface(text.c_str(), test::family_of(text.c_str()), test::rotation_index(0), test::variation_index(0), 1,
                                      directory.c_str(), &surface),
               ERROR_OK);
     seenWithoutBudget = state();
     logo_cache_set_budget(70000);
-    EXPECT_EQ(qr_logo_render_surface(text.c_str(), test::rotation_index(0), test::variation_index(1), 1,
+    EXPECT_EQ(qr_logo_render_surface(text.c_str(), test::family_of(text.c_str()), test::rotation_index(0), test::variation_index(1), 1,
                                      directory.c_str(), &surface),
               ERROR_OK);
     seenWithBudget = state();

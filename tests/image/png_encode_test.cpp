@@ -1,5 +1,6 @@
 // Our PNG writer against cairo's: for the same surface the decoded pixels are the same in every
 // cairo format, background and composition, and the file is never larger for our pictures.
+#include "support/family_of.h"
 #include "image/png_encode.h"
 
 #include <gtest/gtest.h>
@@ -117,7 +118,7 @@ TEST_F(PngEncodeTest, PlainAndLogoPicturesInEveryFormatAndBackground) {
       SurfacePtr surface;
       ASSERT_EQ(qr_render_surface(text_of_family(0).c_str(), 123, &surface), ERROR_OK);
       expect_same_pixels(surface.get(), what + " plain", true);
-      ASSERT_EQ(qr_logo_render_surface(text_of_family(1).c_str(), LogoRotation::top, LogoVariation::medium,
+      ASSERT_EQ(qr_logo_render_surface(text_of_family(1).c_str(), test::family_of(text_of_family(1).c_str()), LogoRotation::top, LogoVariation::medium,
                                        false, kLogoDir.c_str(), &surface),
                 ERROR_OK);
       // Logo colours over a coloured background can pass 256 colours: then RGB, whose size
@@ -137,7 +138,7 @@ TEST_F(PngEncodeTest, GoldenPicturesDecodeAlikeAndAreNoLarger) {
         for (const bool frame : {true, false}) {
           SurfacePtr surface;
           ASSERT_EQ(
-              qr_logo_render_surface(text.c_str(), rotation, variation, frame, kLogoDir.c_str(), &surface),
+              qr_logo_render_surface(text.c_str(), test::family_of(text.c_str()), rotation, variation, frame, kLogoDir.c_str(), &surface),
               ERROR_OK);
           expect_same_pixels(surface.get(),
                              "family " + std::to_string(family) + " rotation " +

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "tolvex/picture.hpp"
 #include "codec/base32hex.h"
 #include "image/logo_compose.h"
 #include "image/picture_output.h"

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "tolvex/picture.hpp"
 #include "image/picture_output.h"
 #include "image/render.h"
 #include "support/process.h"

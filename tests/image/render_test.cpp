@@ -1,3 +1,4 @@
+#include "tolvex/picture.hpp"
 #include "image/render.h"
 
 #include <fcntl.h>

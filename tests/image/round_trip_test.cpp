@@ -6,6 +6,7 @@
 #include <random>
 #include <string>
 
+#include "tolvex/picture.hpp"
 #include "image/picture_output.h"
 #include "image/render.h"
 #include "support/decoders.h"

@@ -15,6 +15,8 @@
 #include <string_view>
 #include <vector>
 
+#include "tolvex/picture.hpp"
+#include "support/family_of.h"
 #include "image/logo_compose.h"
 #include "image/picture_output.h"
 #include "image/render.h"
@@ -116,7 +118,7 @@ const Case kCases[] = {
 
 Picture picture_of(const Case& c, const std::string& text) {
   Picture picture;
-  EXPECT_EQ(c.logo ? qr_logo_picture(text.c_str(), c.rotation, LogoVariation::dark, c.frame, kLogoDir.c_str(),
+  EXPECT_EQ(c.logo ? qr_logo_picture(text.c_str(), test::family_of(text.c_str()), c.rotation, LogoVariation::dark, c.frame, kLogoDir.c_str(),
                                      &picture)
                    : qr_picture(text.c_str(), c.size, &picture),
             ERROR_OK);

@@ -63,10 +63,11 @@ if grep -Ev '^(tolvex_[a-z_0-9]+|tolvex::[a-z_0-9]+(\[abi:cxx11\])?\(.*\)@@TOLVE
   echo "libtolvex.so exports symbols beyond its interface"
   exit 1
 fi
-for name in 'tolvex_encode_xml@@TOLVEX_1' 'tolvex::encode_xml(' 'tolvex::document_field(' 'tolvex::scan_memory('; do
+for name in 'tolvex_encode_xml@@TOLVEX_1' 'tolvex::encode_xml(' 'tolvex::document_field(' 'tolvex::scan_memory(' \
+            'tolvex::render(' 'tolvex::write_picture(' 'tolvex::decode(' 'tolvex::to_xml' 'tolvex::scan('; do
   grep -qF "$name" <<<"$exported" || { echo "libtolvex.so does not export $name"; exit 1; }
 done
-for header in tolvex.h tolvex.hpp error.hpp encode.hpp picture.hpp scan.hpp; do
+for header in tolvex.h tolvex.hpp error.hpp result.hpp encode.hpp picture.hpp picture_options.hpp scan.hpp; do
   [ -f "$scratch/prefix/include/tolvex/$header" ] || { echo "tolvex/$header is not installed"; exit 1; }
 done
 echo "installed library works"

@@ -1,3 +1,4 @@
+#include "support/family_of.h"
 #include "scan/pictures.h"
 
 #include <cairo-pdf.h>
@@ -78,7 +79,7 @@ SurfacePtr plain_code(const std::string& text, int pixelsPerModule) {
 
 SurfacePtr logo_code(const std::string& text, int rotation, int variation, bool frame) {
   SurfacePtr surface;
-  if (qr_logo_render_surface(text.c_str(), static_cast<LogoRotation>(rotation),
+  if (qr_logo_render_surface(text.c_str(), test::family_of(text.c_str()), static_cast<LogoRotation>(rotation),
                              static_cast<LogoVariation>(variation), frame, TOLVEX_SOURCE_DIR "/logo/",
                              &surface) != ERROR_OK) {
     throw std::runtime_error(error_line());
@@ -166,9 +167,9 @@ Bytes blank_pdf(int count, double width, double height) {
 
 std::string example_text(const std::string& name) {
   const std::string xml = read_file(TOLVEX_SOURCE_DIR "/examples/" + name);
-  std::string text;
-  if (encode_xml(xml.data(), xml.size(), &text) != ERROR_OK) throw std::runtime_error(error_line());
-  return text;
+  Result<std::string> text = encode_xml(xml);
+  if (!text) throw std::runtime_error(text.error().line);
+  return std::move(*text);
 }
 
 std::vector<std::string> example_names() {
