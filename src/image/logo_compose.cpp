@@ -5,6 +5,7 @@
 #include <string>
 #include <string_view>
 
+#include "base/messages.h"
 #include "codec/base32hex.h"
 #include "document/document.h"
 #include "image/logo_cache.h"
@@ -20,14 +21,14 @@ ErrorCode report_logo_status(cairo_status_t status, const std::string& path) {
   switch (status) {
     case CAIRO_STATUS_NO_MEMORY:
       // cairo reports libpng's refusal of a damaged or foreign file as a lack of memory too.
-      if (!png_file_reads(path.c_str())) return set_error_message(ERROR_MISSING_LOGO, "Cannot create logo. ");
-      return set_error_message(ERROR_IO, "Not enough memory. ");
+      if (!png_file_reads(path.c_str())) return report(messages::kCannotCreateLogo);
+      return report(messages::kNotEnoughMemory);
     case CAIRO_STATUS_FILE_NOT_FOUND:
-      return set_error_message(ERROR_MISSING_LOGO, "Cannot find logo file. ");
+      return report(messages::kCannotFindLogoFile);
     case CAIRO_STATUS_READ_ERROR:
-      return set_error_message(ERROR_MISSING_LOGO, "Cannot read logo file. ");
+      return report(messages::kCannotReadLogoFile);
     default:
-      return set_error_message(ERROR_MISSING_LOGO, "Cannot create logo. ");
+      return report(messages::kCannotCreateLogo);
   }
 }
 
@@ -43,15 +44,13 @@ ErrorCode qr_logo_picture(const char* text, LogoRotation rotation, LogoVariation
   if (!symbol) return report_qr_failure();
 
   if (!logo_variation_valid(variation)) {
-    return set_error_message(ERROR_ILLEGAL_ARGUMENT, "Illegal argument value for logo variation.");
+    return report(messages::kIllegalLogoVariation);
   }
   if (!logo_rotation_valid(rotation)) {
-    return set_error_message(ERROR_ILLEGAL_ARGUMENT, "Illegal argument value for logo rotation.");
+    return report(messages::kIllegalLogoRotation);
   }
   if (header.family() > FAMILY_INVOICE_ITEMS) {
-    return set_error_message(ERROR_MISSING_LOGO,
-                             "Creating QR code images with logo is currently supported only for PAY, INVOICE "
-                             "or INVOICE ITEMS tolvex.");
+    return report(messages::kLogoOnlyForKnownFamilies);
   }
 
   const std::string path = std::string(logoDirectory != nullptr ? logoDirectory : "") +
