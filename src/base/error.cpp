@@ -3,6 +3,8 @@
 #include <array>
 #include <new>
 
+#include "base/messages.h"
+
 namespace tolvex {
 namespace {
 
@@ -25,8 +27,6 @@ constexpr std::array<std::string_view, 15> kPrefixes = {
     "ERROR_MISSING_LOGO: ",
     "ERROR_QR: ",
 };
-
-constexpr std::string_view kNoMemory = "Not enough memory. ";
 
 // Room that the texts of every fixed message fit without allocating, so that recording a
 // failure, the lack of memory above all, cannot itself run out of memory.
@@ -66,7 +66,9 @@ ErrorCode set_error(ErrorCode code, std::string_view message, std::string_view d
     record.code = ERROR_IO;
     record.detail.clear();
     record.message.clear();
-    if (record.message.capacity() >= kNoMemory.size()) record.message.assign(kNoMemory);
+    if (const std::string_view text = messages::kNotEnoughMemory.text;
+        record.message.capacity() >= text.size())
+      record.message.assign(text);
     return ERROR_IO;
   }
 }

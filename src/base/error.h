@@ -1,5 +1,5 @@
 // Recording failures into the last-error record of tolvex/error.hpp. Only the command line
-// composes the record into a line.
+// composes the record into a line. Sources record the texts of base/messages.h through report().
 #pragma once
 
 #include <string_view>

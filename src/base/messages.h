@@ -1,9 +1,16 @@
-// Every fixed text the library records with a failure, each with the code it goes with. The
-// texts are part of the tools' observable output (golden tests hold every error line byte for
-// byte, trailing spaces included): change one only where the change is meant to be seen.
-// Sources name an entry of this table and never write a message literal of their own.
+// Every fixed text the library records with a failure, each with the code it goes with.
+//
+// THESE TEXTS ARE THE TOOLS' OBSERVABLE OUTPUT: the error lines of tolvexqr, tolvexbatch and
+// tolvexdecode, of tolvex_error_line() and of the Python module are composed of them, and the
+// golden tests hold every one byte for byte, trailing spaces and odd capitals included. Change
+// one only where the change is meant to be seen by users.
+//
+// Sources name an entry of this table and never write a message literal of their own
+// (scripts/check_messages.py fails the tests otherwise). A new message goes into the group of
+// its subject and into kEveryMessage below. A text recorded with two codes is two entries.
 #pragma once
 
+#include <array>
 #include <span>
 #include <string_view>
 
@@ -18,8 +25,285 @@ struct Message {
 
 namespace messages {
 
+// Memory and failures nobody expected.
 inline constexpr Message kNotEnoughMemory{ERROR_IO, "Not enough memory. "};
 inline constexpr Message kUnexpectedFailure{ERROR_IO, "Unexpected failure. "};
+
+// Arguments of the library's entries that must not be null.
+inline constexpr Message kBase32hexCannotBeNull{ERROR_NULL_POINTER, "Base32hex cannot be NULL. "};
+inline constexpr Message kBase32hexPointerCannotBeNull{ERROR_NULL_POINTER,
+                                                       "Base32hex pointer cannot be NULL."};
+inline constexpr Message kXmlCannotBeNull{ERROR_NULL_POINTER, "XML cannot be NULL."};
+inline constexpr Message kXmlPointerCannotBeNull{ERROR_NULL_POINTER, "XML pointer cannot be NULL. "};
+inline constexpr Message kDocumentCannotBeNull{ERROR_NULL_POINTER, "Document cannot be null. "};
+inline constexpr Message kDocumentToSerialiseCannotBeNull{ERROR_NULL_POINTER, "Document cannot be NULL."};
+inline constexpr Message kDocumentPointerCannotBeNull{ERROR_NULL_POINTER,
+                                                      "Document pointer cannot be NULL. "};
+inline constexpr Message kHeaderCannotBeNull{ERROR_NULL_POINTER, "Header cannot be null. "};
+inline constexpr Message kPathCannotBeNull{ERROR_NULL_POINTER, "Path cannot be null. "};
+inline constexpr Message kFieldCannotBeNull{ERROR_NULL_POINTER, "Field cannot be null. "};
+inline constexpr Message kTextPointerCannotBeNull{ERROR_NULL_POINTER, "Text pointer cannot be NULL. "};
+inline constexpr Message kSettingsCannotBeNull{ERROR_NULL_POINTER, "Settings cannot be NULL. "};
+inline constexpr Message kPngBufferPointerCannotBeNull{ERROR_NULL_POINTER,
+                                                       "PNG buffer pointer cannot be NULL. "};
+inline constexpr Message kSvgBufferPointerCannotBeNull{ERROR_NULL_POINTER,
+                                                       "SVG buffer pointer cannot be NULL. "};
+inline constexpr Message kPdfBufferPointerCannotBeNull{ERROR_NULL_POINTER,
+                                                       "PDF buffer pointer cannot be NULL. "};
+inline constexpr Message kCodesPointerCannotBeNull{ERROR_NULL_POINTER, "Codes pointer cannot be NULL. "};
+inline constexpr Message kInputCannotBeNull{ERROR_NULL_POINTER, "Input cannot be NULL. "};
+inline constexpr Message kFileNameCannotBeNull{ERROR_NULL_POINTER, "File name cannot be NULL. "};
+inline constexpr Message kIndexPointerCannotBeNull{ERROR_NULL_POINTER, "Index pointer cannot be NULL. "};
+
+// Values the C interface refuses.
+inline constexpr Message kNotADocumentOfThisLibrary{ERROR_ILLEGAL_ARGUMENT,
+                                                    "Not a document of this library. "};
+inline constexpr Message kIllegalImageFormat{ERROR_ILLEGAL_ARGUMENT,
+                                             "Illegal argument value for image format."};
+
+// The tolvex text: base32hex, header, checksum, compression and length.
+inline constexpr Message kInvalidBase32hexString{ERROR_BASE32HEX, "Invalid base32hex string. "};
+inline constexpr Message kBase32hexToDecodeCannotBeNull{ERROR_BASE32HEX, "Base32hex cannot be NULL. "};
+inline constexpr Message kHeaderNotFound{ERROR_UNKNOWN_DOCUMENT, "Header not found. "};
+inline constexpr Message kChecksumNotFound{ERROR_CHECKSUM, "Checksum not found. "};
+inline constexpr Message kChecksumMismatch{ERROR_CHECKSUM, "Checksum mismatch. "};
+inline constexpr Message kCompressionError{ERROR_COMPRESSION, "Compression error. "};
+inline constexpr Message kDecompressionError{ERROR_COMPRESSION, "Decompression error. "};
+inline constexpr Message kInvalidCompressedData{ERROR_COMPRESSION, "Invalid compressed data. "};
+inline constexpr Message kSequenceLimitExceeded{ERROR_SEQUENCE_LIMIT_EXCEEDED, "Sequence limit exceeded."};
+
+// Reading XML; the element's name comes first where one is named.
+inline constexpr Message kGettingRootElementError{ERROR_XML, "Getting root element error"};
+// Followed by libxml2's diagnostics as the detail.
+inline constexpr Message kGettingRootElementErrorBeforeDiagnostics{ERROR_XML, "Getting root element error\n"};
+inline constexpr Message kRootTypeAttributeInvalid{ERROR_XML,
+                                                   "Attribute 'type' in root element has invalid value."};
+inline constexpr Message kInvalidIntegerFormat{ERROR_XML, "Invalid integer format."};
+inline constexpr Message kInvalidDecimalFormat{ERROR_XML,
+                                               "Invalid decimal format. Use dot '.' as a decimal mark."};
+inline constexpr Message kInvalidEnumValue{ERROR_XML, "Invalid enum value."};
+inline constexpr Message kContainsDuplicateValue{ERROR_XML, "Contains duplicate value."};
+
+// Documents and their families.
+inline constexpr Message kUnknownDocumentFamily{ERROR_UNKNOWN_DOCUMENT, "Unknown document family. "};
+inline constexpr Message kDocumentVersionNotSupported{ERROR_UNKNOWN_DOCUMENT,
+                                                      "Document version is not supported. "};
+inline constexpr Message kErrorInGettingRootAndType{ERROR_XML, "Error in getting root and type"};
+inline constexpr Message kErrorWrongInvoiceDocumentType{ERROR_XML, "Error wrong invoice document type"};
+// After the path that was asked for.
+inline constexpr Message kNamesNoFieldOfTheDocument{ERROR_ILLEGAL_ARGUMENT,
+                                                    " names no field of the document. "};
+
+// The field checks: each follows the field's name.
+inline constexpr Message kCannotBeNull{ERROR_INVALID_VALUE, " cannot be NULL. "};
+inline constexpr Message kCannotBeEmpty{ERROR_INVALID_VALUE, " cannot be empty. "};
+inline constexpr Message kIsInvalidDateFormat{ERROR_INVALID_VALUE, " is invalid date format. "};
+inline constexpr Message kDayOrMonthOutOfRange{ERROR_XML,
+                                               " is invalid date format. Day or month is out of range. "};
+inline constexpr Message kIsInvalidCountryCode{ERROR_INVALID_VALUE, " is invalid country code. "};
+inline constexpr Message kIsInvalidCurrencyCode{ERROR_INVALID_VALUE, " is invalid currency code. "};
+inline constexpr Message kMustBeBetweenZeroAndOne{ERROR_INVALID_VALUE,
+                                                  " is invalid, value must be between 0 and 1 inclusive. "};
+inline constexpr Message kCannotBeNegative{ERROR_INVALID_VALUE, " cannot be negative. "};
+inline constexpr Message kIsOutOfRange{ERROR_INVALID_VALUE, " is out of range. "};
+inline constexpr Message kContainsInvalidValues{ERROR_INVALID_VALUE, " contains invalid values. "};
+inline constexpr Message kCanContainOnlyDigits{ERROR_INVALID_VALUE, " is invalid. Can contain only digits. "};
+inline constexpr Message kIsTooLong{ERROR_INVALID_VALUE, " is too long. "};
+inline constexpr Message kIsInvalid{ERROR_INVALID_VALUE, " is invalid. "};
+inline constexpr Message kConflictsWithAnotherField{ERROR_INVALID_VALUE,
+                                                    " conflicts with another field value. "};
+inline constexpr Message kNoChoiceFieldGiven{ERROR_INVALID_VALUE,
+                                             " or the other(s) choice field(s) cannot be NULL. "};
+inline constexpr Message kListCannotBeEmpty{ERROR_INVALID_VALUE, " list cannot be empty. "};
+inline constexpr Message kListCannotContainNull{ERROR_INVALID_VALUE, " list cannot contain NULL value. "};
+// The one check that names both fields itself.
+inline constexpr Message kPeriodFromDateAfterPeriodToDate{ERROR_INVALID_VALUE,
+                                                          "PeriodFromDate is after PeriodToDate. "};
+
+// The payment order's rules: why a field must be absent, after the field's name.
+inline constexpr Message kInvalidValue{ERROR_INVALID_VALUE, "Invalid value. "};
+inline constexpr Message kMustBeNullBecauseOfReference{
+    ERROR_INVALID_VALUE, " must be NULL, because OriginatorsReferenceInformation is not NULL. "};
+inline constexpr Message kMustBeNullUnlessPeriodicityRequires{
+    ERROR_INVALID_VALUE, " must be NULL if Periodicity does not require it. "};
+inline constexpr Message kMustBeNullWithoutStandingOrder{
+    ERROR_INVALID_VALUE, " must be NULL, because PaymentOptions does not contain standingorder. "};
+inline constexpr Message kMustBeNullWithoutDirectDebit{
+    ERROR_INVALID_VALUE, " must be NULL, because PaymentOptions does not contain directdebit. "};
+// Without a leading space or a full stop: the error line puts one space after the name.
+inline constexpr Message kSepaSchemeSelected{ERROR_INVALID_VALUE, "SEPA direct debit scheme selected"};
+inline constexpr Message kMandateIdentifiersUsed{ERROR_INVALID_VALUE,
+                                                 "MandateID, CreditorID and ContractID are used"};
+inline constexpr Message kReferenceInformationUsed{ERROR_INVALID_VALUE,
+                                                   "OriginatorsReferenceInformation is used"};
+
+// Drawing and writing pictures.
+inline constexpr Message kTextCannotBeEncodedAsQrCode{
+    ERROR_QR, "Text cannot be encoded as a QR code: it is empty or too long. "};
+// Around the largest size in pixels.
+inline constexpr Message kImageSizeTooLarge{ERROR_ILLEGAL_ARGUMENT,
+                                            "Image size is too large: the largest is "};
+inline constexpr Message kImageSizeTooLargeUnit{ERROR_ILLEGAL_ARGUMENT, " pixels. "};
+inline constexpr Message kCannotWriteImageToOutputFile{ERROR_IO, "Cannot write image to output file. "};
+inline constexpr Message kCannotWriteImage{ERROR_IO, "Cannot write image. "};
+
+// Logo pictures.
+inline constexpr Message kCannotCreateLogo{ERROR_MISSING_LOGO, "Cannot create logo. "};
+inline constexpr Message kCannotFindLogoFile{ERROR_MISSING_LOGO, "Cannot find logo file. "};
+inline constexpr Message kCannotReadLogoFile{ERROR_MISSING_LOGO, "Cannot read logo file. "};
+inline constexpr Message kIllegalLogoVariation{ERROR_ILLEGAL_ARGUMENT,
+                                               "Illegal argument value for logo variation."};
+inline constexpr Message kIllegalLogoRotation{ERROR_ILLEGAL_ARGUMENT,
+                                              "Illegal argument value for logo rotation."};
+inline constexpr Message kLogoOnlyForKnownFamilies{ERROR_MISSING_LOGO,
+                                                   "Creating QR code images with logo is currently supported "
+                                                   "only for PAY, INVOICE or INVOICE ITEMS tolvex."};
+
+// Input files of the tools and of the scan (the file's name follows where it is known).
+inline constexpr Message kCannotReadInputFile{ERROR_IO, "Cannot read input file. "};
+inline constexpr Message kInputFileTooLarge{ERROR_ILLEGAL_ARGUMENT, "Input file too large. "};
+
+// Reading codes back from pictures and PDF documents.
+inline constexpr Message kUnknownScanFileFormat{ERROR_ILLEGAL_ARGUMENT,
+                                                "Unknown file format, expected PNG, JPEG or PDF. "};
+inline constexpr Message kPictureTooLarge{ERROR_ILLEGAL_ARGUMENT, "Picture too large. "};
+inline constexpr Message kCannotReadPngPicture{ERROR_IO, "Cannot read PNG picture. "};
+inline constexpr Message kCannotReadJpegPicture{ERROR_IO, "Cannot read JPEG picture. "};
+inline constexpr Message kCannotReadPdfDocument{ERROR_IO, "Cannot read PDF document. "};
+inline constexpr Message kTooManyPdfPages{ERROR_ILLEGAL_ARGUMENT, "Too many PDF pages. "};
+inline constexpr Message kPdfPageTooLarge{ERROR_ILLEGAL_ARGUMENT, "PDF page too large. "};
+inline constexpr Message kNoQrCodeFound{ERROR_UNKNOWN_DOCUMENT, "No QR code found. "};
+inline constexpr Message kNotATolvexCode{ERROR_BAD_FORMAT, "Not a tolvex code. "};
+// What a foreign code holds, in the detail of kNotATolvexCode.
+inline constexpr Message kQrCodeIsEmpty{ERROR_BAD_FORMAT, "QR code is empty"};
+inline constexpr Message kQrCodeHoldsUrl{ERROR_BAD_FORMAT, "QR code holds a URL: "};
+inline constexpr Message kQrCodeHoldsText{ERROR_BAD_FORMAT, "QR code holds text: "};
+
+// The tools' command lines; the option or argument follows.
+inline constexpr Message kIllegalValueFor{ERROR_ILLEGAL_ARGUMENT, "Illegal value for: "};
+inline constexpr Message kUnknownOption{ERROR_ILLEGAL_ARGUMENT, "Unknown option: "};
+inline constexpr Message kMissingOption{ERROR_ILLEGAL_ARGUMENT, "Missing option: "};
+inline constexpr Message kNoInputPathsGiven{ERROR_ILLEGAL_ARGUMENT, "No input paths given. "};
+
+// tolvexbatch's inputs and outputs.
+inline constexpr Message kUnknownBatchFileFormat{ERROR_ILLEGAL_ARGUMENT,
+                                                 "Unknown file format, expected .xml or .txt (or -i). "};
+inline constexpr Message kCannotReadDirectory{ERROR_IO, "Cannot read directory. "};
+inline constexpr Message kCannotCreateOutputDirectory{ERROR_IO, "Cannot create output directory. "};
+// The detail names the picture, " from " one input, " and " the other.
+inline constexpr Message kTwoInputsWouldWriteTheSamePicture{ERROR_ILLEGAL_ARGUMENT,
+                                                            "Two inputs would write the same picture: "};
+inline constexpr Message kSamePictureFrom{ERROR_ILLEGAL_ARGUMENT, " from "};
+inline constexpr Message kSamePictureAnd{ERROR_ILLEGAL_ARGUMENT, " and "};
+
+// Every entry above, for the tests that hold the table together.
+inline constexpr std::array kEveryMessage{
+    kNotEnoughMemory,
+    kUnexpectedFailure,
+    kBase32hexCannotBeNull,
+    kBase32hexPointerCannotBeNull,
+    kXmlCannotBeNull,
+    kXmlPointerCannotBeNull,
+    kDocumentCannotBeNull,
+    kDocumentToSerialiseCannotBeNull,
+    kDocumentPointerCannotBeNull,
+    kHeaderCannotBeNull,
+    kPathCannotBeNull,
+    kFieldCannotBeNull,
+    kTextPointerCannotBeNull,
+    kSettingsCannotBeNull,
+    kPngBufferPointerCannotBeNull,
+    kSvgBufferPointerCannotBeNull,
+    kPdfBufferPointerCannotBeNull,
+    kCodesPointerCannotBeNull,
+    kInputCannotBeNull,
+    kFileNameCannotBeNull,
+    kIndexPointerCannotBeNull,
+    kNotADocumentOfThisLibrary,
+    kIllegalImageFormat,
+    kInvalidBase32hexString,
+    kBase32hexToDecodeCannotBeNull,
+    kHeaderNotFound,
+    kChecksumNotFound,
+    kChecksumMismatch,
+    kCompressionError,
+    kDecompressionError,
+    kInvalidCompressedData,
+    kSequenceLimitExceeded,
+    kGettingRootElementError,
+    kGettingRootElementErrorBeforeDiagnostics,
+    kRootTypeAttributeInvalid,
+    kInvalidIntegerFormat,
+    kInvalidDecimalFormat,
+    kInvalidEnumValue,
+    kContainsDuplicateValue,
+    kUnknownDocumentFamily,
+    kDocumentVersionNotSupported,
+    kErrorInGettingRootAndType,
+    kErrorWrongInvoiceDocumentType,
+    kNamesNoFieldOfTheDocument,
+    kCannotBeNull,
+    kCannotBeEmpty,
+    kIsInvalidDateFormat,
+    kDayOrMonthOutOfRange,
+    kIsInvalidCountryCode,
+    kIsInvalidCurrencyCode,
+    kMustBeBetweenZeroAndOne,
+    kCannotBeNegative,
+    kIsOutOfRange,
+    kContainsInvalidValues,
+    kCanContainOnlyDigits,
+    kIsTooLong,
+    kIsInvalid,
+    kConflictsWithAnotherField,
+    kNoChoiceFieldGiven,
+    kListCannotBeEmpty,
+    kListCannotContainNull,
+    kPeriodFromDateAfterPeriodToDate,
+    kInvalidValue,
+    kMustBeNullBecauseOfReference,
+    kMustBeNullUnlessPeriodicityRequires,
+    kMustBeNullWithoutStandingOrder,
+    kMustBeNullWithoutDirectDebit,
+    kSepaSchemeSelected,
+    kMandateIdentifiersUsed,
+    kReferenceInformationUsed,
+    kTextCannotBeEncodedAsQrCode,
+    kImageSizeTooLarge,
+    kImageSizeTooLargeUnit,
+    kCannotWriteImageToOutputFile,
+    kCannotWriteImage,
+    kCannotCreateLogo,
+    kCannotFindLogoFile,
+    kCannotReadLogoFile,
+    kIllegalLogoVariation,
+    kIllegalLogoRotation,
+    kLogoOnlyForKnownFamilies,
+    kCannotReadInputFile,
+    kInputFileTooLarge,
+    kUnknownScanFileFormat,
+    kPictureTooLarge,
+    kCannotReadPngPicture,
+    kCannotReadJpegPicture,
+    kCannotReadPdfDocument,
+    kTooManyPdfPages,
+    kPdfPageTooLarge,
+    kNoQrCodeFound,
+    kNotATolvexCode,
+    kQrCodeIsEmpty,
+    kQrCodeHoldsUrl,
+    kQrCodeHoldsText,
+    kIllegalValueFor,
+    kUnknownOption,
+    kMissingOption,
+    kNoInputPathsGiven,
+    kUnknownBatchFileFormat,
+    kCannotReadDirectory,
+    kCannotCreateOutputDirectory,
+    kTwoInputsWouldWriteTheSamePicture,
+    kSamePictureFrom,
+    kSamePictureAnd,
+};
 
 }  // namespace messages
 
@@ -32,5 +316,9 @@ ErrorCode report(const Message& message, std::string_view detail) noexcept;
 // Records a field's failure as the tools have always shown it: the element's name in the place
 // of the message, the fixed text as the detail ("Amount Invalid integer format.").
 ErrorCode report_field(std::string_view name, const Message& message) noexcept;
+
+// Records a message composed around a value, opening + value + closing, with an empty detail,
+// under the opening's code ("Image size is too large: the largest is 8000 pixels. ").
+ErrorCode report_around(const Message& opening, std::string_view value, const Message& closing) noexcept;
 
 }  // namespace tolvex

@@ -7,9 +7,9 @@
 namespace tolvex::capi {
 
 ErrorCode hand_out(const void* bytes, std::size_t size, void** out) noexcept {
-  if (size == std::numeric_limits<std::size_t>::max()) return set_error_message(ERROR_IO, kNoMemory);
+  if (size == std::numeric_limits<std::size_t>::max()) return report(messages::kNotEnoughMemory);
   void* block = std::malloc(size + 1);
-  if (block == nullptr) return set_error_message(ERROR_IO, kNoMemory);
+  if (block == nullptr) return report(messages::kNotEnoughMemory);
   if (size > 0) std::memcpy(block, bytes, size);
   static_cast<char*>(block)[size] = '\0';
   *out = block;
@@ -28,7 +28,7 @@ ErrorCode hand_out_bytes(const std::vector<std::uint8_t>& bytes, unsigned char**
                          std::int32_t* size) noexcept {
   // Pictures are bounded far below this; the check keeps the size argument honest.
   if (bytes.size() > static_cast<std::size_t>(std::numeric_limits<std::int32_t>::max()))
-    return set_error_message(ERROR_IO, "Cannot write image. ");
+    return report(messages::kCannotWriteImage);
   void* block = nullptr;
   if (const ErrorCode code = hand_out(bytes.data(), bytes.size(), &block)) return code;
   *data = static_cast<unsigned char*>(block);
@@ -36,8 +36,8 @@ ErrorCode hand_out_bytes(const std::vector<std::uint8_t>& bytes, unsigned char**
   return ERROR_OK;
 }
 
-ErrorCode require(const void* pointer, std::string_view message) noexcept {
-  return pointer == nullptr ? set_error_message(ERROR_NULL_POINTER, message) : ERROR_OK;
+ErrorCode require(const void* pointer, const Message& message) noexcept {
+  return pointer == nullptr ? report(message) : ERROR_OK;
 }
 
 }  // namespace tolvex::capi

@@ -11,10 +11,9 @@
 #include <vector>
 
 #include "base/error.h"
+#include "base/messages.h"
 
 namespace tolvex::capi {
-
-inline constexpr std::string_view kNoMemory = "Not enough memory. ";
 
 // Runs the body of a C entry that returns an error code. A failed allocation anywhere below
 // becomes ERROR_IO "Not enough memory. "; the thread's state stays as the unwinding left it,
@@ -24,11 +23,11 @@ int guarded(Body&& body) noexcept {
   try {
     return body();
   } catch (const std::bad_alloc&) {
-    return set_error_message(ERROR_IO, kNoMemory);
+    return report(messages::kNotEnoughMemory);
   } catch (const std::length_error&) {
-    return set_error_message(ERROR_IO, kNoMemory);
+    return report(messages::kNotEnoughMemory);
   } catch (...) {
-    return set_error_message(ERROR_IO, "Unexpected failure. ");
+    return report(messages::kUnexpectedFailure);
   }
 }
 
@@ -48,7 +47,7 @@ void guarded_void(Body&& body) noexcept {
 [[nodiscard]] ErrorCode hand_out_bytes(const std::vector<std::uint8_t>& bytes, unsigned char** data,
                                        std::int32_t* size) noexcept;
 
-// Records ERROR_NULL_POINTER with the message when pointer is null.
-[[nodiscard]] ErrorCode require(const void* pointer, std::string_view message) noexcept;
+// Records the message (an ERROR_NULL_POINTER one) when pointer is null.
+[[nodiscard]] ErrorCode require(const void* pointer, const Message& message) noexcept;
 
 }  // namespace tolvex::capi

@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "base/error.h"
+#include "base/messages.h"
 #include "base/version.h"
 #include "capi/c_boundary.h"
 #include "codec/base32hex.h"
@@ -30,9 +31,9 @@ using tolvex::capi::hand_out_text;
 using tolvex::capi::require;
 
 ErrorCode check_document(const tolvex_document* handle) {
-  if (const ErrorCode code = require(handle, "Document cannot be null. ")) return code;
+  if (const ErrorCode code = require(handle, tolvex::messages::kDocumentCannotBeNull)) return code;
   if (handle->mark != tolvex_document::kLive || handle->document == nullptr)
-    return tolvex::set_error_message(tolvex::ERROR_ILLEGAL_ARGUMENT, "Not a document of this library. ");
+    return tolvex::report(tolvex::messages::kNotADocumentOfThisLibrary);
   return tolvex::ERROR_OK;
 }
 
@@ -87,7 +88,7 @@ void tolvex_free(void* pointer) { std::free(pointer); }
 
 int tolvex_read_header(const char* text, size_t text_length, tolvex_header* header) {
   return guarded([&] {
-    if (const ErrorCode code = require(header, "Header cannot be null. ")) return code;
+    if (const ErrorCode code = require(header, tolvex::messages::kHeaderCannotBeNull)) return code;
     tolvex::DocumentHeader read;
     if (const ErrorCode code = tolvex::read_header(text, text_length, &read)) return code;
     unpack(read, header);
@@ -97,7 +98,7 @@ int tolvex_read_header(const char* text, size_t text_length, tolvex_header* head
 
 int tolvex_encode_xml(const char* xml, size_t xml_length, char** text, size_t* text_length) {
   return guarded([&] {
-    if (const ErrorCode code = require(text, "Base32hex cannot be NULL. ")) return code;
+    if (const ErrorCode code = require(text, tolvex::messages::kBase32hexCannotBeNull)) return code;
     std::string encoded;
     if (const ErrorCode code = tolvex::encode_xml(xml, xml_length, &encoded)) return code;
     return hand_out_text(encoded, text, text_length);
@@ -106,7 +107,7 @@ int tolvex_encode_xml(const char* xml, size_t xml_length, char** text, size_t* t
 
 int tolvex_decode_to_xml(const char* text, size_t text_length, char** xml, size_t* xml_length) {
   return guarded([&] {
-    if (const ErrorCode code = require(xml, "XML pointer cannot be NULL. ")) return code;
+    if (const ErrorCode code = require(xml, tolvex::messages::kXmlPointerCannotBeNull)) return code;
     std::string decoded;
     if (const ErrorCode code = tolvex::decode_to_xml(text, text_length, &decoded, nullptr)) return code;
     return hand_out_text(decoded, xml, xml_length);
@@ -115,7 +116,7 @@ int tolvex_decode_to_xml(const char* text, size_t text_length, char** xml, size_
 
 int tolvex_decode_document(const char* text, size_t text_length, tolvex_document** document) {
   return guarded([&] {
-    if (const ErrorCode code = require(document, "Document pointer cannot be NULL. ")) return code;
+    if (const ErrorCode code = require(document, tolvex::messages::kDocumentPointerCannotBeNull)) return code;
     tolvex::DocumentPtr<> decoded;
     if (const ErrorCode code = tolvex::decode_document(text, text_length, &decoded)) return code;
     return hand_out_document(std::move(decoded), document);
@@ -124,7 +125,7 @@ int tolvex_decode_document(const char* text, size_t text_length, tolvex_document
 
 int tolvex_xml_read_document(const char* xml, size_t xml_length, tolvex_document** document) {
   return guarded([&] {
-    if (const ErrorCode code = require(document, "Document pointer cannot be NULL. ")) return code;
+    if (const ErrorCode code = require(document, tolvex::messages::kDocumentPointerCannotBeNull)) return code;
     tolvex::DocumentPtr<> read;
     if (const ErrorCode code = tolvex::xml_read_document(xml, xml_length, &read)) return code;
     // A root that names no family: reported as encoding the XML reports it.
@@ -136,8 +137,8 @@ int tolvex_xml_read_document(const char* xml, size_t xml_length, tolvex_document
 int tolvex_encode_xml_keep_document(const char* xml, size_t xml_length, char** text, size_t* text_length,
                                     tolvex_document** document) {
   return guarded([&] {
-    if (const ErrorCode code = require(text, "Base32hex cannot be NULL. ")) return code;
-    if (const ErrorCode code = require(document, "Document pointer cannot be NULL. ")) return code;
+    if (const ErrorCode code = require(text, tolvex::messages::kBase32hexCannotBeNull)) return code;
+    if (const ErrorCode code = require(document, tolvex::messages::kDocumentPointerCannotBeNull)) return code;
     std::string encoded;
     tolvex::DocumentPtr<> kept;
     if (const ErrorCode code = tolvex::encode_xml_keep_document(xml, xml_length, &encoded, &kept, false))
@@ -157,7 +158,7 @@ int tolvex_encode_xml_keep_document(const char* xml, size_t xml_length, char** t
 int tolvex_encode_document(const tolvex_document* document, char** text, size_t* text_length) {
   return guarded([&] {
     if (const ErrorCode code = check_document(document)) return code;
-    if (const ErrorCode code = require(text, "Base32hex cannot be NULL. ")) return code;
+    if (const ErrorCode code = require(text, tolvex::messages::kBase32hexCannotBeNull)) return code;
     std::string encoded;
     if (const ErrorCode code = tolvex::encode_document(document->document.get(), &encoded)) return code;
     return hand_out_text(encoded, text, text_length);
@@ -167,7 +168,7 @@ int tolvex_encode_document(const tolvex_document* document, char** text, size_t*
 int tolvex_xml_write_document(const tolvex_document* document, char** xml, size_t* xml_length) {
   return guarded([&] {
     if (const ErrorCode code = check_document(document)) return code;
-    if (const ErrorCode code = require(xml, "XML pointer cannot be NULL. ")) return code;
+    if (const ErrorCode code = require(xml, tolvex::messages::kXmlPointerCannotBeNull)) return code;
     std::string written;
     if (const ErrorCode code = tolvex::xml_write_document(document->document.get(), &written, nullptr))
       return code;
@@ -178,7 +179,7 @@ int tolvex_xml_write_document(const tolvex_document* document, char** xml, size_
 int tolvex_document_header(const tolvex_document* document, tolvex_header* header) {
   return guarded([&] {
     if (const ErrorCode code = check_document(document)) return code;
-    if (const ErrorCode code = require(header, "Header cannot be null. ")) return code;
+    if (const ErrorCode code = require(header, tolvex::messages::kHeaderCannotBeNull)) return code;
     unpack(document->document->header, header);
     return tolvex::ERROR_OK;
   });
@@ -187,8 +188,8 @@ int tolvex_document_header(const tolvex_document* document, tolvex_header* heade
 int tolvex_document_field(const tolvex_document* document, const char* path, tolvex_field* field) {
   return guarded([&] {
     if (const ErrorCode code = check_document(document)) return code;
-    if (const ErrorCode code = require(path, "Path cannot be null. ")) return code;
-    if (const ErrorCode code = require(field, "Field cannot be null. ")) return code;
+    if (const ErrorCode code = require(path, tolvex::messages::kPathCannotBeNull)) return code;
+    if (const ErrorCode code = require(field, tolvex::messages::kFieldCannotBeNull)) return code;
     tolvex::XmlFieldValue value;
     if (const ErrorCode code = tolvex::document_field(document->document.get(), path, &value)) return code;
     using Kind = tolvex::XmlFieldValue::Kind;
@@ -214,7 +215,7 @@ void tolvex_field_clear(tolvex_field* field) {
 
 int tolvex_document_value(const tolvex_document* document, const char* path, char** text) {
   return guarded([&] {
-    if (const ErrorCode code = require(text, "Text pointer cannot be NULL. ")) return code;
+    if (const ErrorCode code = require(text, tolvex::messages::kTextPointerCannotBeNull)) return code;
     tolvex_field field{};
     if (const ErrorCode code = tolvex_document_field(document, path, &field)) return code;
     *text = field.text;

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "base/error.h"
+#include "base/messages.h"
 #include "capi/c_boundary.h"
 #include "codec/field_buffer.h"
 #include "image/logo_cache.h"
@@ -30,7 +31,7 @@ ErrorCode hand_out_codes(const std::vector<tolvex::ScannedCode>& found, tolvex_s
   if (!found.empty()) {
     // calloc: every text pointer starts as NULL, so a failure halfway frees what was made.
     array = static_cast<tolvex_scanned_code*>(std::calloc(found.size(), sizeof(tolvex_scanned_code)));
-    if (array == nullptr) return tolvex::set_error_message(tolvex::ERROR_IO, "Not enough memory. ");
+    if (array == nullptr) return tolvex::report(tolvex::messages::kNotEnoughMemory);
   }
   for (std::size_t i = 0; i < found.size(); ++i) {
     const tolvex::ScannedCode& code = found[i];
@@ -56,7 +57,7 @@ ErrorCode hand_out_codes(const std::vector<tolvex::ScannedCode>& found, tolvex_s
 
 ErrorCode check_code_outputs(tolvex_scanned_code** codes, std::size_t* count) {
   if (codes == nullptr || count == nullptr) {
-    return tolvex::set_error_message(tolvex::ERROR_NULL_POINTER, "Codes pointer cannot be NULL. ");
+    return tolvex::report(tolvex::messages::kCodesPointerCannotBeNull);
   }
   return tolvex::ERROR_OK;
 }
@@ -64,9 +65,7 @@ ErrorCode check_code_outputs(tolvex_scanned_code** codes, std::size_t* count) {
 // A format number from the caller: anything but the three is an illegal argument.
 ErrorCode image_format(int32_t number, tolvex::ImageFormat* format) {
   const auto value = static_cast<tolvex::ImageFormat>(number);
-  if (!tolvex::image_format_valid(value))
-    return tolvex::set_error_message(tolvex::ERROR_ILLEGAL_ARGUMENT,
-                                     "Illegal argument value for image format.");
+  if (!tolvex::image_format_valid(value)) return tolvex::report(tolvex::messages::kIllegalImageFormat);
   *format = value;
   return tolvex::ERROR_OK;
 }

@@ -13,6 +13,7 @@
 #include <thread>
 #include <unordered_map>
 
+#include "base/messages.h"
 #include "cli/run.h"
 #include "image/logo_cache.h"
 
@@ -84,7 +85,7 @@ class Gatherer {
     if (kind) {
       document.kind = *kind;
     } else {
-      set_error_message(ERROR_ILLEGAL_ARGUMENT, "Unknown file format, expected .xml or .txt (or -i). ");
+      report(messages::kUnknownBatchFileFormat);
       document.refusal = error_line();
     }
     documents_.push_back(std::move(document));
@@ -97,7 +98,7 @@ class Gatherer {
       entries.push_back(*it);
     }
     if (error) {
-      set_error_message(ERROR_IO, "Cannot read directory. ");
+      report(messages::kCannotReadDirectory);
       documents_.push_back(BatchDocument{path, InputKind::xml, {}, error_line()});
       return;
     }
@@ -132,16 +133,16 @@ using FilePtr = std::unique_ptr<std::FILE, decltype(&std::fclose)>;
 // Reads the file as tolvexqr reads standard input.
 ErrorCode read_document(const std::string& path, std::string* text) {
   const FilePtr file(std::fopen(path.c_str(), "rb"), &std::fclose);
-  if (!file) return set_error_message(ERROR_IO, "Cannot read input file. ");
+  if (!file) return report(messages::kCannotReadInputFile);
   struct stat status;
   if (::fstat(::fileno(file.get()), &status) != 0 || S_ISDIR(status.st_mode)) {
-    return set_error_message(ERROR_IO, "Cannot read input file. ");
+    return report(messages::kCannotReadInputFile);
   }
   if (S_ISREG(status.st_mode) && static_cast<std::uintmax_t>(status.st_size) > kMaxBatchInputBytes) {
-    return set_error_message(ERROR_ILLEGAL_ARGUMENT, "Input file too large. ");
+    return report(messages::kInputFileTooLarge);
   }
   std::string read = read_standard_input(file.get());
-  if (std::ferror(file.get()) != 0) return set_error_message(ERROR_IO, "Cannot read input file. ");
+  if (std::ferror(file.get()) != 0) return report(messages::kCannotReadInputFile);
   *text = std::move(read);
   return ERROR_OK;
 }
@@ -161,7 +162,7 @@ std::optional<std::string> draw_document(const Settings& shared, const BatchDocu
     }
     if (code == ERROR_OK) return std::nullopt;
   } catch (const std::bad_alloc&) {
-    set_error_message(ERROR_IO, "Not enough memory. ");
+    report(messages::kNotEnoughMemory);
   }
   return error_line();
 }
@@ -216,7 +217,7 @@ struct Outcome {
 }  // namespace
 
 ErrorCode parse_batch_options(std::span<const std::string_view> arguments, BatchSettings* result) {
-  if (result == nullptr) return set_error_message(ERROR_NULL_POINTER, "Settings cannot be NULL. ");
+  if (result == nullptr) return report(messages::kSettingsCannotBeNull);
   BatchSettings settings;
   std::vector<std::string_view> shared;
   bool forcedKind = false;
@@ -234,24 +235,24 @@ ErrorCode parse_batch_options(std::span<const std::string_view> arguments, Batch
     const std::string_view value = split.value;
     const auto is = [&split](std::string_view option) { return equals_ignoring_case(split.name, option); };
     if (is("-o")) {
-      if (value.empty()) return set_error(ERROR_ILLEGAL_ARGUMENT, "Illegal value for: ", "-o");
+      if (value.empty()) return report(messages::kIllegalValueFor, "-o");
       settings.outputDirectory.assign(value);
     } else if (is("-j")) {
       settings.threads = parse_thread_count(value);
-      if (!settings.threads) return set_error(ERROR_ILLEGAL_ARGUMENT, "Illegal value for: ", "-j");
+      if (!settings.threads) return report(messages::kIllegalValueFor, "-j");
     } else if (argument == "-R" || is("--recursive")) {  // -r=, also as -R=, is the logo's rotation
       settings.recursive = true;
     } else if (std::ranges::any_of(kPictureOptions, is)) {
       forcedKind = forcedKind || is("-i");
       shared.push_back(argument);
     } else {
-      return set_error(ERROR_ILLEGAL_ARGUMENT, "Unknown option: ", argument);
+      return report(messages::kUnknownOption, argument);
     }
   }
   if (const ErrorCode code = parse_options(shared, &settings.picture)) return code;
   if (forcedKind) settings.inputKind = settings.picture.inputKind;
-  if (settings.outputDirectory.empty()) return set_error(ERROR_ILLEGAL_ARGUMENT, "Missing option: ", "-o");
-  if (settings.paths.empty()) return set_error_message(ERROR_ILLEGAL_ARGUMENT, "No input paths given. ");
+  if (settings.outputDirectory.empty()) return report(messages::kMissingOption, "-o");
+  if (settings.paths.empty()) return report(messages::kNoInputPathsGiven);
   *result = std::move(settings);
   return ERROR_OK;
 }
@@ -316,8 +317,10 @@ std::vector<std::string> picture_name_clashes(std::span<const BatchDocument> doc
     if (document.refusal) continue;
     const auto [at, added] = first.try_emplace(document.picture, &document);
     if (added) continue;
-    set_error(ERROR_ILLEGAL_ARGUMENT, "Two inputs would write the same picture: ",
-              document.picture + " from " + at->second->path + " and " + document.path);
+    std::string detail = document.picture;
+    detail.append(messages::kSamePictureFrom.text).append(at->second->path);
+    detail.append(messages::kSamePictureAnd.text).append(document.path);
+    report(messages::kTwoInputsWouldWriteTheSamePicture, detail);
     lines.push_back(error_line());
   }
   return lines;

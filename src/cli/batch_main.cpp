@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "base/error.h"
+#include "base/messages.h"
 #include "cli/batch.h"
 #include "cli/options.h"
 
@@ -61,7 +62,7 @@ int main(int argc, char** argv) {
   std::error_code error;
   std::filesystem::create_directories(settings.outputDirectory, error);
   if (error) {
-    return fail(set_error(ERROR_IO, "Cannot create output directory. ", settings.outputDirectory));
+    return fail(report(messages::kCannotCreateOutputDirectory, settings.outputDirectory));
   }
 
   stop_on_signals();

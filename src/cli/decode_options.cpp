@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "base/messages.h"
+
 namespace tolvex {
 namespace {
 
@@ -14,7 +16,7 @@ bool is_option(std::string_view argument, std::string_view option) {
 }  // namespace
 
 ErrorCode parse_decode_options(std::span<const std::string_view> arguments, DecodeSettings* result) {
-  if (result == nullptr) return set_error_message(ERROR_NULL_POINTER, "Settings cannot be NULL. ");
+  if (result == nullptr) return report(messages::kSettingsCannotBeNull);
   DecodeSettings settings;
   bool options = true;
   for (const std::string_view argument : arguments) {
@@ -29,7 +31,7 @@ ErrorCode parse_decode_options(std::span<const std::string_view> arguments, Deco
     } else if (is_option(argument, "-h") || is_option(argument, "--help")) {
       settings.help = true;
     } else {
-      return set_error(ERROR_ILLEGAL_ARGUMENT, "Unknown option: ", argument);
+      return report(messages::kUnknownOption, argument);
     }
   }
   *result = std::move(settings);

@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "base/messages.h"
 #include "base/version.h"
 
 namespace tolvex {
@@ -68,11 +69,11 @@ ErrorCode match_option_value(std::string_view value, std::string_view optionName
       return ERROR_OK;
     }
   }
-  return set_error(ERROR_ILLEGAL_ARGUMENT, "Illegal value for: ", optionName);
+  return report(messages::kIllegalValueFor, optionName);
 }
 
 ErrorCode parse_options(std::span<const std::string_view> arguments, Settings* result) {
-  if (result == nullptr) return set_error_message(ERROR_NULL_POINTER, "Settings cannot be NULL. ");
+  if (result == nullptr) return report(messages::kSettingsCannotBeNull);
   Settings& settings = *result;
   for (const std::string_view argument : arguments) {
     const auto [name, value] = split_option(argument);

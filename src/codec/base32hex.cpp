@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <array>
 
+#include "base/messages.h"
+
 namespace tolvex {
 namespace {
 
@@ -21,12 +23,12 @@ constexpr std::array<std::int8_t, 256> kValues = [] {
 constexpr std::size_t kGroupBytes = 5;
 constexpr std::size_t kGroupChars = 8;
 
-ErrorCode invalid_text() { return set_error_message(ERROR_BASE32HEX, "Invalid base32hex string. "); }
+ErrorCode invalid_text() { return report(messages::kInvalidBase32hexString); }
 
 }  // namespace
 
 ErrorCode base32hex_encode(const std::uint8_t* bytes, std::size_t n, std::string* text) {
-  if (text == nullptr) return set_error_message(ERROR_NULL_POINTER, "Base32hex pointer cannot be NULL.");
+  if (text == nullptr) return report(messages::kBase32hexPointerCannotBeNull);
   std::string encoded;
   encoded.reserve((8 * n + 4) / 5);
   for (std::size_t start = 0; start < n; start += kGroupBytes) {
@@ -42,7 +44,7 @@ ErrorCode base32hex_encode(const std::uint8_t* bytes, std::size_t n, std::string
 }
 
 ErrorCode base32hex_decode(const char* text, std::size_t length, std::vector<std::uint8_t>* bytes) {
-  if (text == nullptr) return set_error_message(ERROR_BASE32HEX, "Base32hex cannot be NULL. ");
+  if (text == nullptr) return report(messages::kBase32hexToDecodeCannotBeNull);
   std::size_t m = length;
   while (m > 0 && text[m - 1] == '=') --m;
   std::vector<std::uint8_t> decoded;
@@ -68,13 +70,13 @@ ErrorCode base32hex_decode(const char* text, std::size_t length, std::vector<std
 }
 
 ErrorCode read_header(const char* text, std::size_t length, DocumentHeader* header) {
-  if (text == nullptr) return set_error_message(ERROR_NULL_POINTER, "Base32hex cannot be NULL. ");
+  if (text == nullptr) return report(messages::kBase32hexCannotBeNull);
   // Four characters are the fewest that hold the two header bytes.
-  if (length < 4) return set_error_message(ERROR_UNKNOWN_DOCUMENT, "Header not found. ");
+  if (length < 4) return report(messages::kHeaderNotFound);
   std::vector<std::uint8_t> bytes;
   if (const ErrorCode code = base32hex_decode(text, length, &bytes); code != ERROR_OK) return code;
   // Trailing "=" can leave fewer characters than the header needs.
-  if (bytes.size() < 2) return set_error_message(ERROR_UNKNOWN_DOCUMENT, "Header not found. ");
+  if (bytes.size() < 2) return report(messages::kHeaderNotFound);
   if (header != nullptr) header->bytes = {bytes[0], bytes[1]};
   return ERROR_OK;
 }

@@ -2,6 +2,8 @@
 
 #include <lzma.h>
 
+#include "base/messages.h"
+
 namespace tolvex {
 namespace {
 
@@ -46,9 +48,9 @@ class LzmaStream {
 // set-up would otherwise cost more than compressing a payload of a few hundred bytes.
 thread_local LzmaStream encoder;
 
-ErrorCode compression_error() { return set_error_message(ERROR_COMPRESSION, "Compression error. "); }
+ErrorCode compression_error() { return report(messages::kCompressionError); }
 
-ErrorCode decompression_error() { return set_error_message(ERROR_COMPRESSION, "Decompression error. "); }
+ErrorCode decompression_error() { return report(messages::kDecompressionError); }
 
 }  // namespace
 
@@ -85,7 +87,7 @@ ErrorCode compress_payload(const std::uint8_t* payload, std::size_t length, std:
 ErrorCode decompress_payload(const std::uint8_t* source, std::size_t length,
                              std::vector<std::uint8_t>* bytes) {
   if (source == nullptr || length < kLengthFieldBytes) {
-    return set_error_message(ERROR_COMPRESSION, "Invalid compressed data. ");
+    return report(messages::kInvalidCompressedData);
   }
   std::vector<std::uint8_t> decoded(source[0] | (std::size_t{source[1]} << 8));
   if (!decoded.empty()) {

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "base/messages.h"
 #include "codec/base32hex.h"
 #include "codec/checksum.h"
 #include "codec/compression.h"
@@ -46,18 +47,18 @@ ErrorCode container_decode(const char* text, std::size_t length, DocumentHeader*
   std::vector<std::uint8_t> container;
   if (const ErrorCode code = base32hex_decode(text, length, &container)) return code;
   // Padding characters alone decode to nothing, which holds no header either.
-  if (container.size() < kHeaderBytes) return set_error_message(ERROR_UNKNOWN_DOCUMENT, "Header not found. ");
+  if (container.size() < kHeaderBytes) return report(messages::kHeaderNotFound);
 
   std::vector<std::uint8_t> payload;
   if (const ErrorCode code =
           decompress_payload(container.data() + kHeaderBytes, container.size() - kHeaderBytes, &payload)) {
     return code;
   }
-  if (payload.size() < kChecksumBytes) return set_error_message(ERROR_CHECKSUM, "Checksum not found. ");
+  if (payload.size() < kChecksumBytes) return report(messages::kChecksumNotFound);
   const std::uint32_t stored =
       payload[0] | payload[1] << 8 | payload[2] << 16 | std::uint32_t{payload[3]} << 24;
   if (stored != crc32(payload.data() + kChecksumBytes, payload.size() - kChecksumBytes)) {
-    return set_error_message(ERROR_CHECKSUM, "Checksum mismatch. ");
+    return report(messages::kChecksumMismatch);
   }
   if (header != nullptr) header->bytes = {container[0], container[1]};
   if (fieldText != nullptr) {

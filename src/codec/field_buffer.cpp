@@ -5,6 +5,7 @@
 #include <charconv>
 #include <limits>
 
+#include "base/messages.h"
 #include "base/numbers.h"
 #include "codec/field_wire.h"
 
@@ -120,7 +121,7 @@ std::uint32_t field_buffer_text_length(const FieldBuffer& buffer) {
 ErrorCode check_sequence_limit(const FieldBuffer& buffer, const SerialisationSettings& settings) {
   const std::uint32_t length = field_buffer_text_length(buffer);
   if (length > settings.sequence_limit || length > kLongestEncodableText) {
-    return set_error_message(ERROR_SEQUENCE_LIMIT_EXCEEDED, "Sequence limit exceeded.");
+    return report(messages::kSequenceLimitExceeded);
   }
   return ERROR_OK;
 }

@@ -1,6 +1,7 @@
 #include "document/document.h"
 
 #include "base/error.h"
+#include "base/messages.h"
 
 namespace tolvex {
 
@@ -14,7 +15,7 @@ void document_derive_amounts(Document* document) {
 
 ErrorCode document_validate(const Document* document) {
   if (document == nullptr || document->validate == nullptr) {
-    return set_error_message(ERROR_NULL_POINTER, "Document cannot be null. ");
+    return report(messages::kDocumentCannotBeNull);
   }
   return document->validate(document);
 }

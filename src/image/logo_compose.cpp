@@ -5,6 +5,7 @@
 #include <string>
 #include <string_view>
 
+#include "base/messages.h"
 #include "image/logo_cache.h"
 #include "image/logo_layout.h"
 #include "image/png_check.h"
@@ -18,14 +19,14 @@ ErrorCode report_logo_status(cairo_status_t status, const std::string& path) {
   switch (status) {
     case CAIRO_STATUS_NO_MEMORY:
       // cairo reports libpng's refusal of a damaged or foreign file as a lack of memory too.
-      if (!png_file_reads(path.c_str())) return set_error_message(ERROR_MISSING_LOGO, "Cannot create logo. ");
-      return set_error_message(ERROR_IO, "Not enough memory. ");
+      if (!png_file_reads(path.c_str())) return report(messages::kCannotCreateLogo);
+      return report(messages::kNotEnoughMemory);
     case CAIRO_STATUS_FILE_NOT_FOUND:
-      return set_error_message(ERROR_MISSING_LOGO, "Cannot find logo file. ");
+      return report(messages::kCannotFindLogoFile);
     case CAIRO_STATUS_READ_ERROR:
-      return set_error_message(ERROR_MISSING_LOGO, "Cannot read logo file. ");
+      return report(messages::kCannotReadLogoFile);
     default:
-      return set_error_message(ERROR_MISSING_LOGO, "Cannot create logo. ");
+      return report(messages::kCannotCreateLogo);
   }
 }
 
@@ -44,15 +45,13 @@ ErrorCode qr_logo_picture(std::string_view text, unsigned family, LogoRotation r
   if (!symbol) return report_qr_failure();
 
   if (!logo_variation_valid(variation)) {
-    return set_error_message(ERROR_ILLEGAL_ARGUMENT, "Illegal argument value for logo variation.");
+    return report(messages::kIllegalLogoVariation);
   }
   if (!logo_rotation_valid(rotation)) {
-    return set_error_message(ERROR_ILLEGAL_ARGUMENT, "Illegal argument value for logo rotation.");
+    return report(messages::kIllegalLogoRotation);
   }
   if (family > kLastFamilyWithLogo) {
-    return set_error_message(ERROR_MISSING_LOGO,
-                             "Creating QR code images with logo is currently supported only for PAY, INVOICE "
-                             "or INVOICE ITEMS tolvex.");
+    return report(messages::kLogoOnlyForKnownFamilies);
   }
 
   const std::string path = std::string(logoPrefix) + std::string(logo_file_name(family, rotation, variation, frame));

@@ -1,5 +1,6 @@
 #include "image/picture_output.h"
 
+#include "base/messages.h"
 #include "image/output_file.h"
 
 namespace tolvex {
@@ -7,8 +8,8 @@ namespace {
 
 ErrorCode report_file_status(cairo_status_t status) {
   if (status == CAIRO_STATUS_SUCCESS) return ERROR_OK;
-  if (status == CAIRO_STATUS_NO_MEMORY) return set_error_message(ERROR_IO, "Not enough memory. ");
-  return set_error_message(ERROR_IO, "Cannot write image to output file. ");
+  if (status == CAIRO_STATUS_NO_MEMORY) return report(messages::kNotEnoughMemory);
+  return report(messages::kCannotWriteImageToOutputFile);
 }
 
 }  // namespace
@@ -24,16 +25,15 @@ ErrorCode write_picture_file(const Picture& picture, ImageFormat format, const c
 
 ErrorCode write_picture_memory(const Picture& picture, ImageFormat format, std::vector<std::uint8_t>* bytes) {
   if (bytes == nullptr) {
-    static constexpr const char* kMessages[] = {"PNG buffer pointer cannot be NULL. ",
-                                                "SVG buffer pointer cannot be NULL. ",
-                                                "PDF buffer pointer cannot be NULL. "};
-    return set_error_message(ERROR_NULL_POINTER,
-                             kMessages[image_format_valid(format) ? static_cast<int>(format) : 0]);
+    static constexpr const Message* kMessages[] = {&messages::kPngBufferPointerCannotBeNull,
+                                                   &messages::kSvgBufferPointerCannotBeNull,
+                                                   &messages::kPdfBufferPointerCannotBeNull};
+    return report(*kMessages[image_format_valid(format) ? static_cast<int>(format) : 0]);
   }
   std::vector<std::uint8_t> encoded;
   const cairo_status_t status = picture_encode(picture, format, &encoded);
-  if (status == CAIRO_STATUS_NO_MEMORY) return set_error_message(ERROR_IO, "Not enough memory. ");
-  if (status != CAIRO_STATUS_SUCCESS) return set_error_message(ERROR_IO, "Cannot write image. ");
+  if (status == CAIRO_STATUS_NO_MEMORY) return report(messages::kNotEnoughMemory);
+  if (status != CAIRO_STATUS_SUCCESS) return report(messages::kCannotWriteImage);
   *bytes = std::move(encoded);
   return ERROR_OK;
 }

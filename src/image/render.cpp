@@ -7,6 +7,8 @@
 #include <string_view>
 #include <vector>
 
+#include "base/messages.h"
+
 namespace tolvex {
 namespace {
 
@@ -161,16 +163,14 @@ void qr_draw_modules(cairo_t* context, const QrSymbol& symbol, double box) {
   }
 }
 
-ErrorCode report_qr_failure() {
-  return set_error_message(ERROR_QR, "Text cannot be encoded as a QR code: it is empty or too long. ");
-}
+ErrorCode report_qr_failure() { return report(messages::kTextCannotBeEncodedAsQrCode); }
 
 ErrorCode qr_picture(std::string_view text, std::int32_t pixelSize, Picture* picture) {
   const std::optional<QrSymbol> symbol = qr_encode(text);
   if (!symbol) return report_qr_failure();
   if (pixelSize > kLargestImageSize) {
-    return set_error_message(ERROR_ILLEGAL_ARGUMENT, "Image size is too large: the largest is " +
-                                                         std::to_string(kLargestImageSize) + " pixels. ");
+    return report_around(messages::kImageSizeTooLarge, std::to_string(kLargestImageSize),
+                         messages::kImageSizeTooLargeUnit);
   }
 
   if (picture == nullptr) return ERROR_OK;

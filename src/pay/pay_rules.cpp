@@ -3,15 +3,15 @@
 #include <cstdint>
 #include <string_view>
 
+#include "base/messages.h"
 #include "tolvex/pay.hpp"
 #include "validate/field_checks.h"
 
 namespace tolvex {
 namespace {
 
-constexpr std::string_view kExcludedByReference =
-    " must be NULL, because OriginatorsReferenceInformation is not NULL. ";
-constexpr std::string_view kNotRequiredByPeriodicity = " must be NULL if Periodicity does not require it. ";
+constexpr const Message& kExcludedByReference = messages::kMustBeNullBecauseOfReference;
+constexpr const Message& kNotRequiredByPeriodicity = messages::kMustBeNullUnlessPeriodicityRequires;
 
 // A reference text replaces the three symbols; without it each symbol given must be digits.
 ErrorCode check_payment_symbols(const Payment& payment) {
@@ -51,7 +51,7 @@ ErrorCode check_bank_accounts(const Payment& payment) {
 ErrorCode check_standing_order(const Payment& payment) {
   if ((*payment.PaymentOptions & PAYMENT_OPTION_STANDING_ORDER) == 0) {
     return check_must_be_null("StandingOrderExt", payment.StandingOrderExt,
-                              " must be NULL, because PaymentOptions does not contain standingorder. ");
+                              messages::kMustBeNullWithoutStandingOrder);
   }
   if (const ErrorCode code = check_not_null("StandingOrderExt", payment.StandingOrderExt)) return code;
   const StandingOrderExt& order = *payment.StandingOrderExt;
@@ -71,8 +71,7 @@ ErrorCode check_standing_order(const Payment& payment) {
 
 ErrorCode check_enumeration(std::string_view name, const Enumeration& value, std::uint32_t last) {
   if (const ErrorCode code = check_not_null(name, value)) return code;
-  if (static_cast<std::uint32_t>(*value) > last)
-    return set_error(ERROR_INVALID_VALUE, name, "Invalid value. ");
+  if (static_cast<std::uint32_t>(*value) > last) return report_field(name, messages::kInvalidValue);
   return ERROR_OK;
 }
 
@@ -83,8 +82,7 @@ ErrorCode check_direct_debit_symbols(const DirectDebitExt& debit) {
   if (sepa || debit.MandateID || debit.CreditorID || debit.ContractID) {
     if (const ErrorCode code = check_not_null("MandateID", debit.MandateID)) return code;
     if (const ErrorCode code = check_not_null("CreditorID", debit.CreditorID)) return code;
-    const std::string_view reason =
-        sepa ? "SEPA direct debit scheme selected" : "MandateID, CreditorID and ContractID are used";
+    const Message& reason = sepa ? messages::kSepaSchemeSelected : messages::kMandateIdentifiersUsed;
     if (const ErrorCode code = check_must_be_null("VariableSymbol", debit.VariableSymbol, reason))
       return code;
     if (const ErrorCode code = check_must_be_null("SpecificSymbol", debit.SpecificSymbol, reason))
@@ -93,7 +91,7 @@ ErrorCode check_direct_debit_symbols(const DirectDebitExt& debit) {
                               reason);
   }
   if (debit.OriginatorsReferenceInformation) {
-    constexpr std::string_view kReason = "OriginatorsReferenceInformation is used";
+    constexpr const Message& kReason = messages::kReferenceInformationUsed;
     if (const ErrorCode code = check_must_be_null("VariableSymbol", debit.VariableSymbol, kReason))
       return code;
     return check_must_be_null("SpecificSymbol", debit.SpecificSymbol, kReason);
@@ -104,7 +102,7 @@ ErrorCode check_direct_debit_symbols(const DirectDebitExt& debit) {
 ErrorCode check_direct_debit(const Payment& payment) {
   if ((*payment.PaymentOptions & PAYMENT_OPTION_DIRECT_DEBIT) == 0) {
     return check_must_be_null("DirectDebitExt", payment.DirectDebitExt,
-                              " must be NULL, because PaymentOptions does not contain directdebit. ");
+                              messages::kMustBeNullWithoutDirectDebit);
   }
   if (const ErrorCode code = check_not_null("DirectDebitExt", payment.DirectDebitExt)) return code;
   const DirectDebitExt& debit = *payment.DirectDebitExt;

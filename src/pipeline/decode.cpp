@@ -4,6 +4,7 @@
 
 #include <string_view>
 
+#include "base/messages.h"
 #include "codec/container.h"
 #include "codec/field_buffer.h"
 #include "pipeline/serialise.h"
@@ -12,8 +13,8 @@
 namespace tolvex {
 
 ErrorCode decode_document(const char* text, std::size_t length, DocumentPtr<>* document) {
-  if (length < 4) return set_error_message(ERROR_UNKNOWN_DOCUMENT, "Header not found. ");
-  if (document == nullptr) return set_error_message(ERROR_NULL_POINTER, "Document pointer cannot be NULL. ");
+  if (length < 4) return report(messages::kHeaderNotFound);
+  if (document == nullptr) return report(messages::kDocumentPointerCannotBeNull);
 
   FieldBuffer buffer;
   std::string fields;
@@ -30,7 +31,7 @@ ErrorCode decode_document(const char* text, std::size_t length, DocumentPtr<>* d
 }
 
 ErrorCode decode_to_xml(const char* text, std::size_t length, std::string* xml, std::size_t* xmlLength) {
-  if (xml == nullptr) return set_error_message(ERROR_NULL_POINTER, "XML pointer cannot be NULL. ");
+  if (xml == nullptr) return report(messages::kXmlPointerCannotBeNull);
   DocumentPtr<> document;
   if (const ErrorCode code = decode_document(text, length, &document)) return code;
   return xml_write_document(document.get(), xml, xmlLength);

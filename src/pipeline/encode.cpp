@@ -1,7 +1,7 @@
 #include "tolvex/encode.hpp"
 
 #include "base/guard.h"
-
+#include "base/messages.h"
 #include "codec/container.h"
 #include "codec/field_buffer.h"
 #include "pipeline/serialise.h"
@@ -10,7 +10,7 @@
 namespace tolvex {
 
 ErrorCode encode_document(const Document* document, std::string* text) {
-  if (text == nullptr) return set_error_message(ERROR_NULL_POINTER, "Base32hex pointer cannot be NULL.");
+  if (text == nullptr) return report(messages::kBase32hexPointerCannotBeNull);
   if (const ErrorCode code = document_validate(document)) return code;
   FieldBuffer buffer;
   if (const ErrorCode code = serialise_document(buffer, document)) return code;
@@ -24,7 +24,7 @@ ErrorCode encode_xml(const char* xml, std::size_t length, std::string* text) {
 
 ErrorCode encode_xml_keep_document(const char* xml, std::size_t length, std::string* text,
                                    DocumentPtr<>* document, bool drop) {
-  if (text == nullptr) return set_error_message(ERROR_NULL_POINTER, "Base32hex cannot be NULL. ");
+  if (text == nullptr) return report(messages::kBase32hexCannotBeNull);
   DocumentPtr<> read;
   if (const ErrorCode code = xml_read_document(xml, length, &read)) return code;
   // A root that names no family leaves no document; validation reports that.

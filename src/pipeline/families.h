@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "base/error.h"
+#include "base/messages.h"
 #include "codec/field_buffer.h"
 #include "document/document.h"
 #include "xml/xml_tree_find.h"
@@ -19,7 +20,7 @@ struct FamilyFormat {
   unsigned family;
   std::string_view root;                        // the root element's name
   std::span<const std::string_view> typeNames;  // the xsi:type names by documentType
-  std::string_view unknownTypeMessage;          // when a document's type has no name
+  Message unknownTypeMessage;                   // when a document's type has no name
   ErrorCode (*readXml)(const xmlNode* root, DocumentPtr<>* document);
   void (*writeXml)(XmlTreeWriter& writer, const Document& document);
   void (*findXml)(XmlTreeFinder& finder, const Document& document);

@@ -1,5 +1,6 @@
 #include "base/guard.h"
 #include "base/memory_stream.h"
+#include "base/messages.h"
 #include "pipeline/families.h"
 #include "tolvex/xml.hpp"
 #include "xml/xml_read.h"
@@ -19,9 +20,9 @@ ErrorCode xml_read_document(const char* text, std::size_t length, DocumentPtr<>*
 }
 
 ErrorCode document_field(const Document* document, std::string_view path, XmlFieldValue* value) {
-  if (document == nullptr) return set_error_message(ERROR_NULL_POINTER, "Document cannot be null. ");
+  if (document == nullptr) return report(messages::kDocumentCannotBeNull);
   const FamilyFormat* format = family_format(document->header);
-  if (format == nullptr) return set_error_message(ERROR_UNKNOWN_DOCUMENT, "Unknown document family. ");
+  if (format == nullptr) return report(messages::kUnknownDocumentFamily);
   std::vector<std::string_view> names;
   for (std::size_t start = 0;;) {
     const std::size_t slash = path.find('/', start);
@@ -31,20 +32,20 @@ ErrorCode document_field(const Document* document, std::string_view path, XmlFie
   }
   XmlTreeFinder finder(names);
   format->findXml(finder, *document);
-  if (!finder.found()) return set_error(ERROR_ILLEGAL_ARGUMENT, path, " names no field of the document. ");
+  if (!finder.found()) return report_field(path, messages::kNamesNoFieldOfTheDocument);
   if (value != nullptr) *value = finder.value();
   return ERROR_OK;
 }
 
 ErrorCode xml_write_document(const Document* document, std::string* text, std::size_t* length) {
-  if (document == nullptr) return set_error_message(ERROR_NULL_POINTER, "Document cannot be null. ");
+  if (document == nullptr) return report(messages::kDocumentCannotBeNull);
   const FamilyFormat* format = family_format(document->header);
-  if (format == nullptr) return set_error_message(ERROR_XML, "Error in getting root and type");
+  if (format == nullptr) return report(messages::kErrorInGettingRootAndType);
   if (document->header.documentType() >= format->typeNames.size()) {
-    return set_error_message(ERROR_XML, format->unknownTypeMessage);
+    return report(format->unknownTypeMessage);
   }
   if (document->header.version() != 0) {
-    return set_error_message(ERROR_UNKNOWN_DOCUMENT, "Document version is not supported. ");
+    return report(messages::kDocumentVersionNotSupported);
   }
 
   MemoryStream out;
@@ -53,7 +54,7 @@ ErrorCode xml_write_document(const Document* document, std::string* text, std::s
   format->writeXml(writer, *document);
   xml_write_root_end(out, format->root);
 
-  if (out.failed()) return set_error_message(ERROR_IO, "Not enough memory. ");
+  if (out.failed()) return report(messages::kNotEnoughMemory);
   std::string written = memory_stream_take_text(out);
   if (length != nullptr) *length = written.size();
   if (text != nullptr) *text = std::move(written);

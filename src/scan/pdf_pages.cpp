@@ -7,6 +7,7 @@
 #include <memory>
 #include <mutex>
 
+#include "base/messages.h"
 #include "scan/scan_limits.h"
 
 namespace tolvex {
@@ -47,14 +48,14 @@ ErrorCode render_page(PopplerPage* page, GrayImage* picture) {
   double height = 0;
   poppler_page_get_size(page, &width, &height);
   const double dpi = pdf_page_dpi(width, height);
-  if (dpi == 0) return set_error_message(ERROR_ILLEGAL_ARGUMENT, "PDF page too large. ");
+  if (dpi == 0) return report(messages::kPdfPageTooLarge);
   const double scale = dpi / 72.0;
   const int pixelWidth = std::max(1, static_cast<int>(std::ceil(width * scale)));
   const int pixelHeight = std::max(1, static_cast<int>(std::ceil(height * scale)));
   const std::unique_ptr<cairo_surface_t, SurfaceDeleter> surface(
       cairo_image_surface_create(CAIRO_FORMAT_RGB24, pixelWidth, pixelHeight));
   if (cairo_surface_status(surface.get()) != CAIRO_STATUS_SUCCESS) {
-    return set_error_message(ERROR_IO, "Not enough memory. ");
+    return report(messages::kNotEnoughMemory);
   }
   const std::unique_ptr<cairo_t, ContextDeleter> context(cairo_create(surface.get()));
   cairo_set_source_rgb(context.get(), 1, 1, 1);
@@ -81,12 +82,12 @@ ErrorCode pdf_visit_pages(const std::uint8_t* bytes, std::size_t size, const Pdf
   GError* raw = nullptr;
   const GObjectPtr<PopplerDocument> document(poppler_document_new_from_bytes(data.get(), nullptr, &raw));
   const std::unique_ptr<GError, ErrorDeleter> error(raw);
-  if (!document) return set_error_message(ERROR_IO, "Cannot read PDF document. ");
+  if (!document) return report(messages::kCannotReadPdfDocument);
   const int pages = poppler_document_get_n_pages(document.get());
-  if (pages > kScanMaxPdfPages) return set_error_message(ERROR_ILLEGAL_ARGUMENT, "Too many PDF pages. ");
+  if (pages > kScanMaxPdfPages) return report(messages::kTooManyPdfPages);
   for (int index = 0; index < pages; ++index) {
     const GObjectPtr<PopplerPage> page(poppler_document_get_page(document.get(), index));
-    if (!page) return set_error_message(ERROR_IO, "Cannot read PDF document. ");
+    if (!page) return report(messages::kCannotReadPdfDocument);
     GrayImage picture;
     if (const ErrorCode code = render_page(page.get(), &picture)) return code;
     if (const ErrorCode code = visit(index + 1, picture)) return code;

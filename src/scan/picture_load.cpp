@@ -6,6 +6,7 @@
 #include <cstring>
 #include <memory>
 
+#include "base/messages.h"
 #include "scan/scan_limits.h"
 
 namespace tolvex {
@@ -44,7 +45,7 @@ ScanFormat scan_format(const std::uint8_t* bytes, std::size_t size) {
 ErrorCode check_picture_size(std::int64_t width, std::int64_t height) {
   if (width <= 0 || height <= 0 || width > kScanMaxPictureSide || height > kScanMaxPictureSide ||
       width * height > kScanMaxPicturePixels) {
-    return set_error_message(ERROR_ILLEGAL_ARGUMENT, "Picture too large. ");
+    return report(messages::kPictureTooLarge);
   }
   return ERROR_OK;
 }
@@ -52,7 +53,7 @@ ErrorCode check_picture_size(std::int64_t width, std::int64_t height) {
 ErrorCode load_png(const std::uint8_t* bytes, std::size_t size, GrayImage* image) {
   PngImage png;
   if (png_image_begin_read_from_memory(&png.image, bytes, size) == 0) {
-    return set_error_message(ERROR_IO, "Cannot read PNG picture. ");
+    return report(messages::kCannotReadPngPicture);
   }
   if (const ErrorCode code = check_picture_size(png.image.width, png.image.height)) return code;
   png.image.format = PNG_FORMAT_GRAY;
@@ -62,7 +63,7 @@ ErrorCode load_png(const std::uint8_t* bytes, std::size_t size, GrayImage* image
   result.pixels.resize(PNG_IMAGE_SIZE(png.image));
   const png_color white{255, 255, 255};
   if (png_image_finish_read(&png.image, &white, result.pixels.data(), 0, nullptr) == 0) {
-    return set_error_message(ERROR_IO, "Cannot read PNG picture. ");
+    return report(messages::kCannotReadPngPicture);
   }
   *image = std::move(result);
   return ERROR_OK;
@@ -70,7 +71,7 @@ ErrorCode load_png(const std::uint8_t* bytes, std::size_t size, GrayImage* image
 
 ErrorCode load_jpeg(const std::uint8_t* bytes, std::size_t size, GrayImage* image) {
   const JpegDecoder decoder(tjInitDecompress());
-  if (!decoder) return set_error_message(ERROR_IO, "Not enough memory. ");
+  if (!decoder) return report(messages::kNotEnoughMemory);
   int width = 0;
   int height = 0;
   int subsampling = 0;
@@ -78,7 +79,7 @@ ErrorCode load_jpeg(const std::uint8_t* bytes, std::size_t size, GrayImage* imag
   const auto length = static_cast<unsigned long>(size);
   if (tjDecompressHeader3(decoder.get(), bytes, length, &width, &height, &subsampling, &colourspace) != 0 ||
       width <= 0 || height <= 0) {
-    return set_error_message(ERROR_IO, "Cannot read JPEG picture. ");
+    return report(messages::kCannotReadJpegPicture);
   }
   if (const ErrorCode code = check_picture_size(width, height)) return code;
   GrayImage result;
@@ -90,7 +91,7 @@ ErrorCode load_jpeg(const std::uint8_t* bytes, std::size_t size, GrayImage* imag
                     TJFLAG_LIMITSCANS) != 0 &&
       tjGetErrorCode(decoder.get()) != TJERR_WARNING) {
     // A warning (a file cut short, say) still leaves every row it could decode.
-    return set_error_message(ERROR_IO, "Cannot read JPEG picture. ");
+    return report(messages::kCannotReadJpegPicture);
   }
   *image = std::move(result);
   return ERROR_OK;

@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "base/guard.h"
+#include "base/messages.h"
 #include "codec/container.h"
 #include "scan/pdf_pages.h"
 #include "scan/picture_load.h"
@@ -36,7 +37,7 @@ ErrorCode report_foreign_code(std::string_view text, std::string_view source) {
   std::string detail(source);
   if (!detail.empty()) detail += ": ";
   detail += scan_describe_text(text);
-  return set_error(ERROR_BAD_FORMAT, "Not a tolvex code. ", detail);
+  return report(messages::kNotATolvexCode, detail);
 }
 
 ScannedCode scanned(std::string text, std::int32_t page) {
@@ -72,8 +73,8 @@ bool starts_with_ignoring_case(std::string_view text, std::string_view prefix) {
 }  // namespace
 
 ErrorCode scan_memory(const std::uint8_t* bytes, std::size_t size, std::vector<ScannedCode>* codes) {
-  if (codes == nullptr) return set_error_message(ERROR_NULL_POINTER, "Codes pointer cannot be NULL. ");
-  if (bytes == nullptr && size > 0) return set_error_message(ERROR_NULL_POINTER, "Input cannot be NULL. ");
+  if (codes == nullptr) return report(messages::kCodesPointerCannotBeNull);
+  if (bytes == nullptr && size > 0) return report(messages::kInputCannotBeNull);
   std::vector<ScannedCode> found;
   switch (scan_format(bytes, size)) {
     case ScanFormat::png:
@@ -94,43 +95,42 @@ ErrorCode scan_memory(const std::uint8_t* bytes, std::size_t size, std::vector<S
       break;
     }
     case ScanFormat::unknown:
-      return set_error_message(ERROR_ILLEGAL_ARGUMENT, "Unknown file format, expected PNG, JPEG or PDF. ");
+      return report(messages::kUnknownScanFileFormat);
   }
   *codes = std::move(found);
   return ERROR_OK;
 }
 
 ErrorCode scan_file(const char* path, std::vector<ScannedCode>* codes) {
-  if (path == nullptr) return set_error_message(ERROR_NULL_POINTER, "File name cannot be NULL. ");
+  if (path == nullptr) return report(messages::kFileNameCannotBeNull);
   const std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path, "rb"));
-  if (!file) return set_error(ERROR_IO, "Cannot read input file. ", path);
+  if (!file) return report(messages::kCannotReadInputFile, path);
   // A regular file's size is known before reading; a pipe is measured as it is read.
   struct stat status {};
   if (fstat(fileno(file.get()), &status) == 0 && S_ISREG(status.st_mode) &&
       static_cast<std::uint64_t>(status.st_size) > kScanMaxFileBytes) {
-    return set_error(ERROR_ILLEGAL_ARGUMENT, "Input file too large. ", path);
+    return report(messages::kInputFileTooLarge, path);
   }
   std::vector<std::uint8_t> bytes;
   std::uint8_t block[65536];
   for (std::size_t n; (n = std::fread(block, 1, sizeof block, file.get())) > 0;) {
-    if (bytes.size() + n > kScanMaxFileBytes)
-      return set_error(ERROR_ILLEGAL_ARGUMENT, "Input file too large. ", path);
+    if (bytes.size() + n > kScanMaxFileBytes) return report(messages::kInputFileTooLarge, path);
     bytes.insert(bytes.end(), block, block + n);
   }
-  if (std::ferror(file.get())) return set_error(ERROR_IO, "Cannot read input file. ", path);
+  if (std::ferror(file.get())) return report(messages::kCannotReadInputFile, path);
   return scan_memory(bytes.data(), bytes.size(), codes);
 }
 
 ErrorCode scan_first_document(const std::vector<ScannedCode>& codes, std::string_view source,
                               std::size_t* index) {
-  if (index == nullptr) return set_error_message(ERROR_NULL_POINTER, "Index pointer cannot be NULL. ");
+  if (index == nullptr) return report(messages::kIndexPointerCannotBeNull);
   for (std::size_t i = 0; i < codes.size(); ++i) {
     if (codes[i].code == ERROR_OK) {
       *index = i;
       return ERROR_OK;
     }
   }
-  if (codes.empty()) return set_error(ERROR_UNKNOWN_DOCUMENT, "No QR code found. ", source);
+  if (codes.empty()) return report(messages::kNoQrCodeFound, source);
   for (const ScannedCode& code : codes) {
     if (!code.tolvex) continue;
     // Decoding again records its failure, so that the error line is the one decoding gives.
@@ -141,9 +141,9 @@ ErrorCode scan_first_document(const std::vector<ScannedCode>& codes, std::string
 }
 
 std::string scan_describe_text(std::string_view text) {
-  if (text.empty()) return "QR code is empty";
+  if (text.empty()) return std::string(messages::kQrCodeIsEmpty.text);
   const bool url = starts_with_ignoring_case(text, "http://") || starts_with_ignoring_case(text, "https://");
-  std::string described = url ? "QR code holds a URL: " : "QR code holds text: ";
+  std::string described(url ? messages::kQrCodeHoldsUrl.text : messages::kQrCodeHoldsText.text);
   std::size_t characters = 0;
   std::size_t i = 0;
   for (; i < text.size() && characters < kDescribedCharacters; ++characters) {

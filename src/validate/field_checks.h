@@ -9,23 +9,22 @@
 #include <string_view>
 
 #include "base/error.h"
+#include "base/messages.h"
 #include "tolvex/value.hpp"
 
 namespace tolvex {
 
-inline constexpr std::string_view kCannotBeNull = " cannot be NULL. ";
-
 // Any field held as optional, record, list or pointer: it must be present.
 template <typename Field>
 [[nodiscard]] ErrorCode check_not_null(std::string_view name, const Field& field) {
-  return field ? ERROR_OK : set_error(ERROR_INVALID_VALUE, name, kCannotBeNull);
+  return field ? ERROR_OK : report_field(name, messages::kCannotBeNull);
 }
 
-// The field must be absent; detail is the caller's explanation.
+// The field must be absent; failure is the caller's explanation.
 template <typename Field>
 [[nodiscard]] ErrorCode check_must_be_null(std::string_view name, const Field& field,
-                                           std::string_view detail) {
-  return field ? set_error(ERROR_INVALID_VALUE, name, detail) : ERROR_OK;
+                                           const Message& failure) {
+  return field ? report_field(name, failure) : ERROR_OK;
 }
 
 // Present, with at least one byte other than space, tab, line feed and carriage return.
@@ -65,10 +64,10 @@ template <typename Field>
 // Present, not empty, and without null items (the first null item decides).
 template <typename T>
 [[nodiscard]] ErrorCode check_list(std::string_view name, const List<T>& list) {
-  if (!list) return set_error(ERROR_INVALID_VALUE, name, kCannotBeNull);
-  if (list->empty()) return set_error(ERROR_INVALID_VALUE, name, " list cannot be empty. ");
+  if (!list) return report_field(name, messages::kCannotBeNull);
+  if (list->empty()) return report_field(name, messages::kListCannotBeEmpty);
   for (const auto& item : *list) {
-    if (item == nullptr) return set_error(ERROR_INVALID_VALUE, name, " list cannot contain NULL value. ");
+    if (item == nullptr) return report_field(name, messages::kListCannotContainNull);
   }
   return ERROR_OK;
 }

@@ -5,6 +5,7 @@
 #include <climits>
 #include <optional>
 
+#include "base/messages.h"
 #include "base/numbers.h"
 #include "xml/error_collection.h"
 
@@ -38,7 +39,7 @@ std::optional<std::size_t> position_of(std::string_view text, std::span<const st
 }  // namespace
 
 ErrorCode xml_parse(const char* text, std::size_t length, XmlDocPtr* tree) {
-  if (text == nullptr) return set_error_message(ERROR_NULL_POINTER, "XML cannot be NULL.");
+  if (text == nullptr) return report(messages::kXmlCannotBeNull);
 
   ErrorCollection& collection = xml_error_collection();
   collection.clear();
@@ -47,9 +48,9 @@ ErrorCode xml_parse(const char* text, std::size_t length, XmlDocPtr* tree) {
   XmlDocPtr parsed(length <= INT_MAX ? xmlReadMemory(text, static_cast<int>(length), "noname.xml", nullptr, 0)
                                      : nullptr);
   if (parsed == nullptr || xmlDocGetRootElement(parsed.get()) == nullptr) {
-    const ErrorCode code = collection.empty()
-                               ? set_error_message(ERROR_XML, "Getting root element error")
-                               : set_error(ERROR_XML, "Getting root element error\n", collection.text());
+    const ErrorCode code =
+        collection.empty() ? report(messages::kGettingRootElementError)
+                           : report(messages::kGettingRootElementErrorBeforeDiagnostics, collection.text());
     collection.clear();
     return code;
   }
@@ -64,7 +65,7 @@ ErrorCode xml_read_root_type(const xmlNode* root, std::span<const std::string_vi
   const XmlStringPtr type(xmlGetProp(root, reinterpret_cast<const xmlChar*>("type")));
   std::optional<std::size_t> position = 0;
   if (type != nullptr) position = position_of(as_chars(type.get()), types);
-  if (!position) return set_error_message(ERROR_XML, "Attribute 'type' in root element has invalid value.");
+  if (!position) return report(messages::kRootTypeAttributeInvalid);
   if (documentType != nullptr) *documentType = static_cast<unsigned>(*position);
   return ERROR_OK;
 }
@@ -89,7 +90,7 @@ ErrorCode xml_read_integer(const xmlNode* parent, std::string_view name, Integer
   const XmlStringPtr content = child_content(parent, name);
   if (content == nullptr) return ERROR_OK;
   const std::optional<std::int32_t> value = parse_integer(as_chars(content.get()));
-  if (!value) return set_error(ERROR_XML, name, "Invalid integer format.");
+  if (!value) return report_field(name, messages::kInvalidIntegerFormat);
   value_set_integer(field, *value);
   return ERROR_OK;
 }
@@ -98,7 +99,7 @@ ErrorCode xml_read_decimal(const xmlNode* parent, std::string_view name, Decimal
   const XmlStringPtr content = child_content(parent, name);
   if (content == nullptr) return ERROR_OK;
   const std::optional<double> value = parse_decimal(as_chars(content.get()));
-  if (!value) return set_error(ERROR_XML, name, "Invalid decimal format. Use dot '.' as a decimal mark.");
+  if (!value) return report_field(name, messages::kInvalidDecimalFormat);
   value_set_decimal(field, *value);
   return ERROR_OK;
 }
@@ -108,7 +109,7 @@ ErrorCode xml_read_enum(const xmlNode* parent, std::string_view name, Enumeratio
   const XmlStringPtr content = child_content(parent, name);
   if (content == nullptr) return ERROR_OK;
   const std::optional<std::size_t> position = position_of(as_chars(content.get()), names);
-  if (!position) return set_error(ERROR_XML, name, "Invalid enum value.");
+  if (!position) return report_field(name, messages::kInvalidEnumValue);
   field = static_cast<std::int32_t>(*position);
   return ERROR_OK;
 }
@@ -119,7 +120,7 @@ ErrorCode xml_read_enum_code(const xmlNode* parent, std::string_view name, CodeT
   const XmlStringPtr content = child_content(parent, name);
   if (content == nullptr) return ERROR_OK;
   const std::optional<std::size_t> position = position_of(as_chars(content.get()), names);
-  if (!position || *position >= codes.size()) return set_error(ERROR_XML, name, "Invalid enum value.");
+  if (!position || *position >= codes.size()) return report_field(name, messages::kInvalidEnumValue);
   value_set_text(field, codes[*position]);
   return ERROR_OK;
 }
@@ -138,7 +139,7 @@ ErrorCode xml_read_flags(const xmlNode* parent, std::string_view name, FlagSet& 
     const std::optional<std::size_t> position = position_of(piece, names);
     if (!position) continue;
     const std::int32_t bit = std::int32_t{1} << *position;
-    if ((sum & bit) != 0) return set_error(ERROR_XML, name, "Contains duplicate value.");
+    if ((sum & bit) != 0) return report_field(name, messages::kContainsDuplicateValue);
     sum |= bit;
   }
   field = sum;

@@ -58,12 +58,17 @@ TEST(CheckNotNull, AcceptsAnyPresentField) {
   });
 }
 
-TEST(CheckMustBeNull, RecordsTheCallersDetail) {
+TEST(CheckMustBeNull, RecordsTheCallersMessageWithItsCode) {
+  constexpr Message kWhy{ERROR_INVALID_VALUE, " why. "};
+  constexpr Message kBecause{ERROR_INVALID_VALUE, "Because."};
+  constexpr Message kOtherCode{ERROR_XML, " why. "};
   run({
-      {"absent", [] { return check_must_be_null("F", Text(), " why. "); }, kPass},
-      {"present", [] { return check_must_be_null("F", Text(""), " why. "); }, "ERROR_INVALID_VALUE: F why. "},
-      {"no leading space", [] { return check_must_be_null("F", Integer(0), "Because."); },
+      {"absent", [&] { return check_must_be_null("F", Text(), kWhy); }, kPass},
+      {"present", [&] { return check_must_be_null("F", Text(""), kWhy); }, "ERROR_INVALID_VALUE: F why. "},
+      {"no leading space", [&] { return check_must_be_null("F", Integer(0), kBecause); },
        "ERROR_INVALID_VALUE: F Because."},
+      {"the message's code", [&] { return check_must_be_null("F", Integer(0), kOtherCode); },
+       "ERROR_XML: F why. ", ERROR_XML},
   });
 }
 
