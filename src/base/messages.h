@@ -20,6 +20,12 @@ namespace messages {
 
 inline constexpr Message kNotEnoughMemory{ERROR_IO, "Not enough memory. "};
 
+// Bounds on input.
+inline constexpr Message kXmlContentTooLong{
+    ERROR_XML, "XML content longer than 65536 bytes once its entity references are expanded. "};
+inline constexpr Message kXmlExpansionTooLarge{
+    ERROR_XML, "XML document larger than 1048576 bytes once its entity references are expanded. "};
+
 }  // namespace messages
 
 // Records the message with an empty detail and returns its code.
