@@ -25,6 +25,11 @@ inline constexpr Message kXmlContentTooLong{
     ERROR_XML, "XML content longer than 65536 bytes once its entity references are expanded. "};
 inline constexpr Message kXmlExpansionTooLarge{
     ERROR_XML, "XML document larger than 1048576 bytes once its entity references are expanded. "};
+inline constexpr Message kStandardInputTooLarge{ERROR_ILLEGAL_ARGUMENT,
+                                                "Standard input too large, more than 16 MiB. "};
+inline constexpr Message kStandardInputUnreadable{ERROR_IO, "Cannot read standard input. "};
+inline constexpr Message kNotADocumentFile{ERROR_ILLEGAL_ARGUMENT,
+                                           "Input is a directory or a device, not a document file. "};
 
 }  // namespace messages
 
