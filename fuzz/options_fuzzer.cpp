@@ -71,12 +71,18 @@ void parse_decode(std::string_view input) {
   require(file == settings.files.size(), "nothing but the arguments are file names");
 }
 
+// The text taken from the input does not depend on the pieces it arrives in.
 void read_as_input(const std::uint8_t* data, std::size_t size) {
-  std::FILE* stream = fmemopen(const_cast<std::uint8_t*>(data), size, "rb");
-  if (stream == nullptr) return;
-  const std::string text = read_standard_input(stream);
-  std::fclose(stream);
+  const std::string_view bytes(reinterpret_cast<const char*>(data), size);
+  InputText whole;
+  whole.add(bytes);
+  const std::string text = whole.finish();
   require(text.size() <= size, "nothing is added to the input");
+  InputText pieces;
+  for (std::size_t start = 0, step = 1; start < size; start += step, step = step * 2 + 1) {
+    pieces.add(bytes.substr(start, step));
+  }
+  require(pieces.finish() == text, "the pieces give the text the whole gives");
 }
 
 }  // namespace

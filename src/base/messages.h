@@ -196,6 +196,17 @@ inline constexpr Message kTwoInputsWouldWriteTheSamePicture{ERROR_ILLEGAL_ARGUME
 inline constexpr Message kSamePictureFrom{ERROR_ILLEGAL_ARGUMENT, " from "};
 inline constexpr Message kSamePictureAnd{ERROR_ILLEGAL_ARGUMENT, " and "};
 
+// Bounds on input.
+inline constexpr Message kXmlContentTooLong{
+    ERROR_XML, "XML content longer than 65536 bytes once its entity references are expanded. "};
+inline constexpr Message kXmlExpansionTooLarge{
+    ERROR_XML, "XML document larger than 1048576 bytes once its entity references are expanded. "};
+inline constexpr Message kStandardInputTooLarge{ERROR_ILLEGAL_ARGUMENT,
+                                                "Standard input too large, more than 16 MiB. "};
+inline constexpr Message kStandardInputUnreadable{ERROR_IO, "Cannot read standard input. "};
+inline constexpr Message kNotADocumentFile{ERROR_ILLEGAL_ARGUMENT,
+                                           "Input is a directory or a device, not a document file. "};
+
 // Every entry above, for the tests that hold the table together.
 inline constexpr std::array kEveryMessage{
     kNotEnoughMemory,
@@ -303,6 +314,11 @@ inline constexpr std::array kEveryMessage{
     kTwoInputsWouldWriteTheSamePicture,
     kSamePictureFrom,
     kSamePictureAnd,
+    kXmlContentTooLong,
+    kXmlExpansionTooLarge,
+    kStandardInputTooLarge,
+    kStandardInputUnreadable,
+    kNotADocumentFile,
 };
 
 }  // namespace messages

@@ -1,6 +1,8 @@
 #include "cli/batch.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <array>
@@ -128,31 +130,68 @@ class Gatherer {
   std::vector<BatchDocument> documents_;
 };
 
-using FilePtr = std::unique_ptr<std::FILE, decltype(&std::fclose)>;
+class Descriptor {
+ public:
+  explicit Descriptor(int descriptor) : descriptor_(descriptor) {}
+  ~Descriptor() {
+    if (descriptor_ >= 0) ::close(descriptor_);
+  }
+  Descriptor(const Descriptor&) = delete;
+  Descriptor& operator=(const Descriptor&) = delete;
+  int get() const { return descriptor_; }
 
-// Reads the file as tolvexqr reads standard input.
-ErrorCode read_document(const std::string& path, std::string* text) {
-  const FilePtr file(std::fopen(path.c_str(), "rb"), &std::fclose);
-  if (!file) return report(messages::kCannotReadInputFile);
+ private:
+  int descriptor_;
+};
+
+// Files whose reading ends: regular files, and FIFOs and sockets, which a writer ends. A
+// directory or a device (/dev/zero, a terminal, a disk) is no document and is never opened.
+bool readable_kind(mode_t mode) { return S_ISREG(mode) || S_ISFIFO(mode) || S_ISSOCK(mode); }
+
+// Reads the file as tolvexqr reads standard input, within kMaxBatchInputBytes whatever the kind
+// of file. Sets abandoned, and returns no error, when stop is set while it waits for data.
+ErrorCode read_document(const std::string& path, const std::atomic<bool>& stop, std::string* text,
+                        bool* abandoned) {
+  const auto unreadable = [] { return report(messages::kCannotReadInputFile); };
+  const auto tooLarge = [] { return report(messages::kInputFileTooLarge); };
   struct stat status;
-  if (::fstat(::fileno(file.get()), &status) != 0 || S_ISDIR(status.st_mode)) {
-    return report(messages::kCannotReadInputFile);
-  }
+  if (::stat(path.c_str(), &status) != 0) return unreadable();
+  if (!readable_kind(status.st_mode)) return report(messages::kNotADocumentFile);
+  // Not blocking, so that a FIFO without a writer does not hold the open; reading polls.
+  const Descriptor file(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+  if (file.get() < 0 || ::fstat(file.get(), &status) != 0) return unreadable();
+  if (!readable_kind(status.st_mode)) return report(messages::kNotADocumentFile);
   if (S_ISREG(status.st_mode) && static_cast<std::uintmax_t>(status.st_size) > kMaxBatchInputBytes) {
-    return report(messages::kInputFileTooLarge);
+    return tooLarge();
   }
-  std::string read = read_standard_input(file.get());
-  if (std::ferror(file.get()) != 0) return report(messages::kCannotReadInputFile);
-  *text = std::move(read);
-  return ERROR_OK;
+  switch (read_input(file.get(), kMaxBatchInputBytes, text, &stop)) {
+    case InputEnd::complete:
+      return ERROR_OK;
+    case InputEnd::tooLarge:
+      return tooLarge();
+    case InputEnd::stopped:
+      *abandoned = true;
+      return ERROR_OK;
+    case InputEnd::failed:
+      break;
+  }
+  return unreadable();
 }
 
-// The error line of the document, or none when its picture was written.
-std::optional<std::string> draw_document(const Settings& shared, const BatchDocument& document) {
-  if (document.refusal) return document.refusal;
+struct Outcome {
+  bool finished = false;
+  bool abandoned = false;  // stopped while its input was read: it vanishes
+  std::optional<std::string> failure;
+};
+
+// What became of the document: its error line, none when its picture was written, or abandoned.
+Outcome draw_document(const Settings& shared, const BatchDocument& document, const std::atomic<bool>& stop) {
+  if (document.refusal) return Outcome{true, false, document.refusal};
   try {
     std::string input;
-    ErrorCode code = read_document(document.path, &input);
+    bool abandoned = false;
+    ErrorCode code = read_document(document.path, stop, &input, &abandoned);
+    if (abandoned) return Outcome{true, true, std::nullopt};
     if (code == ERROR_OK) {
       Settings settings = shared;
       settings.inputKind = document.kind;
@@ -160,11 +199,11 @@ std::optional<std::string> draw_document(const Settings& shared, const BatchDocu
       settings.format = output_format(shared);
       code = write_document_picture(settings, input);
     }
-    if (code == ERROR_OK) return std::nullopt;
+    if (code == ERROR_OK) return Outcome{true, false, std::nullopt};
   } catch (const std::bad_alloc&) {
     report(messages::kNotEnoughMemory);
   }
-  return error_line();
+  return Outcome{true, false, error_line()};
 }
 
 std::string minutes_and_seconds(double seconds) {
@@ -207,11 +246,6 @@ class ProgressBar {
   std::size_t total_;
   Clock::time_point start_ = Clock::now();
   bool drawn_ = false;
-};
-
-struct Outcome {
-  bool finished = false;
-  std::optional<std::string> failure;
 };
 
 }  // namespace
@@ -345,10 +379,10 @@ BatchCounts draw_documents(const BatchSettings& settings, std::span<const BatchD
     while (!stop.load()) {
       const std::size_t index = next.fetch_add(1);
       if (index >= total) break;
-      std::optional<std::string> failure = draw_document(settings.picture, documents[index]);
+      Outcome outcome = draw_document(settings.picture, documents[index], stop);
       {
         const std::lock_guard lock(mutex);
-        outcomes[index] = Outcome{true, std::move(failure)};
+        outcomes[index] = std::move(outcome);
         ++finished;
       }
       changed.notify_one();
@@ -369,6 +403,7 @@ BatchCounts draw_documents(const BatchSettings& settings, std::span<const BatchD
 
     constexpr auto kRedraw = std::chrono::milliseconds(100);
     std::size_t reported = 0;
+    std::size_t abandoned = 0;
     auto lastDrawn = Clock::now() - kRedraw;
     std::unique_lock lock(mutex);
     for (;;) {
@@ -376,6 +411,10 @@ BatchCounts draw_documents(const BatchSettings& settings, std::span<const BatchD
                        [&] { return running == 0 || (reported < total && outcomes[reported].finished); });
       for (; reported < total && outcomes[reported].finished; ++reported) {
         const Outcome& outcome = outcomes[reported];
+        if (outcome.abandoned) {
+          ++abandoned;
+          continue;
+        }
         if (!outcome.failure) {
           ++counts.written;
           continue;
@@ -391,7 +430,7 @@ BatchCounts draw_documents(const BatchSettings& settings, std::span<const BatchD
       }
       if (over) break;
     }
-    counts.notStarted = total - reported;
+    counts.notStarted = total - reported + abandoned;
   }
   bar.clear();
   return counts;

@@ -70,7 +70,7 @@ struct BatchDocument {
 struct BatchCounts {
   std::size_t written = 0;
   std::size_t failed = 0;
-  std::size_t notStarted = 0;  // left when stop was set
+  std::size_t notStarted = 0;  // left when stop was set, or dropped while their input was read
 };
 
 // Draws the documents on settings.threads workers (not more than there are documents), each

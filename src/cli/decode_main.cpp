@@ -2,11 +2,13 @@
 // text on standard input (what a scanner read); with file names, the QR codes of PNG and JPEG
 // pictures and of every page of PDF documents.
 #include <cstdio>
+#include <new>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "base/error.h"
+#include "base/messages.h"
 #include "cli/decode_files.h"
 #include "cli/options.h"
 #include "tolvex/decode.hpp"
@@ -16,7 +18,11 @@ namespace {
 
 int decode_standard_input() {
   using namespace tolvex;
-  std::string text = read_standard_input(stdin);
+  std::string text;
+  if (const ErrorCode code = read_standard_input(&text)) {
+    std::fprintf(stderr, "%s\n", error_line().c_str());
+    return code;
+  }
   // A text pasted or echoed into the tool usually ends with a line break that is not part of it.
   while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.pop_back();
 
@@ -45,6 +51,12 @@ int main(int argc, char** argv) {
     std::fputs(decode_usage_text().c_str(), stdout);
     return 0;
   }
-  if (settings.files.empty()) return decode_standard_input();
-  return decode_files(settings, stdout, stderr);
+  try {
+    if (settings.files.empty()) return decode_standard_input();
+    return decode_files(settings, stdout, stderr);
+  } catch (const std::bad_alloc&) {
+    const ErrorCode code = report(messages::kNotEnoughMemory);
+    std::fprintf(stderr, "%s\n", error_line().c_str());
+    return code;
+  }
 }

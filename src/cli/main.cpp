@@ -2,10 +2,13 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <new>
+#include <string>
 #include <string_view>
 #include <vector>
 
 #include "base/error.h"
+#include "base/messages.h"
 #include "cli/options.h"
 #include "cli/run.h"
 
@@ -33,5 +36,17 @@ int main(int argc, char** argv) {
   }
   // Someone who starts the tool at a terminal without piping a document in learns why it waits.
   if (::isatty(STDIN_FILENO) != 0) std::fputs("reading the document from standard input...\n", stderr);
-  return run(settings, read_standard_input(stdin));
+  try {
+    std::string input;
+    if (const ErrorCode code = read_standard_input(&input)) {
+      std::fprintf(stderr, "%s\n", error_line().c_str());
+      return code;
+    }
+    return run(settings, input);
+  } catch (const std::bad_alloc&) {
+    // Running out of memory is said as every library entry says it, not left to abort.
+    const ErrorCode code = report(messages::kNotEnoughMemory);
+    std::fprintf(stderr, "%s\n", error_line().c_str());
+    return code;
+  }
 }

@@ -1,8 +1,13 @@
 #include "cli/options.h"
 
+#include <poll.h>
+#include <unistd.h>
+
 #include <array>
+#include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <vector>
 
 #include "base/messages.h"
 #include "base/version.h"
@@ -184,20 +189,87 @@ std::string picture_options_usage(const Settings& settings) {
   return text;
 }
 
-std::string read_standard_input(std::FILE* stream) {
-  std::string text;
-  std::array<char, 2048> line{};
-  while (std::fgets(line.data(), static_cast<int>(line.size()), stream) != nullptr) {
-    // A read is measured up to its first zero byte, as a line buffer is.
-    const std::string_view chunk(line.data(), std::strlen(line.data()));
-    const std::size_t endOfText = chunk.rfind('\x04');
-    if (endOfText != std::string_view::npos) {
-      text.append(chunk.substr(0, endOfText));
+bool InputText::add(std::string_view bytes) {
+  // A line as a 2048-byte line buffer takes it: up to a line feed, or 2047 bytes.
+  constexpr std::size_t kLine = 2047;
+  while (!ended_ && !bytes.empty()) {
+    const std::size_t room = kLine - pending_.size();
+    const std::size_t feed = bytes.substr(0, room).find('\n');
+    if (feed == std::string_view::npos && bytes.size() < room) {
+      pending_.append(bytes);
       break;
     }
-    text.append(chunk);
+    const std::size_t length = feed == std::string_view::npos ? room : feed + 1;
+    pending_.append(bytes.substr(0, length));
+    bytes.remove_prefix(length);
+    take_line(pending_);
+    pending_.clear();
   }
-  return text;
+  return !ended_;
+}
+
+std::string InputText::finish() {
+  if (!ended_ && !pending_.empty()) take_line(pending_);
+  pending_.clear();
+  return std::move(text_);
+}
+
+void InputText::take_line(std::string_view line) {
+  // A line is measured up to its first zero byte, as a line buffer is.
+  line = line.substr(0, line.find('\0'));
+  const std::size_t endOfText = line.rfind('\x04');
+  if (endOfText != std::string_view::npos) {
+    text_.append(line.substr(0, endOfText));
+    ended_ = true;
+    return;
+  }
+  text_.append(line);
+}
+
+InputEnd read_input(int descriptor, std::size_t limit, std::string* text, const std::atomic<bool>* stop) {
+  InputText input;
+  std::vector<char> buffer(64 * 1024);
+  std::size_t total = 0;
+  while (!input.ended()) {
+    if (stop != nullptr) {
+      // A FIFO may keep us waiting for ever: look at the flag while waiting.
+      if (stop->load()) return InputEnd::stopped;
+      pollfd ready{descriptor, POLLIN, 0};
+      const int polled = ::poll(&ready, 1, 100);
+      if (polled < 0 && errno != EINTR) return InputEnd::failed;
+      if (polled <= 0) continue;
+    }
+    const ssize_t count = ::read(descriptor, buffer.data(), buffer.size());
+    if (count < 0) {
+      if (errno == EINTR) continue;
+      if (errno != EAGAIN) return InputEnd::failed;
+      // A non-blocking descriptor with nothing yet: wait for data rather than spin.
+      pollfd ready{descriptor, POLLIN, 0};
+      if (stop == nullptr) ::poll(&ready, 1, -1);
+      continue;
+    }
+    if (count == 0) break;
+    total += static_cast<std::size_t>(count);
+    input.add(std::string_view(buffer.data(), static_cast<std::size_t>(count)));
+    // Counted as read, not as taken: zero bytes take nothing and still cost the reading. An
+    // input that ended within this read is whole.
+    if (total > limit && !input.ended()) return InputEnd::tooLarge;
+  }
+  *text = input.finish();
+  return InputEnd::complete;
+}
+
+ErrorCode read_standard_input(std::string* text) {
+  switch (read_input(STDIN_FILENO, kMaxInputBytes, text)) {
+    case InputEnd::complete:
+      return ERROR_OK;
+    case InputEnd::tooLarge:
+      return report(messages::kStandardInputTooLarge);
+    case InputEnd::failed:
+    case InputEnd::stopped:
+      break;
+  }
+  return report(messages::kStandardInputUnreadable);
 }
 
 }  // namespace tolvex

@@ -1,7 +1,9 @@
 // The command line of tolvexqr: options into the settings of one run, the usage text,
-// and standard input read whole.
+// and standard input read whole within its bound.
 #pragma once
 
+#include <atomic>
+#include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <optional>
@@ -73,8 +75,40 @@ enum class Request { run, help, version };
 // --no_logo, -s), which every tool that draws codes shares.
 [[nodiscard]] std::string picture_options_usage(const Settings& settings);
 
-// Reads the stream whole. A byte 0x04 ends the input: within one read of up to a line
-// (2047 bytes) the last 0x04 cuts it, and nothing after that read is taken.
-[[nodiscard]] std::string read_standard_input(std::FILE* stream);
+// The most bytes a document read from standard input or from a file may have: every reader
+// holds its document whole, and a valid document is a few kilobytes.
+inline constexpr std::size_t kMaxInputBytes = 16u << 20;
+
+// How the tools take input bytes as text, whatever the pieces they arrive in: a byte 0x04 ends
+// the input (within one line of up to 2047 bytes, the last 0x04 cuts it and nothing after that
+// line is taken), and each such line counts only up to its first zero byte.
+class InputText {
+ public:
+  // Adds the next bytes; false once the input has ended and nothing more is taken.
+  bool add(std::string_view bytes);
+  bool ended() const { return ended_; }
+  // The text, with the last line that did not end.
+  std::string finish();
+
+ private:
+  void take_line(std::string_view line);
+
+  std::string pending_;
+  std::string text_;
+  bool ended_ = false;
+};
+
+enum class InputEnd { complete, tooLarge, failed, stopped };
+
+// Reads the descriptor to its end (or the end InputText finds) into text, reading no more than
+// limit bytes: past them tooLarge, and text holds nothing. With a stop flag, waiting for data
+// looks at the flag every tenth of a second and gives stopped once it is set; the descriptor may
+// then be non-blocking. text is left as it was unless complete.
+[[nodiscard]] InputEnd read_input(int descriptor, std::size_t limit, std::string* text,
+                                  const std::atomic<bool>* stop = nullptr);
+
+// Standard input read for tolvexqr and tolvexdecode, within kMaxInputBytes: ERROR_ILLEGAL_ARGUMENT
+// "Standard input too large. " past it, ERROR_IO when it cannot be read.
+[[nodiscard]] ErrorCode read_standard_input(std::string* text);
 
 }  // namespace tolvex

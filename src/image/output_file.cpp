@@ -38,14 +38,18 @@ bool write_directly(const char* fileName, std::span<const std::uint8_t> bytes) {
 }
 
 // Creates a new file beside target, readable like a file the program creates (or with the
-// permissions of the file it replaces). Returns -1 when it cannot.
+// permissions of the file it replaces). Returns -1 when it cannot. The name is kept within
+// NAME_MAX by shortening the target's part of it, so that a long name that is a valid file name
+// still gets its temporary.
 int create_temporary(const std::string& target, mode_t mode, std::string& name) {
   static std::atomic<unsigned> counter{0};
   const std::size_t slash = target.rfind('/');
   const std::string directory = slash == std::string::npos ? "" : target.substr(0, slash + 1);
   const std::string base = slash == std::string::npos ? target : target.substr(slash + 1);
   for (int attempt = 0; attempt < 100; ++attempt) {
-    name = directory + "." + base + ".tmp-" + std::to_string(::getpid()) + "-" + std::to_string(counter++);
+    const std::string suffix = ".tmp-" + std::to_string(::getpid()) + "-" + std::to_string(counter++);
+    const std::size_t room = std::size_t{NAME_MAX} - 1 - suffix.size();
+    name = directory + "." + base.substr(0, room) + suffix;
     const int descriptor = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
     if (descriptor >= 0 || errno != EEXIST) return descriptor;
   }
@@ -72,8 +76,9 @@ bool write_file_atomically(const char* fileName, std::span<const std::uint8_t> b
   const mode_t mode = exists ? (existing.st_mode & 07777) : 0666;
   std::string temporary;
   const int descriptor = create_temporary(target, mode, temporary);
-  // A directory that takes no new files may still let an existing file be rewritten in place.
-  if (descriptor < 0) return write_directly(fileName, bytes);
+  // Never rewrite a regular file in place: a failure halfway (a full disk) would leave a broken
+  // file where a whole one was.
+  if (descriptor < 0) return false;
 
   bool written = write_all(descriptor, bytes);
   if (exists && written && ::fchmod(descriptor, mode) != 0) written = false;

@@ -23,10 +23,18 @@ struct XmlDocDeleter {
 };
 using XmlDocPtr = std::unique_ptr<xmlDoc, XmlDocDeleter>;
 
+// What the entity references of a document may expand to: the content of one element or
+// attribute, and the sum over the document. No field of a document can reach a code beyond a few
+// hundred bytes, so both leave valid documents far from their reach; content without
+// references is not counted.
+inline constexpr std::size_t kXmlMaxExpandedContent = 64 * 1024;
+inline constexpr std::size_t kXmlMaxExpandedDocument = 1024 * 1024;
+
 // Parses XML text (not necessarily NUL-terminated) into a tree with a root element. A null
 // text is ERROR_NULL_POINTER "XML cannot be NULL."; a text that gives no root element is
 // ERROR_XML "Getting root element error", followed by a line break and libxml2's messages when
-// it reported any.
+// it reported any. Content whose entity references expand past the bounds above is ERROR_XML
+// as well, its message naming the bound and its detail the element or attribute.
 [[nodiscard]] ErrorCode xml_parse(const char* text, std::size_t length, XmlDocPtr* tree);
 
 // Reads the root's "type" attribute, whatever its prefix (xsi:type or plain type), as a position

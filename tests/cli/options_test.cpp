@@ -1,6 +1,7 @@
 #include "cli/options.h"
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <memory>
@@ -136,8 +137,11 @@ TEST(OutputFormat, TheOptionOrElseTheExtension) {
 std::string read_through_stream(const std::string& bytes) {
   const std::unique_ptr<std::FILE, int (*)(std::FILE*)> stream(std::tmpfile(), std::fclose);
   std::fwrite(bytes.data(), 1, bytes.size(), stream.get());
-  std::rewind(stream.get());
-  return read_standard_input(stream.get());
+  std::fflush(stream.get());
+  ::lseek(::fileno(stream.get()), 0, SEEK_SET);
+  std::string text = "unchanged";
+  EXPECT_EQ(read_input(::fileno(stream.get()), bytes.size(), &text), InputEnd::complete);
+  return text;
 }
 
 TEST(ReadStandardInput, ReadsEverything) {
