@@ -1,8 +1,7 @@
 #!/usr/bin/env bash
-# Builds the tool tests and the C interface tests with ThreadSanitizer (in build-tsan) and runs the
-# concurrency tests:
-# eight threads encoding and rendering at once. Any race report fails the script (but those
-# inside cairo's own calls, see scripts/tsan.supp).
+# Builds the tool tests and the C interface tests with ThreadSanitizer (in build-tsan) and runs
+# their concurrency tests: eight threads encoding and rendering at once. Any race report fails
+# the script (but those inside cairo's own calls, see scripts/tsan.supp).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup.sh

@@ -19,6 +19,8 @@ struct Message {
 namespace messages {
 
 inline constexpr Message kNotEnoughMemory{ERROR_IO, "Not enough memory. "};
+// The scanning entries of a library built with TOLVEX_READERS=OFF.
+inline constexpr Message kReadingNotBuilt{ERROR_ILLEGAL_ARGUMENT, "Reading codes is not built in. "};
 
 }  // namespace messages
 

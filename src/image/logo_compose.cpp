@@ -48,7 +48,7 @@ ErrorCode qr_logo_picture(const char* text, LogoRotation rotation, LogoVariation
   if (!logo_rotation_valid(rotation)) {
     return set_error_message(ERROR_ILLEGAL_ARGUMENT, "Illegal argument value for logo rotation.");
   }
-  if (header.family() > FAMILY_INVOICE_ITEMS) {
+  if (header.family() > kFamilyInvoiceItems) {
     return set_error_message(ERROR_MISSING_LOGO,
                              "Creating QR code images with logo is currently supported only for PAY, INVOICE "
                              "or INVOICE ITEMS tolvex.");

@@ -39,7 +39,7 @@ ErrorCode xml_write_document(const Document* document, std::string* text, std::s
   if (document == nullptr) return set_error_message(ERROR_NULL_POINTER, "Document cannot be null. ");
   const FamilyFormat* format = family_format(document->header);
   if (format == nullptr) return set_error_message(ERROR_XML, "Error in getting root and type");
-  if (document->header.documentType() >= format->typeNames.size()) {
+  if (document->header.document_type() >= format->typeNames.size()) {
     return set_error_message(ERROR_XML, format->unknownTypeMessage);
   }
   if (document->header.version() != 0) {
@@ -47,7 +47,7 @@ ErrorCode xml_write_document(const Document* document, std::string* text, std::s
   }
 
   MemoryStream out;
-  xml_write_root_start(out, format->root, format->typeNames[document->header.documentType()]);
+  xml_write_root_start(out, format->root, format->typeNames[document->header.document_type()]);
   XmlTreeWriter writer(out);
   format->writeXml(writer, *document);
   xml_write_root_end(out, format->root);

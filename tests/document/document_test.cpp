@@ -14,7 +14,7 @@ TEST(DocumentHeader, DocumentTypeKeepsTheReservedBits) {
   EXPECT_EQ(header.bytes[1], 0x25);
   EXPECT_EQ(header.family(), 1u);
   EXPECT_EQ(header.version(), 0xAu);
-  EXPECT_EQ(header.documentType(), 2u);
+  EXPECT_EQ(header.document_type(), 2u);
   EXPECT_EQ(header.reserved(), 5u);
 }
 

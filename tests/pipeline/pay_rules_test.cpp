@@ -35,7 +35,7 @@ StandingOrderExt& standing(Payment& p, std::int32_t options, const char* periodi
   return *p.StandingOrderExt;
 }
 DirectDebitExt& debit(Payment& p, std::int32_t scheme) {
-  p.PaymentOptions = PAYMENT_OPTION_DIRECT_DEBIT;
+  p.PaymentOptions = kPaymentOptionDirectDebit;
   p.DirectDebitExt = std::make_unique<DirectDebitExt>();
   p.DirectDebitExt->DirectDebitScheme = scheme;
   p.DirectDebitExt->DirectDebitType = 0;
@@ -118,7 +118,7 @@ TEST(PayValidate, AppliesTheRulesInOrder) {
        invalid("BIC cannot be NULL. ")},
       {"second account", [](Pay& d) { first(d).BankAccounts->append(std::make_unique<BankAccount>()); },
        invalid("IBAN cannot be NULL. ")},
-      {"standing order missing", [](Pay& d) { first(d).PaymentOptions = PAYMENT_OPTION_STANDING_ORDER; },
+      {"standing order missing", [](Pay& d) { first(d).PaymentOptions = kPaymentOptionStandingOrder; },
        invalid("StandingOrderExt cannot be NULL. ")},
       {"periodicity missing", [](Pay& d) { standing(first(d), 2, nullptr); },
        invalid("Periodicity cannot be NULL. ")},
@@ -139,7 +139,7 @@ TEST(PayValidate, AppliesTheRulesInOrder) {
        invalid("StandingOrderExt must be NULL, because PaymentOptions does not contain standingorder. ")},
       {"standing before debit", [](Pay& d) { standing(first(d), 6, "m").Day = 40; },
        invalid("Day is out of range. ")},
-      {"direct debit missing", [](Pay& d) { first(d).PaymentOptions = PAYMENT_OPTION_DIRECT_DEBIT; },
+      {"direct debit missing", [](Pay& d) { first(d).PaymentOptions = kPaymentOptionDirectDebit; },
        invalid("DirectDebitExt cannot be NULL. ")},
       {"scheme absent", [](Pay& d) { debit(first(d), 0).DirectDebitScheme.reset(); },
        invalid("DirectDebitScheme cannot be NULL. ")},

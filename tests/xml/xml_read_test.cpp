@@ -212,7 +212,7 @@ TEST(XmlReadEnum, MatchesNamesExactly) {
   };
   for (const auto& c : cases) {
     expect_reader(c, [](const xmlNode* root, Enumeration& field) {
-      return xml_read_enum(root, "DirectDebitScheme", field, DirectDebitSchemeNames);
+      return xml_read_enum(root, "DirectDebitScheme", field, kDirectDebitSchemeNames);
     });
   }
 }
@@ -228,7 +228,7 @@ TEST(XmlReadEnumCode, StoresTheCodeBesideTheName) {
   };
   for (const auto& c : cases) {
     expect_reader(c, [](const xmlNode* root, CodeText& field) {
-      return xml_read_enum_code(root, "Periodicity", field, PeriodicityNames, PeriodicityCodes);
+      return xml_read_enum_code(root, "Periodicity", field, kPeriodicityNames, kPeriodicityCodes);
     });
   }
 }
@@ -249,7 +249,7 @@ TEST(XmlReadFlags, SumsSpaceSeparatedNames) {
   };
   for (const auto& c : cases) {
     expect_reader(c, [](const xmlNode* root, FlagSet& field) {
-      return xml_read_flags(root, "PaymentOptions", field, PaymentOptionsNames);
+      return xml_read_flags(root, "PaymentOptions", field, kPaymentOptionsNames);
     });
   }
 }
@@ -258,7 +258,7 @@ TEST(XmlReadFlags, CoversAllTwelveMonths) {
   const Snippet snippet(
       "<Month>January February March April May June July August September October November December</Month>");
   FlagSet month;
-  ASSERT_EQ(xml_read_flags(snippet.root(), "Month", month, MonthNames), ERROR_OK);
+  ASSERT_EQ(xml_read_flags(snippet.root(), "Month", month, kMonthNames), ERROR_OK);
   EXPECT_EQ(month, 4095);
 }
 
