@@ -14,7 +14,7 @@ if [ "${1:-}" != tool ]; then
     libgtest-dev libbenchmark-dev libqrencode-dev
     zbar-tools zxing-cpp-tools qrencode librsvg2-bin poppler-utils
     locales
-    clang libclang-rt-dev valgrind
+    clang libclang-rt-dev clang-tidy valgrind
     python3-pytest python3-pip python3-setuptools
   )
 fi

@@ -1,15 +1,15 @@
 #!/usr/bin/env bash
-# Builds the test binary with ThreadSanitizer (in build-tsan) and runs the concurrency test:
-# eight threads encoding and rendering at once. Any race report fails the script (but those
-# inside cairo's own calls, see scripts/tsan.supp).
+# Builds the tool tests and the C interface tests with ThreadSanitizer (in build-tsan) and runs
+# their concurrency tests: eight threads encoding and rendering at once. Any race report fails
+# the script (but those inside cairo's own calls, see scripts/tsan.supp).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup.sh
 cmake -S . -B build-tsan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTOLVEX_BUILD_BENCH=OFF \
   -DCMAKE_CXX_FLAGS="-fsanitize=thread -fno-omit-frame-pointer" -DCMAKE_EXE_LINKER_FLAGS=-fsanitize=thread \
   >/dev/null
-cmake --build build-tsan --target tolvex_tests tolvex_capi_tests -j"$(nproc)"
+cmake --build build-tsan --target tolvex_tool_tests tolvex_capi_tests -j"$(nproc)"
 TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1 suppressions=$PWD/scripts/tsan.supp" \
-  ./build-tsan/tests/tolvex_tests --gtest_filter='Concurrency.*'
+  ./build-tsan/tests/cli/tolvex_tool_tests --gtest_filter='Concurrency.*'
 TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1 suppressions=$PWD/scripts/tsan.supp" \
   ./build-tsan/tests/tolvex_capi_tests --gtest_filter='CInterface.Threads*'

@@ -10,9 +10,9 @@
 
 namespace tolvex {
 
-inline constexpr unsigned FAMILY_PAY = 0;
-inline constexpr unsigned FAMILY_INVOICE = 1;
-inline constexpr unsigned FAMILY_INVOICE_ITEMS = 2;
+inline constexpr unsigned kFamilyPay = 0;
+inline constexpr unsigned kFamilyInvoice = 1;
+inline constexpr unsigned kFamilyInvoiceItems = 2;
 
 // Two bytes, also the first two bytes of every encoded container, so the layout is a wire
 // format: byte 0 holds family (bits 7..4) and version (3..0), byte 1 documentType (7..4)
@@ -22,7 +22,7 @@ struct DocumentHeader {
 
   constexpr unsigned family() const { return bytes[0] >> 4; }
   constexpr unsigned version() const { return bytes[0] & 0x0Fu; }
-  constexpr unsigned documentType() const { return bytes[1] >> 4; }
+  constexpr unsigned document_type() const { return bytes[1] >> 4; }
   constexpr unsigned reserved() const { return bytes[1] & 0x0Fu; }
 
   constexpr void set_family(unsigned family) {

@@ -20,6 +20,8 @@ namespace tolvex {
 
 using ErrorCode = std::int32_t;
 
+// The names the tools print and the C interface's enum carry; Errc (result.hpp) is the
+// vocabulary going forward. NOLINTBEGIN(readability-identifier-naming)
 inline constexpr ErrorCode ERROR_OK = 0;
 inline constexpr ErrorCode ERROR_IO = -3;
 inline constexpr ErrorCode ERROR_NULL_POINTER = -2;
@@ -35,6 +37,7 @@ inline constexpr ErrorCode ERROR_UNKNOWN_DOCUMENT = 8;
 inline constexpr ErrorCode ERROR_XML = 9;
 inline constexpr ErrorCode ERROR_MISSING_LOGO = 10;
 inline constexpr ErrorCode ERROR_QR = 11;
+// NOLINTEND(readability-identifier-naming)
 
 // The prefix that opens the error line of a code: "ERROR_XML: " and so on,
 // "" for success and "TOLVEX_ERROR_UNKNOWN" for codes outside -3..11.

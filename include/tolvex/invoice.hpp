@@ -10,10 +10,10 @@
 namespace tolvex {
 
 // Names of the documentType values 0 to 4, also the XML type names.
-inline constexpr std::array<std::string_view, 5> InvoiceDocumentTypeNames = {
+inline constexpr std::array<std::string_view, 5> kInvoiceDocumentTypeNames = {
     "Invoice", "ProformaInvoice", "CreditNote", "DebitNote", "AdvanceInvoice"};
 
-inline constexpr std::array<std::string_view, 7> PaymentMeansNames = {
+inline constexpr std::array<std::string_view, 7> kPaymentMeansNames = {
     "moneyTransfer", "cash", "cashOnDelivery", "creditCard", "advance", "mutualOffset", "other"};
 
 struct PostalAddress {

@@ -10,24 +10,24 @@
 namespace tolvex {
 
 // PaymentOptions flag names; bit i is the i-th name.
-inline constexpr std::array<std::string_view, 3> PaymentOptionsNames = {"paymentorder", "standingorder",
+inline constexpr std::array<std::string_view, 3> kPaymentOptionsNames = {"paymentorder", "standingorder",
                                                                         "directdebit"};
-inline constexpr std::int32_t PAYMENT_OPTION_PAYMENT_ORDER = 1;
-inline constexpr std::int32_t PAYMENT_OPTION_STANDING_ORDER = 2;
-inline constexpr std::int32_t PAYMENT_OPTION_DIRECT_DEBIT = 4;
+inline constexpr std::int32_t kPaymentOptionPaymentOrder = 1;
+inline constexpr std::int32_t kPaymentOptionStandingOrder = 2;
+inline constexpr std::int32_t kPaymentOptionDirectDebit = 4;
 
-inline constexpr std::array<std::string_view, 12> MonthNames = {
+inline constexpr std::array<std::string_view, 12> kMonthNames = {
     "January", "February", "March",     "April",   "May",      "June",
     "July",    "August",   "September", "October", "November", "December"};
 
 // Periodicity is held as the one-letter code beside its name (case matters: "b" and "B").
-inline constexpr std::array<std::string_view, 8> PeriodicityNames = {
+inline constexpr std::array<std::string_view, 8> kPeriodicityNames = {
     "Daily", "Weekly", "Biweekly", "Monthly", "Bimonthly", "Quarterly", "Annually", "Semiannually"};
-inline constexpr std::array<std::string_view, 8> PeriodicityCodes = {"d", "w", "b", "m", "B", "q", "a", "s"};
+inline constexpr std::array<std::string_view, 8> kPeriodicityCodes = {"d", "w", "b", "m", "B", "q", "a", "s"};
 
-inline constexpr std::array<std::string_view, 2> DirectDebitSchemeNames = {"other", "SEPA"};
-inline constexpr std::int32_t DIRECT_DEBIT_SCHEME_SEPA = 1;
-inline constexpr std::array<std::string_view, 2> DirectDebitTypeNames = {"one-off", "recurrent"};
+inline constexpr std::array<std::string_view, 2> kDirectDebitSchemeNames = {"other", "SEPA"};
+inline constexpr std::int32_t kDirectDebitSchemeSepa = 1;
+inline constexpr std::array<std::string_view, 2> kDirectDebitTypeNames = {"one-off", "recurrent"};
 
 struct BankAccount {
   Text IBAN;

@@ -172,6 +172,8 @@ inline constexpr Message kCannotReadJpegPicture{ERROR_IO, "Cannot read JPEG pict
 inline constexpr Message kCannotReadPdfDocument{ERROR_IO, "Cannot read PDF document. "};
 inline constexpr Message kTooManyPdfPages{ERROR_ILLEGAL_ARGUMENT, "Too many PDF pages. "};
 inline constexpr Message kPdfPageTooLarge{ERROR_ILLEGAL_ARGUMENT, "PDF page too large. "};
+// The scanning entries of a library built with TOLVEX_READERS=OFF.
+inline constexpr Message kReadingNotBuilt{ERROR_ILLEGAL_ARGUMENT, "Reading codes is not built in. "};
 inline constexpr Message kNoQrCodeFound{ERROR_UNKNOWN_DOCUMENT, "No QR code found. "};
 inline constexpr Message kNotATolvexCode{ERROR_BAD_FORMAT, "Not a tolvex code. "};
 // What a foreign code holds, in the detail of kNotATolvexCode.
@@ -299,6 +301,7 @@ inline constexpr std::array kEveryMessage{
     kCannotReadPdfDocument,
     kTooManyPdfPages,
     kPdfPageTooLarge,
+    kReadingNotBuilt,
     kNoQrCodeFound,
     kNotATolvexCode,
     kQrCodeIsEmpty,

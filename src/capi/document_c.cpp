@@ -47,7 +47,7 @@ ErrorCode hand_out_document(tolvex::DocumentPtr<> document, tolvex_document** ou
 void unpack(const tolvex::DocumentHeader& from, tolvex_header* header) {
   header->family = static_cast<int32_t>(from.family());
   header->version = static_cast<int32_t>(from.version());
-  header->document_type = static_cast<int32_t>(from.documentType());
+  header->document_type = static_cast<int32_t>(from.document_type());
 }
 
 // A copy of one text of the last failure; NULL only without memory.

@@ -14,7 +14,9 @@
 #include "image/render.h"
 #include "tolvex/decode.hpp"
 #include "tolvex/encode.hpp"
+#if TOLVEX_READERS
 #include "tolvex/scan.hpp"
+#endif
 #include "tolvex/tolvex.h"
 
 namespace {
@@ -25,6 +27,7 @@ using tolvex::capi::guarded_void;
 using tolvex::capi::hand_out_bytes;
 using tolvex::capi::hand_out_text;
 
+#if TOLVEX_READERS
 ErrorCode hand_out_codes(const std::vector<tolvex::ScannedCode>& found, tolvex_scanned_code** codes,
                          std::size_t* count) {
   tolvex_scanned_code* array = nullptr;
@@ -61,6 +64,7 @@ ErrorCode check_code_outputs(tolvex_scanned_code** codes, std::size_t* count) {
   }
   return tolvex::ERROR_OK;
 }
+#endif
 
 // A format number from the caller: anything but the three is an illegal argument.
 ErrorCode image_format(int32_t number, tolvex::ImageFormat* format) {
@@ -180,19 +184,31 @@ void tolvex_set_sequence_limit(uint32_t bytes) { tolvex::serialisation_set_seque
 
 int tolvex_scan_memory(const unsigned char* data, size_t size, tolvex_scanned_code** codes, size_t* count) {
   return guarded([&] {
+#if TOLVEX_READERS
     if (const ErrorCode code = check_code_outputs(codes, count)) return code;
     std::vector<tolvex::ScannedCode> found;
     if (const ErrorCode code = tolvex::scan_memory(data, size, &found)) return code;
     return hand_out_codes(found, codes, count);
+#else
+    // The entry stays exported, so a program linked against either build still loads.
+    static_cast<void>(data), static_cast<void>(size), static_cast<void>(codes), static_cast<void>(count);
+    return tolvex::report(tolvex::messages::kReadingNotBuilt);
+#endif
   });
 }
 
 int tolvex_scan_file(const char* file_name, tolvex_scanned_code** codes, size_t* count) {
   return guarded([&] {
+#if TOLVEX_READERS
     if (const ErrorCode code = check_code_outputs(codes, count)) return code;
     std::vector<tolvex::ScannedCode> found;
     if (const ErrorCode code = tolvex::scan_file(file_name, &found)) return code;
     return hand_out_codes(found, codes, count);
+#else
+    // The entry stays exported, so a program linked against either build still loads.
+    static_cast<void>(file_name), static_cast<void>(codes), static_cast<void>(count);
+    return tolvex::report(tolvex::messages::kReadingNotBuilt);
+#endif
   });
 }
 

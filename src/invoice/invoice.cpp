@@ -5,7 +5,7 @@
 namespace tolvex {
 
 DocumentPtr<Invoice> invoice_new() {
-  return document_new<Invoice>(FAMILY_INVOICE, invoice_free, invoice_derive_amounts, invoice_validate);
+  return document_new<Invoice>(kFamilyInvoice, invoice_free, invoice_derive_amounts, invoice_validate);
 }
 
 void invoice_free(Document* document) { document_release<Invoice>(document); }

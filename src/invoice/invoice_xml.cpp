@@ -84,14 +84,14 @@ void invoice_tree(Xml& x, D& invoice) {
     x.decimal("PaidDepositsAmount", m.PaidDepositsAmount);
     x.decimal("PayableAmount", m.PayableAmount, kComputed);
   });
-  x.flags("PaymentMeans", invoice.PaymentMeans, PaymentMeansNames);
+  x.flags("PaymentMeans", invoice.PaymentMeans, kPaymentMeansNames);
 }
 
 }  // namespace
 
 ErrorCode xml_read_invoice(const xmlNode* root, DocumentPtr<>* document) {
   unsigned type = 0;
-  if (const ErrorCode code = xml_read_root_type(root, InvoiceDocumentTypeNames, &type)) return code;
+  if (const ErrorCode code = xml_read_root_type(root, kInvoiceDocumentTypeNames, &type)) return code;
   DocumentPtr<Invoice> invoice = invoice_new();
   invoice->header.set_document_type(type);
   XmlTreeReader reader(root);

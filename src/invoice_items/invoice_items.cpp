@@ -5,7 +5,7 @@
 namespace tolvex {
 
 DocumentPtr<InvoiceItems> invoice_items_new() {
-  return document_new<InvoiceItems>(FAMILY_INVOICE_ITEMS, invoice_items_free, invoice_items_derive_amounts,
+  return document_new<InvoiceItems>(kFamilyInvoiceItems, invoice_items_free, invoice_items_derive_amounts,
                                     invoice_items_validate);
 }
 

@@ -49,7 +49,7 @@ ErrorCode check_bank_accounts(const Payment& payment) {
 // Weekly periods name a weekday, monthly ones a day of the month; other periods take neither a
 // day nor months.
 ErrorCode check_standing_order(const Payment& payment) {
-  if ((*payment.PaymentOptions & PAYMENT_OPTION_STANDING_ORDER) == 0) {
+  if ((*payment.PaymentOptions & kPaymentOptionStandingOrder) == 0) {
     return check_must_be_null("StandingOrderExt", payment.StandingOrderExt,
                               messages::kMustBeNullWithoutStandingOrder);
   }
@@ -78,7 +78,7 @@ ErrorCode check_enumeration(std::string_view name, const Enumeration& value, std
 // The mandate identifiers (always with SEPA) exclude the symbols; a reference text alone
 // excludes the variable and specific symbol.
 ErrorCode check_direct_debit_symbols(const DirectDebitExt& debit) {
-  const bool sepa = *debit.DirectDebitScheme == DIRECT_DEBIT_SCHEME_SEPA;
+  const bool sepa = *debit.DirectDebitScheme == kDirectDebitSchemeSepa;
   if (sepa || debit.MandateID || debit.CreditorID || debit.ContractID) {
     if (const ErrorCode code = check_not_null("MandateID", debit.MandateID)) return code;
     if (const ErrorCode code = check_not_null("CreditorID", debit.CreditorID)) return code;
@@ -100,7 +100,7 @@ ErrorCode check_direct_debit_symbols(const DirectDebitExt& debit) {
 }
 
 ErrorCode check_direct_debit(const Payment& payment) {
-  if ((*payment.PaymentOptions & PAYMENT_OPTION_DIRECT_DEBIT) == 0) {
+  if ((*payment.PaymentOptions & kPaymentOptionDirectDebit) == 0) {
     return check_must_be_null("DirectDebitExt", payment.DirectDebitExt,
                               messages::kMustBeNullWithoutDirectDebit);
   }

@@ -6,7 +6,7 @@ namespace {
 // The order in which the payment's elements are read decides which bad element is reported.
 template <typename Xml, typename P>
 void payment_tree(Xml& x, P& p) {
-  x.flags("PaymentOptions", p.PaymentOptions, PaymentOptionsNames);
+  x.flags("PaymentOptions", p.PaymentOptions, kPaymentOptionsNames);
   x.decimal("Amount", p.Amount);
   x.text("CurrencyCode", p.CurrencyCode);
   x.text("PaymentDueDate", p.PaymentDueDate);
@@ -21,14 +21,14 @@ void payment_tree(Xml& x, P& p) {
   });
   x.record("StandingOrderExt", p.StandingOrderExt, [](auto& x, auto& s) {
     x.integer("Day", s.Day);
-    x.flags("Month", s.Month, MonthNames);
-    x.code("Periodicity", s.Periodicity, PeriodicityNames, PeriodicityCodes);
+    x.flags("Month", s.Month, kMonthNames);
+    x.code("Periodicity", s.Periodicity, kPeriodicityNames, kPeriodicityCodes);
     x.text("LastDate", s.LastDate);
   });
   // Unlike the wire order, the symbols come before the mandate identifiers here.
   x.record("DirectDebitExt", p.DirectDebitExt, [](auto& x, auto& d) {
-    x.enumeration("DirectDebitScheme", d.DirectDebitScheme, DirectDebitSchemeNames);
-    x.enumeration("DirectDebitType", d.DirectDebitType, DirectDebitTypeNames);
+    x.enumeration("DirectDebitScheme", d.DirectDebitScheme, kDirectDebitSchemeNames);
+    x.enumeration("DirectDebitType", d.DirectDebitType, kDirectDebitTypeNames);
     x.text("VariableSymbol", d.VariableSymbol);
     x.text("SpecificSymbol", d.SpecificSymbol);
     x.text("MandateID", d.MandateID);

@@ -30,14 +30,14 @@ DocumentPtr<> deserialise(FieldBuffer& buffer) {
 
 // In the order the root names are tried; indexed by family.
 const std::array<FamilyFormat, 3> kFormats = {{
-    {FAMILY_PAY, kPayRoot, kPayTypeNames, messages::kErrorInGettingRootAndType, xml_read_pay,
+    {kFamilyPay, kPayRoot, kPayTypeNames, messages::kErrorInGettingRootAndType, xml_read_pay,
      visit_xml<Pay, XmlTreeWriter, xml_write_pay>, visit_xml<Pay, XmlTreeFinder, xml_find_pay>,
      serialise<Pay, serialise_pay>, deserialise<Pay, deserialise_pay>},
-    {FAMILY_INVOICE, kInvoiceRoot, InvoiceDocumentTypeNames, messages::kErrorWrongInvoiceDocumentType,
+    {kFamilyInvoice, kInvoiceRoot, kInvoiceDocumentTypeNames, messages::kErrorWrongInvoiceDocumentType,
      xml_read_invoice, visit_xml<Invoice, XmlTreeWriter, xml_write_invoice>,
      visit_xml<Invoice, XmlTreeFinder, xml_find_invoice>, serialise<Invoice, serialise_invoice>,
      deserialise<Invoice, deserialise_invoice>},
-    {FAMILY_INVOICE_ITEMS, kInvoiceItemsRoot, kInvoiceItemsTypeNames, messages::kErrorInGettingRootAndType,
+    {kFamilyInvoiceItems, kInvoiceItemsRoot, kInvoiceItemsTypeNames, messages::kErrorInGettingRootAndType,
      xml_read_invoice_items, visit_xml<InvoiceItems, XmlTreeWriter, xml_write_invoice_items>,
      visit_xml<InvoiceItems, XmlTreeFinder, xml_find_invoice_items>,
      serialise<InvoiceItems, serialise_invoice_items>, deserialise<InvoiceItems, deserialise_invoice_items>},

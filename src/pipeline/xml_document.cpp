@@ -41,7 +41,7 @@ ErrorCode xml_write_document(const Document* document, std::string* text, std::s
   if (document == nullptr) return report(messages::kDocumentCannotBeNull);
   const FamilyFormat* format = family_format(document->header);
   if (format == nullptr) return report(messages::kErrorInGettingRootAndType);
-  if (document->header.documentType() >= format->typeNames.size()) {
+  if (document->header.document_type() >= format->typeNames.size()) {
     return report(format->unknownTypeMessage);
   }
   if (document->header.version() != 0) {
@@ -49,7 +49,7 @@ ErrorCode xml_write_document(const Document* document, std::string* text, std::s
   }
 
   MemoryStream out;
-  xml_write_root_start(out, format->root, format->typeNames[document->header.documentType()]);
+  xml_write_root_start(out, format->root, format->typeNames[document->header.document_type()]);
   XmlTreeWriter writer(out);
   format->writeXml(writer, *document);
   xml_write_root_end(out, format->root);

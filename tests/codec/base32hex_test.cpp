@@ -136,7 +136,7 @@ TEST(ReadHeader, TakesTheFirstTwoBytes) {
   const std::string text = encoded(container);
   ASSERT_EQ(read_header(text.data(), text.size(), &header), ERROR_OK);
   EXPECT_EQ(header.family(), 1u);
-  EXPECT_EQ(header.documentType(), 2u);
+  EXPECT_EQ(header.document_type(), 2u);
 }
 
 TEST(ReadHeader, Failures) {

@@ -9,7 +9,6 @@
 #include <memory>
 #include <string>
 
-#include "cli/options.h"
 #include "image/logo_layout.h"
 #include "support/logo_values.h"
 

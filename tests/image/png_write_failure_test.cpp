@@ -20,7 +20,6 @@ namespace tolvex {
 namespace {
 
 using test::read_file;
-using test::shell_quote;
 using test::TempDir;
 using test::write_file;
 
@@ -69,8 +68,8 @@ TEST(PngWriteFailure, AFailedRunOfTheToolLeavesTheOutputFileAsItWas) {
   write_file(file, "previous content");
   // The shell ignores SIGXFSZ and the tool inherits that; 1 block is 512 bytes.
   const auto result =
-      test::run_command("trap '' XFSZ; ulimit -f 1; " + shell_quote(TOLVEX_CLI_PATH) +
-                            " -l=" + shell_quote(TOLVEX_SOURCE_DIR "/logo/") + " -f=" + shell_quote(file),
+      test::run_command("trap '' XFSZ; ulimit -f 1; " + test::shell_quote(TOLVEX_CLI_PATH) +
+                            " -l=" + test::shell_quote(TOLVEX_SOURCE_DIR "/logo/") + " -f=" + test::shell_quote(file),
                         TOLVEX_SOURCE_DIR "/examples/pay-single.xml");
   EXPECT_EQ(result.status, 253);
   EXPECT_EQ(result.err, "ERROR_IO: Cannot write image to output file.  \n");
@@ -113,7 +112,7 @@ TEST(OutputFileReplacement, TheToolFailsWithoutTouchingTheOldPicture) {
   const std::string file = path_just_short_of_path_max(directory);
   write_file(file, "previous picture");
   const auto result = test::run_command(
-      shell_quote(TOLVEX_CLI_PATH) + " --no_logo -s=800 -f=" + shell_quote(file),
+      test::shell_quote(TOLVEX_CLI_PATH) + " --no_logo -s=800 -f=" + test::shell_quote(file),
       TOLVEX_SOURCE_DIR "/examples/pay-single.xml");
   EXPECT_EQ(result.status, 253);
   EXPECT_EQ(result.err, "ERROR_IO: Cannot write image to output file.  \n");

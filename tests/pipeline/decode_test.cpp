@@ -115,7 +115,7 @@ TEST(Decode, InvoiceArrivesWithItsTypeAndComputedAmounts) {
   DocumentPtr<> document;
   ASSERT_EQ(decode(text, &document), ERROR_OK) << error_line();
   const auto& invoice = static_cast<const Invoice&>(*document);
-  EXPECT_EQ(invoice.header.documentType(), 2u);
+  EXPECT_EQ(invoice.header.document_type(), 2u);
   ASSERT_NE(invoice.MonetarySummary, nullptr);
   double inclusive = 0;
   for (const auto& summary : *invoice.TaxCategorySummaries) {

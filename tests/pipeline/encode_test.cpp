@@ -115,7 +115,7 @@ DocumentPtr<Pay> valid_pay(const std::string& note) {
   auto pay = pay_new();
   pay->InvoiceID = "INV-2024-1";
   auto payment = std::make_unique<Payment>();
-  payment->PaymentOptions = PAYMENT_OPTION_PAYMENT_ORDER;
+  payment->PaymentOptions = kPaymentOptionPaymentOrder;
   payment->Amount = 100.25;
   payment->CurrencyCode = "EUR";
   payment->PaymentDueDate = "2024-01-15";
@@ -594,7 +594,7 @@ TEST(EncodeXmlKeepDocument, HandsOverDropsOrKeepsTheCallersPointer) {
   DocumentPtr<> document;
   ASSERT_EQ(encode_xml_keep_document(xml.data(), xml.size(), &text, &document, false), ERROR_OK);
   ASSERT_NE(document, nullptr);
-  EXPECT_EQ(document->header.family(), FAMILY_INVOICE_ITEMS);
+  EXPECT_EQ(document->header.family(), kFamilyInvoiceItems);
   EXPECT_EQ(static_cast<const InvoiceItems&>(*document).FirstInvoiceLineID, "0007");
 
   ASSERT_EQ(encode_xml_keep_document(xml.data(), xml.size(), &text, &document, true), ERROR_OK);
