@@ -12,6 +12,7 @@
 #include "arguments.h"
 #include "cli/decode_options.h"
 #include "cli/options.h"
+#include "image/picture.h"
 #include "require.h"
 
 using namespace tolvex;
