@@ -5,6 +5,7 @@
 
 #include "base/guard.h"
 #include "base/messages.h"
+#include "tolvex/encode.hpp"
 #include "tolvex/json.hpp"
 #include "tolvex/summary.hpp"
 #include "tolvex/xml.hpp"
@@ -33,7 +34,7 @@ Result<std::string> to_json(const Document& document) {
 Result<std::string> encode_json(std::string_view json) {
   Result<DocumentPtr<>> document = read_json(json);
   if (!document) return std::move(document).error();
-  return std::string();
+  return encode(**document);
 }
 
 Result<std::string> summary(const Document& document) {
