@@ -4,32 +4,18 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <new>
-#include <stdexcept>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "base/error.h"
+#include "base/guard.h"
 #include "base/messages.h"
 
 namespace tolvex::capi {
 
-// Runs the body of a C entry that returns an error code. A failed allocation anywhere below
-// becomes ERROR_IO "Not enough memory. "; the thread's state stays as the unwinding left it,
-// which RAII keeps consistent.
-template <typename Body>
-int guarded(Body&& body) noexcept {
-  try {
-    return body();
-  } catch (const std::bad_alloc&) {
-    return report(messages::kNotEnoughMemory);
-  } catch (const std::length_error&) {
-    return report(messages::kNotEnoughMemory);
-  } catch (...) {
-    return report(messages::kUnexpectedFailure);
-  }
-}
+// The body of a C entry runs inside the library's guard: no exception crosses into C.
+using tolvex::guarded;
 
 // For entries without a code to return (settings, releasing): a failure leaves things as they
 // were and is recorded.

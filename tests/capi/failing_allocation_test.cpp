@@ -4,6 +4,7 @@
 // shared library's allocations go through it too.
 #include <gtest/gtest.h>
 #include <tolvex/tolvex.h>
+#include <tolvex/tolvex.hpp>
 
 #include <cstdlib>
 #include <cstring>
@@ -110,6 +111,28 @@ TEST(FailingAllocation, PicturesAndTheLogoCacheReportMemory) {
     return code;
   });
   tolvex_logo_cache_free();
+}
+
+// The C++ entries give a Result whatever allocation fails: never an exception.
+TEST(FailingAllocation, TheCppEntriesGiveAnErrorAndNoException) {
+  const std::string xml = example("pay-single.xml");
+  const std::string logo = std::string(TOLVEX_SOURCE_DIR) + "/logo/";
+  const auto as_code = [](const auto& result) {
+    if (result) return static_cast<int>(TOLVEX_OK);
+    EXPECT_EQ(result.error().line, "ERROR_IO: Not enough memory.  ");
+    return static_cast<int>(result.error().code);
+  };
+  fail_each_allocation([&] { return as_code(tolvex::encode_xml(xml)); });
+  const tolvex::Result<std::string> text = tolvex::encode_xml(xml);
+  ASSERT_TRUE(text);
+  fail_each_allocation([&] {
+    const auto document = tolvex::decode(*text);
+    if (!document) return as_code(document);
+    return as_code(tolvex::to_xml(**document));
+  });
+  // The options are the caller's: made once, outside the allocations that fail.
+  const tolvex::PictureOptions withLogo{.logo = tolvex::LogoOptions{.directory = logo}};
+  fail_each_allocation([&] { return as_code(tolvex::render(*text, withLogo)); });
 }
 
 }  // namespace
