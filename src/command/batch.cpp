@@ -51,10 +51,10 @@ BatchSettings batch_settings(const BatchJob& job) {
   settings.jsonFiles = true;
   settings.decodeTexts = true;
   if (choices.from) {
-    const Form form = *form_named(*choices.from);
+    const Form form = form_named(*choices.from).value_or(Form::xml);
     settings.inputKind = form == Form::xml ? InputKind::xml : form == Form::json ? InputKind::json : InputKind::base32hex;
   }
-  const ImageFormat format = choices.format ? *format_of_name("." + *choices.format) : ImageFormat::png;
+  const ImageFormat format = choices.format ? format_named(*choices.format).value_or(ImageFormat::png) : ImageFormat::png;
   settings.picture.format = format;
   settings.picture.picture = picture_options(choices, format, find_logo_directory(logo_search(choices.logoDir)));
   settings.picture.logo = !choices.noLogo;

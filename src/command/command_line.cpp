@@ -19,19 +19,20 @@ std::int32_t position(const std::array<std::string_view, N>& names, std::string_
   return at == names.end() ? 0 : static_cast<std::int32_t>(at - names.begin());
 }
 
+// Letters inserted, dropped, changed or two swapped, each counting one: the slips of typing.
 std::size_t edit_distance(std::string_view a, std::string_view b) {
-  std::vector<std::size_t> row(b.size() + 1);
-  for (std::size_t j = 0; j <= b.size(); ++j) row[j] = j;
+  const std::size_t width = b.size() + 1;
+  std::vector<std::size_t> d((a.size() + 1) * width);
+  const auto at = [&](std::size_t i, std::size_t j) -> std::size_t& { return d[i * width + j]; };
+  for (std::size_t i = 0; i <= a.size(); ++i) at(i, 0) = i;
+  for (std::size_t j = 0; j <= b.size(); ++j) at(0, j) = j;
   for (std::size_t i = 1; i <= a.size(); ++i) {
-    std::size_t diagonal = row[0];
-    row[0] = i;
     for (std::size_t j = 1; j <= b.size(); ++j) {
-      const std::size_t above = row[j];
-      row[j] = std::min({row[j] + 1, row[j - 1] + 1, diagonal + (a[i - 1] == b[j - 1] ? 0 : 1)});
-      diagonal = above;
+      at(i, j) = std::min({at(i - 1, j) + 1, at(i, j - 1) + 1, at(i - 1, j - 1) + (a[i - 1] == b[j - 1] ? 0 : 1)});
+      if (i > 1 && j > 1 && a[i - 1] == b[j - 2] && a[i - 2] == b[j - 1]) at(i, j) = std::min(at(i, j), at(i - 2, j - 2) + 1);
     }
   }
-  return row[b.size()];
+  return at(a.size(), b.size());
 }
 
 // Every name an option of the (sub)command answers to, "--long" and "-s".
@@ -122,6 +123,9 @@ std::optional<std::string> closest(std::string_view typed, std::span<const std::
     const std::size_t distance = edit_distance(typed, candidate);
     // Close: a few letters wrong, for a name long enough that so few still leave it recognisable.
     const std::size_t allowed = std::min<std::size_t>(3, candidate.size() / 3);
+    // Long typed names are compared only with names of about their length: no quadratic work on
+    // an argument of megabytes.
+    if (typed.size() > candidate.size() + allowed) continue;
     if (distance == 0 || distance > allowed) continue;
     if (!best || distance < bestDistance) {
       best = candidate;

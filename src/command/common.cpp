@@ -193,6 +193,13 @@ std::optional<std::int32_t> whole_number(std::string_view text, std::int32_t low
   return value;
 }
 
+std::optional<ImageFormat> format_named(std::string_view name) {
+  if (name == "png") return ImageFormat::png;
+  if (name == "svg") return ImageFormat::svg;
+  if (name == "pdf") return ImageFormat::pdf;
+  return std::nullopt;
+}
+
 std::optional<ImageFormat> format_of_name(std::string_view name) {
   const auto ends_with = [name](std::string_view extension) {
     return name.size() > extension.size() && equals_ignoring_case(name.substr(name.size() - extension.size()), extension);

@@ -82,6 +82,9 @@ void print_failure(const Error& error, const std::optional<std::string>& file);
 // ("1e3", "-5", "+7", " 9", "abc", too large).
 [[nodiscard]] std::optional<std::int32_t> whole_number(std::string_view text, std::int32_t low, std::int32_t high);
 
+// The picture format named "png", "svg" or "pdf".
+[[nodiscard]] std::optional<ImageFormat> format_named(std::string_view name);
+
 // The picture format a file name's extension asks for (".png", ".svg", ".pdf", any letter case).
 [[nodiscard]] std::optional<ImageFormat> format_of_name(std::string_view name);
 

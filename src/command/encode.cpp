@@ -22,7 +22,7 @@ int run_encode(const EncodeJob& job) {
     print_failure(input.error(), std::nullopt);
     return kExitFailed;
   }
-  const Form form = job.from ? *form_named(*job.from) : (detect_form(*input) == Form::json ? Form::json : Form::xml);
+  const Form form = job.from ? form_named(*job.from).value_or(Form::xml) : (detect_form(*input) == Form::json ? Form::json : Form::xml);
   const Result<EncodedDocument> encoded = encoded_document(*input, form);
   if (!encoded) {
     print_failure(encoded.error(), job.file);

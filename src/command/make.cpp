@@ -28,13 +28,13 @@ int run_make(const MakeJob& job) {
     return kExitFailed;
   }
   const PictureChoices& choices = job.picture;
-  const Form form = choices.from ? *form_named(*choices.from) : detect_form(*input);
+  const Form form = choices.from ? form_named(*choices.from).value_or(Form::xml) : detect_form(*input);
   const Result<EncodedDocument> encoded = encoded_document(*input, form);
   if (!encoded) {
     print_failure(encoded.error(), job.file);
     return kExitFailed;
   }
-  const ImageFormat format = choices.format ? *format_of_name("." + *choices.format)
+  const ImageFormat format = choices.format ? format_named(*choices.format).value_or(ImageFormat::png)
                                             : format_of_name(job.output).value_or(ImageFormat::png);
   const PictureOptions options =
       picture_options(choices, format, find_logo_directory(logo_search(choices.logoDir)));
