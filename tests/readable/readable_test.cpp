@@ -40,8 +40,8 @@ const std::vector<AmountCase> kAmounts = {
     {-0.5, "KRW", "-1 KRW"},
     {-0.004, "EUR", "0.00 EUR"},  // rounds to nothing: no sign
     {-0.0, "EUR", "0.00 EUR"},
-    {0.125, "EUR", "0.13 EUR"},    // an exact tie
-    {1.005, "EUR", "1.01 EUR"},    // held just below, written as a tie
+    {0.125, "EUR", "0.13 EUR"},        // an exact tie
+    {1.005, "EUR", "1.01 EUR"},        // held just below, written as a tie
     {999.995, "EUR", "1,000.00 EUR"},  // the carry runs into a new group
     {999999.5, "JPY", "1,000,000 JPY"},
     {0.1 + 0.2, "EUR", "0.30 EUR"},
@@ -68,8 +68,8 @@ TEST(CurrencyDecimals, ZeroThreeOrTwo) {
   const struct {
     const char* currency;
     int decimals;
-  } cases[] = {{"JPY", 0}, {"KRW", 0}, {"ISK", 0}, {"BHD", 3}, {"KWD", 3}, {"TND", 3}, {"OMR", 3},
-               {"EUR", 2}, {"CZK", 2}, {"", 2},    {"jpy", 2}, {"JPYX", 2}};
+  } cases[] = {{"JPY", 0}, {"KRW", 0}, {"ISK", 0}, {"BHD", 3}, {"KWD", 3}, {"TND", 3},
+               {"OMR", 3}, {"EUR", 2}, {"CZK", 2}, {"", 2},    {"jpy", 2}, {"JPYX", 2}};
   for (const auto& c : cases) EXPECT_EQ(currency_decimals(c.currency), c.decimals) << c.currency;
 }
 
@@ -77,9 +77,15 @@ TEST(FormatNumber, AsFewDecimalsAsNeeded) {
   const struct {
     double value;
     const char* text;
-  } cases[] = {{0, "0"},           {40, "40"},          {-2, "-2"},
-               {1234.5, "1,234.5"}, {25.185, "25.185"}, {0.123456789, "0.12345679"},
-               {1e-9, "0"},         {-1e-9, "0"},       {1000000, "1,000,000"}};
+  } cases[] = {{0, "0"},
+               {40, "40"},
+               {-2, "-2"},
+               {1234.5, "1,234.5"},
+               {25.185, "25.185"},
+               {0.123456789, "0.12345679"},
+               {1e-9, "0"},
+               {-1e-9, "0"},
+               {1000000, "1,000,000"}};
   for (const auto& c : cases) EXPECT_EQ(format_number(c.value), c.text) << c.value;
 }
 
@@ -119,10 +125,10 @@ TEST(SingleLine, ControlCharactersBecomeSpaces) {
       {"tab\there", "tab here"},
       {std::string("nul\0x", 5), "nul x"},
       {"del\x7F", "del "},
-      {"c1\xC2\x85next", "c1 next"},                // U+0085, next line
-      {"\xC2\xA0nbsp", "\xC2\xA0nbsp"},             // U+00A0 is no control character
-      {"Nájemné byt 12", "Nájemné byt 12"},         // UTF-8 kept as read
-      {"cut\xC2", "cut\xC2"},                       // a lone lead byte at the end is kept
+      {"c1\xC2\x85next", "c1 next"},         // U+0085, next line
+      {"\xC2\xA0nbsp", "\xC2\xA0nbsp"},      // U+00A0 is no control character
+      {"Nájemné byt 12", "Nájemné byt 12"},  // UTF-8 kept as read
+      {"cut\xC2", "cut\xC2"},                // a lone lead byte at the end is kept
   };
   for (const auto& c : cases) EXPECT_EQ(single_line(c.text), c.line) << c.text;
 }
