@@ -172,6 +172,13 @@ TOLVEX_API void tolvex_field_clear(tolvex_field* field);
  * *text is NULL when the field is absent or is a record or list. */
 TOLVEX_API int tolvex_document_value(const tolvex_document* document, const char* path, char** text);
 
+/* What the document says as plain UTF-8 text a person reads, in *text (malloc'd, NUL-terminated)
+ * and *text_length: for a payment order one block a payment, for an invoice its number, dates,
+ * parties, tax and totals, for invoice lines one block a line; "Label: value" lines in a fixed
+ * order, each ending in a line feed. document and text must not be NULL; text_length may be. A
+ * document of a family or version this library does not know is TOLVEX_ERROR_UNKNOWN_DOCUMENT. */
+TOLVEX_API int tolvex_document_summary(const tolvex_document* document, char** text, size_t* text_length);
+
 /* Releases a document; NULL is allowed. A pointer that is not a live document from this library
  * is ignored where that can be seen. */
 TOLVEX_API void tolvex_document_free(tolvex_document* document);

@@ -18,5 +18,6 @@
 #include "tolvex/pointer_list.hpp"
 #include "tolvex/result.hpp"
 #include "tolvex/scan.hpp"
+#include "tolvex/summary.hpp"
 #include "tolvex/value.hpp"
 #include "tolvex/xml.hpp"

@@ -12,6 +12,7 @@
 #include "codec/base32hex.h"
 #include "tolvex/decode.hpp"
 #include "tolvex/encode.hpp"
+#include "tolvex/summary.hpp"
 #include "tolvex/tolvex.h"
 #include "tolvex/xml.hpp"
 
@@ -220,6 +221,17 @@ int tolvex_document_value(const tolvex_document* document, const char* path, cha
     if (const ErrorCode code = tolvex_document_field(document, path, &field)) return code;
     *text = field.text;
     return tolvex::ERROR_OK;
+  });
+}
+
+int tolvex_document_summary(const tolvex_document* document, char** text, size_t* text_length) {
+  return guarded([&] {
+    if (const ErrorCode code = check_document(document)) return code;
+    if (const ErrorCode code = require(text, tolvex::messages::kTextPointerCannotBeNull)) return code;
+    // A failure is already the thread's last error; its code is the Result's.
+    tolvex::Result<std::string> summary = tolvex::summary(*document->document);
+    if (!summary) return static_cast<ErrorCode>(summary.error().code);
+    return hand_out_text(*summary, text, text_length);
   });
 }
 

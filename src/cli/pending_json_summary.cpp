@@ -1,13 +1,11 @@
-// TEMPORARY stand-ins for the JSON form and the summary a person reads, until their real
-// definitions land; removed as soon as they do. read_json refuses every input, to_json wraps the
-// XML in a one-member object, summary gives the XML as a line.
+// TEMPORARY stand-ins for the JSON form, until its real definitions land; removed as soon as they
+// do. read_json refuses every input, to_json wraps the XML in a one-member object.
 #include <string>
 
 #include "base/guard.h"
 #include "base/messages.h"
 #include "tolvex/encode.hpp"
 #include "tolvex/json.hpp"
-#include "tolvex/summary.hpp"
 #include "tolvex/xml.hpp"
 
 namespace tolvex {
@@ -35,12 +33,6 @@ Result<std::string> encode_json(std::string_view json) {
   Result<DocumentPtr<>> document = read_json(json);
   if (!document) return std::move(document).error();
   return encode(**document);
-}
-
-Result<std::string> summary(const Document& document) {
-  Result<std::string> xml = to_xml(document);
-  if (!xml) return xml;
-  return *xml + "\n";
 }
 
 }  // namespace tolvex

@@ -121,6 +121,33 @@ TEST(CInterface, DocumentHandleRoundTripsAndCarriesComputedAmounts) {
   EXPECT_EQ(std::memcmp(&from_text, &from_document, sizeof from_text), 0);
 }
 
+TEST(CInterface, SummaryOfADocumentIsTheTextAPersonReads) {
+  const std::string text = encoded(example("pay-single.xml"));
+  Handle decoded;
+  ASSERT_EQ(tolvex_decode_document(text.data(), text.size(), &decoded.document), TOLVEX_OK);
+  std::ifstream in(std::string(TOLVEX_SOURCE_DIR) + "/tests/pipeline/summaries/pay-single.txt",
+                   std::ios::binary);
+  const std::string expected{std::istreambuf_iterator<char>(in), {}};
+
+  Owned summary;
+  size_t length = 0;
+  ASSERT_EQ(tolvex_document_summary(decoded.document, &summary.text, &length), TOLVEX_OK);
+  EXPECT_EQ(summary.str(), expected);
+  EXPECT_EQ(length, expected.size());
+  Owned without_length;
+  ASSERT_EQ(tolvex_document_summary(decoded.document, &without_length.text, nullptr), TOLVEX_OK);
+  EXPECT_EQ(without_length.str(), expected);
+
+  char* nothing = nullptr;
+  EXPECT_EQ(tolvex_document_summary(nullptr, &nothing, &length), TOLVEX_ERROR_NULL_POINTER);
+  EXPECT_EQ(tolvex_document_summary(decoded.document, nullptr, &length), TOLVEX_ERROR_NULL_POINTER);
+  std::vector<std::uint32_t> not_a_handle(16, 0);
+  EXPECT_EQ(
+      tolvex_document_summary(reinterpret_cast<tolvex_document*>(not_a_handle.data()), &nothing, &length),
+      TOLVEX_ERROR_ILLEGAL_ARGUMENT);
+  EXPECT_EQ(nothing, nullptr);
+}
+
 TEST(CInterface, MisuseIsReportedNeverACrash) {
   const std::string xml = example("pay-single.xml");
   Handle handle;
