@@ -104,7 +104,7 @@ int run_batch(const BatchJob& job) {
   std::error_code error;
   std::filesystem::create_directories(settings.outputDirectory, error);
   if (error) {
-    report(messages::kCannotCreateOutputDirectory, settings.outputDirectory + ": " + error.message());
+    report(messages::kCannotCreateOutputDirectory, file_and_reason(settings.outputDirectory, error.value()));
     std::fprintf(stderr, "%s\n", error_line().c_str());
     return kExitFailed;
   }
@@ -112,7 +112,7 @@ int run_batch(const BatchJob& job) {
   if (job.report) {
     reportFile.reset(std::fopen(job.report->c_str(), "w"));
     if (!reportFile) {
-      report(messages::kCannotWrite, *job.report + ": " + std::strerror(errno));
+      report(messages::kCannotWrite, file_and_reason(*job.report, errno));
       std::fprintf(stderr, "%s\n", error_line().c_str());
       return kExitFailed;
     }

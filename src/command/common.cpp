@@ -29,13 +29,6 @@ constexpr std::string_view kWhiteSpace = " \t\r\n\f\v";
 
 bool is_base32hex_letter(char c) { return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'V') || c == '='; }
 
-// "name: reason" for the error number, or the name alone when there is no reason.
-std::string naming(std::string_view name, int number) {
-  std::string detail(name);
-  if (number != 0) detail.append(": ").append(std::strerror(number));
-  return detail;
-}
-
 class Descriptor {
  public:
   explicit Descriptor(int descriptor) : descriptor_(descriptor) {}
@@ -51,6 +44,12 @@ class Descriptor {
 };
 
 }  // namespace
+
+std::string file_and_reason(std::string_view name, int number) {
+  std::string detail(name);
+  if (number != 0) detail.append(": ").append(std::strerror(number));
+  return detail;
+}
 
 std::optional<Form> form_named(std::string_view name) {
   if (name == "xml") return Form::xml;
@@ -85,7 +84,7 @@ Result<std::string> read_document_input(const std::optional<std::string>& file) 
   return guarded_result<std::string>([&](std::string& text) -> ErrorCode {
     if (!file || *file == "-") return read_standard_input(&text);
     const Descriptor descriptor(::open(file->c_str(), O_RDONLY | O_CLOEXEC));
-    if (descriptor.get() < 0) return report(messages::kCannotRead, naming(*file, errno));
+    if (descriptor.get() < 0) return report(messages::kCannotRead, file_and_reason(*file, errno));
     errno = 0;
     switch (read_input(descriptor.get(), kMaxInputBytes, &text)) {
       case InputEnd::complete:
@@ -96,7 +95,7 @@ Result<std::string> read_document_input(const std::optional<std::string>& file) 
       case InputEnd::stopped:
         break;
     }
-    return report(messages::kCannotRead, naming(*file, errno));
+    return report(messages::kCannotRead, file_and_reason(*file, errno));
   });
 }
 
@@ -164,12 +163,13 @@ Result<void> write_output(const std::string& output, std::span<const std::uint8_
     if (output == "-") {
       errno = 0;
       if (std::fwrite(bytes.data(), 1, bytes.size(), stdout) != bytes.size() || std::fflush(stdout) != 0) {
-        return report(messages::kCannotWrite, naming("-", errno));
+        const std::string detail = file_and_reason(output, errno);
+        return report(messages::kCannotWrite, detail);
       }
       return ERROR_OK;
     }
     errno = 0;
-    if (!write_file_atomically(output.c_str(), bytes)) return report(messages::kCannotWrite, naming(output, errno));
+    if (!write_file_atomically(output.c_str(), bytes)) return report(messages::kCannotWrite, file_and_reason(output, errno));
     return ERROR_OK;
   });
 }

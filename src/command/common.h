@@ -75,6 +75,9 @@ struct LogoSearch {
 // that cannot be written is ERROR_IO "Cannot write" with its name and the system's reason.
 [[nodiscard]] Result<void> write_output(const std::string& output, std::span<const std::uint8_t> bytes);
 
+// "name: the system's reason for the error number", or the name alone for 0.
+[[nodiscard]] std::string file_and_reason(std::string_view name, int number);
+
 // Prints the failure on standard error: "<file>: <error line>", or the line alone.
 void print_failure(const Error& error, const std::optional<std::string>& file);
 
