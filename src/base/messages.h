@@ -86,8 +86,8 @@ inline constexpr Message kInvalidDecimalFormat{ERROR_XML,
 inline constexpr Message kInvalidEnumValue{ERROR_XML, "Invalid enum value."};
 inline constexpr Message kContainsDuplicateValue{ERROR_XML, "Contains duplicate value."};
 
-// Reading JSON: like unreadable XML, ERROR_XML. The parser's own report is the detail.
-inline constexpr Message kJsonCannotBeRead{ERROR_XML, "JSON cannot be read: "};
+// Reading JSON: like unreadable XML, ERROR_XML. The parser's own report is the detail, after one space.
+inline constexpr Message kJsonCannotBeRead{ERROR_XML, "JSON cannot be read:"};
 // After a report of the parser that names no place, before the byte offset.
 inline constexpr Message kJsonAtByte{ERROR_XML, " at byte "};
 inline constexpr Message kJsonNotADocument{
