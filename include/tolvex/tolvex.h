@@ -192,6 +192,10 @@ TOLVEX_API int tolvex_document_value(const tolvex_document* document, const char
  * document of a family or version this library does not know is TOLVEX_ERROR_UNKNOWN_DOCUMENT. */
 TOLVEX_API int tolvex_document_summary(const tolvex_document* document, char** text, size_t* text_length);
 
+/* The document in its JSON form (as tolvex_decode_to_json writes it), in *json (malloc'd,
+ * NUL-terminated) and *json_length. document and json must not be NULL; json_length may be. */
+TOLVEX_API int tolvex_document_json(const tolvex_document* document, char** json, size_t* json_length);
+
 /* Releases a document; NULL is allowed. A pointer that is not a live document from this library
  * is ignored where that can be seen. */
 TOLVEX_API void tolvex_document_free(tolvex_document* document);

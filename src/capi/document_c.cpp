@@ -259,6 +259,16 @@ int tolvex_document_summary(const tolvex_document* document, char** text, size_t
   });
 }
 
+int tolvex_document_json(const tolvex_document* document, char** json, size_t* json_length) {
+  return guarded([&] {
+    if (const ErrorCode code = check_document(document)) return code;
+    if (const ErrorCode code = require(json, tolvex::messages::kTextPointerCannotBeNull)) return code;
+    tolvex::Result<std::string> written = tolvex::to_json(*document->document);
+    if (!written) return static_cast<ErrorCode>(written.error().code);
+    return hand_out_text(*written, json, json_length);
+  });
+}
+
 void tolvex_document_free(tolvex_document* document) {
   if (document == nullptr || document->mark != tolvex_document::kLive) return;
   document->mark = 0;
