@@ -19,6 +19,6 @@ try:
     (code,) = tolvex.scan(png)
     print("read back from %s: %s" % (png_file, "the same text" if code.text == text else "a different result"))
     invoice = tolvex.decode(code.text)
-    print("PayableAmount:", invoice["MonetarySummary"]["PayableAmount"])
+    print("PayableAmount:", invoice["Invoice"]["MonetarySummary"]["PayableAmount"])
 except tolvex.TolvexError as error:
     sys.exit(error.line)

@@ -102,6 +102,19 @@ TOLVEX_API int tolvex_encode_xml(const char* xml, size_t xml_length, char** text
  * (TOLVEX_ERROR_BASE32HEX, _CHECKSUM, _COMPRESSION, _UNKNOWN_DOCUMENT) and of validation. */
 TOLVEX_API int tolvex_decode_to_xml(const char* text, size_t text_length, char** xml, size_t* xml_length);
 
+/* Reads, validates and encodes a document in its JSON form (json_length bytes) into its base32hex
+ * text, as tolvex_encode_xml does for XML: {"Pay": {...}}, {"Invoice": {"type": "CreditNote", ...}}
+ * or {"InvoiceItems": {...}}, members named as the XML elements. json and text must not be NULL
+ * (TOLVEX_ERROR_NULL_POINTER); text_length may be. JSON that cannot be read or does not have the
+ * shape of a document is TOLVEX_ERROR_XML, its message saying JSON and where; then the codes of
+ * tolvex_encode_xml. */
+TOLVEX_API int tolvex_encode_json(const char* json, size_t json_length, char** text, size_t* text_length);
+
+/* Decodes a base32hex text (text_length bytes) into the JSON form of its document, in one line,
+ * computed amounts included. json must not be NULL; json_length may be. The codes of
+ * tolvex_decode_to_xml. */
+TOLVEX_API int tolvex_decode_to_json(const char* text, size_t text_length, char** json, size_t* json_length);
+
 /* A document held by the library: read from XML or decoded from a text. Its fields are reached by
  * the path of their XML element names (tolvex_document_field). */
 typedef struct tolvex_document tolvex_document;
@@ -178,6 +191,10 @@ TOLVEX_API int tolvex_document_value(const tolvex_document* document, const char
  * order, each ending in a line feed. document and text must not be NULL; text_length may be. A
  * document of a family or version this library does not know is TOLVEX_ERROR_UNKNOWN_DOCUMENT. */
 TOLVEX_API int tolvex_document_summary(const tolvex_document* document, char** text, size_t* text_length);
+
+/* The document in its JSON form (as tolvex_decode_to_json writes it), in *json (malloc'd,
+ * NUL-terminated) and *json_length. document and json must not be NULL; json_length may be. */
+TOLVEX_API int tolvex_document_json(const tolvex_document* document, char** json, size_t* json_length);
 
 /* Releases a document; NULL is allowed. A pointer that is not a live document from this library
  * is ignored where that can be seen. */

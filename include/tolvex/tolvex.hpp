@@ -1,5 +1,5 @@
 // The library's C++ interface in one include: documents of every family, encoding and decoding,
-// XML, pictures and reading codes back. Each job is one call that takes an options value and
+// XML and JSON, pictures and reading codes back. Each job is one call that takes an options value and
 // gives a Result (tolvex/result.hpp); the older entries report through an ErrorCode and the
 // calling thread's last error (tolvex/error.hpp).
 #pragma once
@@ -12,6 +12,7 @@
 #include "tolvex/header.hpp"
 #include "tolvex/invoice.hpp"
 #include "tolvex/invoice_items.hpp"
+#include "tolvex/json.hpp"
 #include "tolvex/pay.hpp"
 #include "tolvex/picture.hpp"
 #include "tolvex/picture_options.hpp"

@@ -4,7 +4,8 @@
     text = tolvex.encode_xml(open("invoice.xml", "rb").read())
     png = tolvex.render_png(text, logo="/usr/share/tolvex/logo")
     document = tolvex.decode(tolvex.scan(png)[0].text)
-    print(document["MonetarySummary"]["PayableAmount"])
+    print(document["Invoice"]["MonetarySummary"]["PayableAmount"])   # Decimal("4376")
+    text = tolvex.encode(document)                                    # the dict, in the JSON form
 
 Every failure of the library raises TolvexError with its code and the error line the command-line
 tool prints. Wrong Python types raise TypeError, values outside what a call takes ValueError, as
@@ -15,8 +16,12 @@ call may be made from several threads at once.
 from __future__ import annotations
 
 import ctypes
+import datetime
+import decimal
 import enum
+import json
 import os
+import re
 import xml.etree.ElementTree as ElementTree
 from ctypes import byref, c_int32, c_size_t, c_void_p
 from typing import Any, NamedTuple, Optional, Union
@@ -25,7 +30,10 @@ from . import _library
 from ._library import LibraryNotFoundError
 
 __all__ = [
+    "__version__",
     "Document",
+    "encode",
+    "summary",
     "ErrorCode",
     "Family",
     "Field",
@@ -85,7 +93,7 @@ class TolvexError(Exception):
 
     def __init__(self, code: int, line: str, message: Optional[str] = None, detail: Optional[str] = None):
         super().__init__(line)
-        self.code = code
+        self.code: Union[ErrorCode, int] = ErrorCode(code) if code in ErrorCode._value2member_map_ else code
         self.line = line
         self.message = message
         self.detail = detail
@@ -235,6 +243,77 @@ def version() -> str:
     return _lib.tolvex_version().decode("ascii")
 
 
+__version__ = version()
+
+
+# The members of the JSON form that hold decimals and dates; every other number is an integer and
+# every other value a text (the schemas under docs/schema say the same, and a test holds them).
+_DECIMAL_MEMBERS = frozenset({
+    "AlreadyClaimedTaxAmount", "AlreadyClaimedTaxExclusiveAmount", "AlreadyClaimedTaxInclusiveAmount",
+    "Amount", "ClassifiedTaxCategory", "CurrRate", "DifferenceTaxAmount", "DifferenceTaxExclusiveAmount",
+    "DifferenceTaxInclusiveAmount", "InvoicedQuantity", "LineTaxAmount", "LineTaxExclusiveAmount",
+    "LineTaxInclusiveAmount", "MaxAmount", "PaidDepositsAmount", "PayableAmount", "PayableRoundingAmount",
+    "ReferenceCurrRate", "TaxAmount", "TaxExclusiveAmount", "TaxInclusiveAmount", "UnitPriceTaxAmount",
+    "UnitPriceTaxExclusiveAmount", "UnitPriceTaxInclusiveAmount",
+})
+_DATE_MEMBERS = frozenset({
+    "IssueDate", "LastDate", "PaymentDueDate", "PeriodFromDate", "PeriodToDate", "TaxPointDate", "ValidTillDate",
+})
+_DATE_FORM = re.compile(r"[0-9]{4}-[0-9]{2}-[0-9]{2}")
+
+
+def _typed(value: Any, name: Optional[str] = None) -> Any:
+    """The JSON form's values as Python's: decimals as Decimal, dates as datetime.date (a date the
+    calendar has not, which the rules let through, stays a text)."""
+    if isinstance(value, dict):
+        return {key: _typed(item, key) for key, item in value.items()}
+    if isinstance(value, list):
+        return [_typed(item, name) for item in value]
+    if name in _DECIMAL_MEMBERS and isinstance(value, (int, decimal.Decimal)) and not isinstance(value, bool):
+        return decimal.Decimal(value)
+    if name in _DATE_MEMBERS and isinstance(value, str) and _DATE_FORM.fullmatch(value):
+        try:
+            return datetime.date.fromisoformat(value)
+        except ValueError:
+            return value
+    return value
+
+
+def _from_json(json_text: str) -> dict[str, Any]:
+    return _typed(json.loads(json_text, parse_float=decimal.Decimal))
+
+
+def _json_text(value: Any) -> str:
+    """The JSON text of a document given as a dict: Decimal as the number it writes (no float in
+    between), dates as YYYY-MM-DD."""
+    if isinstance(value, dict):
+        return "{" + ",".join(json.dumps(str(key)) + ":" + _json_text(item) for key, item in value.items()) + "}"
+    if isinstance(value, (list, tuple)):
+        return "[" + ",".join(_json_text(item) for item in value) + "]"
+    if isinstance(value, decimal.Decimal):
+        if not value.is_finite():
+            raise ValueError("a decimal of a document must be finite, not %s" % value)
+        return format(value, "f")
+    if isinstance(value, datetime.date):
+        return json.dumps(value.isoformat())
+    if value is None or isinstance(value, (bool, int, float, str)):
+        return json.dumps(value, allow_nan=False)
+    raise TypeError("a document holds no %s" % type(value).__name__)
+
+
+def encode(document: Union[dict[str, Any], str, bytes]) -> str:
+    """The encoded text of a document: a dict in the JSON form ({"Invoice": {...}}, as decode()
+    gives it; Decimal, int or float numbers, dates as datetime.date or texts), or the text of a
+    JSON or XML document, told apart by its first character other than white space."""
+    if isinstance(document, dict):
+        data = _json_text(document).encode("utf-8")
+    else:
+        data = _bytes_in(document, "document")
+    if data.lstrip()[:1] != b"{":
+        return _text_out(_lib.tolvex_encode_xml, data, len(data))
+    return _text_out(_lib.tolvex_encode_json, data, len(data))
+
+
 def encode_xml(xml: Union[str, bytes]) -> str:
     """Reads, validates and encodes an XML payment order, invoice or list of invoice lines into its
     encoded text, the content of its QR code. bytes are taken as the XML file is (its declaration
@@ -284,11 +363,19 @@ def xml_to_dict(xml: Union[str, bytes]) -> dict[str, Any]:
 
 
 def decode(text: Union[str, bytes], *, as_xml: bool = False) -> Union[dict[str, Any], str]:
-    """The document an encoded text holds, with its computed amounts: as a dict of its fields (see
-    xml_to_dict; the family and document type come from read_header), or with as_xml=True as its
-    XML text."""
-    xml = decode_xml(text)
-    return xml if as_xml else xml_to_dict(xml)
+    """The document an encoded text holds, with its computed amounts: as a dict in the JSON form
+    ({"Invoice": {"type": "Invoice", "InvoiceID": ..., ...}}, decimals as Decimal, dates as
+    datetime.date), which encode() takes back, or with as_xml=True as its XML text."""
+    if as_xml:
+        return decode_xml(text)
+    data = _bytes_in(text, "text")
+    return _from_json(_text_out(_lib.tolvex_decode_to_json, data, len(data)))
+
+
+def summary(text: Union[str, bytes]) -> str:
+    """What the document an encoded text holds says, as plain text a person reads."""
+    with Document.decode(text) as document:
+        return document.summary()
 
 
 def read_header(text: Union[str, bytes]) -> Header:
@@ -507,8 +594,12 @@ class Document:
         return _text_out(_lib.tolvex_xml_write_document, self._live())
 
     def to_dict(self) -> dict[str, Any]:
-        """The fields as decode() gives them."""
-        return xml_to_dict(self.to_xml())
+        """The document as decode() gives it: a dict in the JSON form."""
+        return _from_json(_text_out(_lib.tolvex_document_json, self._live()))
+
+    def summary(self) -> str:
+        """What the document says, as plain text a person reads."""
+        return _text_out(_lib.tolvex_document_summary, self._live())
 
     @property
     def header(self) -> Header:

@@ -90,6 +90,10 @@ DOCUMENT_SIGNATURES: dict[str, tuple[object, list[object]]] = {
     "tolvex_field_clear": (None, [POINTER(FieldStruct)]),
     "tolvex_document_value": (c_int, [c_void_p, c_char_p, _bytes_out]),
     "tolvex_document_free": (None, [c_void_p]),
+    "tolvex_encode_json": (c_int, [c_char_p, c_size_t, _bytes_out, _size_out]),
+    "tolvex_decode_to_json": (c_int, [c_char_p, c_size_t, _bytes_out, _size_out]),
+    "tolvex_document_json": (c_int, [c_void_p, _bytes_out, _size_out]),
+    "tolvex_document_summary": (c_int, [c_void_p, _bytes_out, _size_out]),
 }
 
 

@@ -35,6 +35,8 @@ inline constexpr Message kBase32hexPointerCannotBeNull{ERROR_NULL_POINTER,
                                                        "Base32hex pointer cannot be NULL."};
 inline constexpr Message kXmlCannotBeNull{ERROR_NULL_POINTER, "XML cannot be NULL."};
 inline constexpr Message kXmlPointerCannotBeNull{ERROR_NULL_POINTER, "XML pointer cannot be NULL. "};
+inline constexpr Message kJsonCannotBeNull{ERROR_NULL_POINTER, "JSON cannot be NULL. "};
+inline constexpr Message kJsonPointerCannotBeNull{ERROR_NULL_POINTER, "JSON pointer cannot be NULL. "};
 inline constexpr Message kDocumentCannotBeNull{ERROR_NULL_POINTER, "Document cannot be null. "};
 inline constexpr Message kDocumentToSerialiseCannotBeNull{ERROR_NULL_POINTER, "Document cannot be NULL."};
 inline constexpr Message kDocumentPointerCannotBeNull{ERROR_NULL_POINTER,
@@ -83,6 +85,22 @@ inline constexpr Message kInvalidDecimalFormat{ERROR_XML,
                                                "Invalid decimal format. Use dot '.' as a decimal mark."};
 inline constexpr Message kInvalidEnumValue{ERROR_XML, "Invalid enum value."};
 inline constexpr Message kContainsDuplicateValue{ERROR_XML, "Contains duplicate value."};
+
+// Reading JSON: like unreadable XML, ERROR_XML. The parser's own report is the detail, after one space.
+inline constexpr Message kJsonCannotBeRead{ERROR_XML, "JSON cannot be read:"};
+// After a report of the parser that names no place, before the byte offset.
+inline constexpr Message kJsonAtByte{ERROR_XML, " at byte "};
+inline constexpr Message kJsonNotADocument{
+    ERROR_XML, "JSON document is not an object with one member named Pay, Invoice or InvoiceItems. "};
+// Each follows the member's path, as a JSON pointer ("/Pay/Payments/0/Amount").
+inline constexpr Message kJsonNotAString{ERROR_XML, " is not a JSON string. "};
+inline constexpr Message kJsonNotANumber{ERROR_XML, " is not a JSON number. "};
+inline constexpr Message kJsonNotAnObject{ERROR_XML, " is not a JSON object. "};
+inline constexpr Message kJsonNotAnArray{ERROR_XML, " is not a JSON array. "};
+inline constexpr Message kJsonMemberTwice{ERROR_XML, " is given twice in its JSON object. "};
+// Writing JSON: after the field's name.
+inline constexpr Message kJsonNumberNotFinite{ERROR_INVALID_VALUE,
+                                              " is not a finite number, which JSON cannot carry. "};
 
 // Documents and their families.
 inline constexpr Message kUnknownDocumentFamily{ERROR_UNKNOWN_DOCUMENT, "Unknown document family. "};
@@ -211,6 +229,8 @@ inline constexpr Message kStandardInputTooLarge{ERROR_ILLEGAL_ARGUMENT,
 inline constexpr Message kStandardInputUnreadable{ERROR_IO, "Cannot read standard input. "};
 inline constexpr Message kNotADocumentFile{ERROR_ILLEGAL_ARGUMENT,
                                            "Input is a directory or a device, not a document file. "};
+inline constexpr Message kJsonTooLarge{ERROR_XML, "JSON document larger than 16777216 bytes. "};
+inline constexpr Message kJsonTooDeep{ERROR_XML, "JSON nested deeper than 64 levels. "};
 
 // Every entry above, for the tests that hold the table together.
 inline constexpr std::array kEveryMessage{
@@ -220,6 +240,8 @@ inline constexpr std::array kEveryMessage{
     kBase32hexPointerCannotBeNull,
     kXmlCannotBeNull,
     kXmlPointerCannotBeNull,
+    kJsonCannotBeNull,
+    kJsonPointerCannotBeNull,
     kDocumentCannotBeNull,
     kDocumentToSerialiseCannotBeNull,
     kDocumentPointerCannotBeNull,
@@ -327,6 +349,17 @@ inline constexpr std::array kEveryMessage{
     kStandardInputTooLarge,
     kStandardInputUnreadable,
     kNotADocumentFile,
+    kJsonTooLarge,
+    kJsonTooDeep,
+    kJsonCannotBeRead,
+    kJsonAtByte,
+    kJsonNotADocument,
+    kJsonNotAString,
+    kJsonNotANumber,
+    kJsonNotAnObject,
+    kJsonNotAnArray,
+    kJsonMemberTwice,
+    kJsonNumberNotFinite,
 };
 
 }  // namespace messages

@@ -12,6 +12,7 @@
 #include "codec/base32hex.h"
 #include "tolvex/decode.hpp"
 #include "tolvex/encode.hpp"
+#include "tolvex/json.hpp"
 #include "tolvex/summary.hpp"
 #include "tolvex/tolvex.h"
 #include "tolvex/xml.hpp"
@@ -112,6 +113,29 @@ int tolvex_decode_to_xml(const char* text, size_t text_length, char** xml, size_
     std::string decoded;
     if (const ErrorCode code = tolvex::decode_to_xml(text, text_length, &decoded, nullptr)) return code;
     return hand_out_text(decoded, xml, xml_length);
+  });
+}
+
+int tolvex_encode_json(const char* json, size_t json_length, char** text, size_t* text_length) {
+  return guarded([&] {
+    if (const ErrorCode code = require(json, tolvex::messages::kJsonCannotBeNull)) return code;
+    if (const ErrorCode code = require(text, tolvex::messages::kBase32hexCannotBeNull)) return code;
+    const tolvex::Result<std::string> encoded = tolvex::encode_json(std::string_view(json, json_length));
+    // The failure is recorded already; its code is what C sees.
+    if (!encoded) return static_cast<ErrorCode>(encoded.error().code);
+    return hand_out_text(*encoded, text, text_length);
+  });
+}
+
+int tolvex_decode_to_json(const char* text, size_t text_length, char** json, size_t* json_length) {
+  return guarded([&] {
+    if (const ErrorCode code = require(json, tolvex::messages::kJsonPointerCannotBeNull)) return code;
+    // Decoded as tolvex_decode_to_xml decodes, a NULL text included.
+    tolvex::DocumentPtr<> document;
+    if (const ErrorCode code = tolvex::decode_document(text, text_length, &document)) return code;
+    const tolvex::Result<std::string> written = tolvex::to_json(*document);
+    if (!written) return static_cast<ErrorCode>(written.error().code);
+    return hand_out_text(*written, json, json_length);
   });
 }
 
@@ -232,6 +256,16 @@ int tolvex_document_summary(const tolvex_document* document, char** text, size_t
     tolvex::Result<std::string> summary = tolvex::summary(*document->document);
     if (!summary) return static_cast<ErrorCode>(summary.error().code);
     return hand_out_text(*summary, text, text_length);
+  });
+}
+
+int tolvex_document_json(const tolvex_document* document, char** json, size_t* json_length) {
+  return guarded([&] {
+    if (const ErrorCode code = check_document(document)) return code;
+    if (const ErrorCode code = require(json, tolvex::messages::kTextPointerCannotBeNull)) return code;
+    tolvex::Result<std::string> written = tolvex::to_json(*document->document);
+    if (!written) return static_cast<ErrorCode>(written.error().code);
+    return hand_out_text(*written, json, json_length);
   });
 }
 

@@ -105,4 +105,18 @@ void xml_write_invoice(XmlTreeWriter& writer, const Invoice& invoice) { invoice_
 
 void xml_find_invoice(XmlTreeFinder& finder, const Invoice& invoice) { invoice_tree(finder, invoice); }
 
+ErrorCode json_read_invoice(const JsonValue& object, std::string_view path, DocumentPtr<>* document) {
+  unsigned type = 0;
+  if (const ErrorCode code = json_read_root_type(object, path, kInvoiceDocumentTypeNames, &type)) return code;
+  DocumentPtr<Invoice> invoice = invoice_new();
+  invoice->header.set_document_type(type);
+  JsonTreeReader reader(object, std::string(path));
+  invoice_tree(reader, *invoice);
+  if (const ErrorCode code = reader.result()) return code;
+  if (document != nullptr) *document = std::move(invoice);
+  return ERROR_OK;
+}
+
+void json_write_invoice(JsonTreeWriter& writer, const Invoice& invoice) { invoice_tree(writer, invoice); }
+
 }  // namespace tolvex

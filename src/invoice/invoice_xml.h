@@ -7,6 +7,7 @@
 #include "base/error.h"
 #include "document/document.h"
 #include "tolvex/invoice.hpp"
+#include "json/json_tree.h"
 #include "xml/xml_tree_find.h"
 #include "xml/xml_write.h"
 
@@ -23,5 +24,10 @@ void xml_write_invoice(XmlTreeWriter& writer, const Invoice& invoice);
 
 // Follows the finder's path through the same elements.
 void xml_find_invoice(XmlTreeFinder& finder, const Invoice& invoice);
+
+// The same tree as JSON: reads the object inside the root member (at path), and writes the
+// members inside it.
+[[nodiscard]] ErrorCode json_read_invoice(const JsonValue& object, std::string_view path, DocumentPtr<>* document);
+void json_write_invoice(JsonTreeWriter& writer, const Invoice& invoice);
 
 }  // namespace tolvex

@@ -53,4 +53,16 @@ void xml_find_invoice_items(XmlTreeFinder& finder, const InvoiceItems& items) {
   invoice_items_tree(finder, items);
 }
 
+ErrorCode json_read_invoice_items(const JsonValue& object, std::string_view path, DocumentPtr<>* document) {
+  if (const ErrorCode code = json_read_root_type(object, path, kInvoiceItemsTypeNames, nullptr)) return code;
+  DocumentPtr<InvoiceItems> items = invoice_items_new();
+  JsonTreeReader reader(object, std::string(path));
+  invoice_items_tree(reader, *items);
+  if (const ErrorCode code = reader.result()) return code;
+  if (document != nullptr) *document = std::move(items);
+  return ERROR_OK;
+}
+
+void json_write_invoice_items(JsonTreeWriter& writer, const InvoiceItems& items) { invoice_items_tree(writer, items); }
+
 }  // namespace tolvex

@@ -9,6 +9,7 @@
 #include "base/error.h"
 #include "document/document.h"
 #include "tolvex/invoice_items.hpp"
+#include "json/json_tree.h"
 #include "xml/xml_tree_find.h"
 #include "xml/xml_write.h"
 
@@ -28,5 +29,10 @@ void xml_write_invoice_items(XmlTreeWriter& writer, const InvoiceItems& items);
 
 // Follows the finder's path through the same elements.
 void xml_find_invoice_items(XmlTreeFinder& finder, const InvoiceItems& items);
+
+// The same tree as JSON: reads the object inside the root member (at path), and writes the
+// members inside it.
+[[nodiscard]] ErrorCode json_read_invoice_items(const JsonValue& object, std::string_view path, DocumentPtr<>* document);
+void json_write_invoice_items(JsonTreeWriter& writer, const InvoiceItems& items);
 
 }  // namespace tolvex

@@ -62,4 +62,16 @@ void xml_write_pay(XmlTreeWriter& writer, const Pay& pay) { pay_tree(writer, pay
 
 void xml_find_pay(XmlTreeFinder& finder, const Pay& pay) { pay_tree(finder, pay); }
 
+ErrorCode json_read_pay(const JsonValue& object, std::string_view path, DocumentPtr<>* document) {
+  if (const ErrorCode code = json_read_root_type(object, path, kPayTypeNames, nullptr)) return code;
+  DocumentPtr<Pay> pay = pay_new();
+  JsonTreeReader reader(object, std::string(path));
+  pay_tree(reader, *pay);
+  if (const ErrorCode code = reader.result()) return code;
+  if (document != nullptr) *document = std::move(pay);
+  return ERROR_OK;
+}
+
+void json_write_pay(JsonTreeWriter& writer, const Pay& pay) { pay_tree(writer, pay); }
+
 }  // namespace tolvex

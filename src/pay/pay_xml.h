@@ -9,6 +9,7 @@
 #include "base/error.h"
 #include "document/document.h"
 #include "tolvex/pay.hpp"
+#include "json/json_tree.h"
 #include "xml/xml_tree_find.h"
 #include "xml/xml_write.h"
 
@@ -27,5 +28,10 @@ void xml_write_pay(XmlTreeWriter& writer, const Pay& pay);
 
 // Follows the finder's path through the same elements.
 void xml_find_pay(XmlTreeFinder& finder, const Pay& pay);
+
+// The same tree as JSON: reads the object inside the root member (at path), and writes the
+// members inside it.
+[[nodiscard]] ErrorCode json_read_pay(const JsonValue& object, std::string_view path, DocumentPtr<>* document);
+void json_write_pay(JsonTreeWriter& writer, const Pay& pay);
 
 }  // namespace tolvex

@@ -31,15 +31,18 @@ DocumentPtr<> deserialise(FieldBuffer& buffer) {
 // In the order the root names are tried; indexed by family.
 const std::array<FamilyFormat, 3> kFormats = {{
     {kFamilyPay, kPayRoot, kPayTypeNames, messages::kErrorInGettingRootAndType, xml_read_pay,
-     visit_xml<Pay, XmlTreeWriter, xml_write_pay>, visit_xml<Pay, XmlTreeFinder, xml_find_pay>,
+     visit_xml<Pay, XmlTreeWriter, xml_write_pay>, visit_xml<Pay, XmlTreeFinder, xml_find_pay>, json_read_pay,
+     visit_xml<Pay, JsonTreeWriter, json_write_pay>,
      serialise<Pay, serialise_pay>, deserialise<Pay, deserialise_pay>},
     {kFamilyInvoice, kInvoiceRoot, kInvoiceDocumentTypeNames, messages::kErrorWrongInvoiceDocumentType,
      xml_read_invoice, visit_xml<Invoice, XmlTreeWriter, xml_write_invoice>,
-     visit_xml<Invoice, XmlTreeFinder, xml_find_invoice>, serialise<Invoice, serialise_invoice>,
+     visit_xml<Invoice, XmlTreeFinder, xml_find_invoice>, json_read_invoice,
+     visit_xml<Invoice, JsonTreeWriter, json_write_invoice>, serialise<Invoice, serialise_invoice>,
      deserialise<Invoice, deserialise_invoice>},
     {kFamilyInvoiceItems, kInvoiceItemsRoot, kInvoiceItemsTypeNames, messages::kErrorInGettingRootAndType,
      xml_read_invoice_items, visit_xml<InvoiceItems, XmlTreeWriter, xml_write_invoice_items>,
-     visit_xml<InvoiceItems, XmlTreeFinder, xml_find_invoice_items>,
+     visit_xml<InvoiceItems, XmlTreeFinder, xml_find_invoice_items>, json_read_invoice_items,
+     visit_xml<InvoiceItems, JsonTreeWriter, json_write_invoice_items>,
      serialise<InvoiceItems, serialise_invoice_items>, deserialise<InvoiceItems, deserialise_invoice_items>},
 }};
 
@@ -52,6 +55,13 @@ const FamilyFormat* family_format(const DocumentHeader& header) {
 const FamilyFormat* family_format_of_root(const xmlNode* root) {
   for (const FamilyFormat& format : kFormats) {
     if (xml_is_element(root, format.root)) return &format;
+  }
+  return nullptr;
+}
+
+const FamilyFormat* family_format_of_root_name(std::string_view root) {
+  for (const FamilyFormat& format : kFormats) {
+    if (format.root == root) return &format;
   }
   return nullptr;
 }

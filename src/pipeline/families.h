@@ -1,5 +1,5 @@
 // What the compositions need of each document family, in one table: its XML root and type
-// names, its XML tree and its wire order, each in both directions.
+// names, its XML tree (also read and written as JSON) and its wire order, each in both directions.
 #pragma once
 
 #include <libxml/tree.h>
@@ -11,6 +11,7 @@
 #include "base/messages.h"
 #include "codec/field_buffer.h"
 #include "document/document.h"
+#include "json/json_tree.h"
 #include "xml/xml_tree_find.h"
 #include "xml/xml_write.h"
 
@@ -24,6 +25,8 @@ struct FamilyFormat {
   ErrorCode (*readXml)(const xmlNode* root, DocumentPtr<>* document);
   void (*writeXml)(XmlTreeWriter& writer, const Document& document);
   void (*findXml)(XmlTreeFinder& finder, const Document& document);
+  ErrorCode (*readJson)(const JsonValue& object, std::string_view path, DocumentPtr<>* document);
+  void (*writeJson)(JsonTreeWriter& writer, const Document& document);
   void (*serialise)(FieldBuffer& buffer, const Document& document);
   DocumentPtr<> (*deserialise)(FieldBuffer& buffer);
 };
@@ -33,5 +36,8 @@ struct FamilyFormat {
 
 // The format whose root element this is, or null.
 [[nodiscard]] const FamilyFormat* family_format_of_root(const xmlNode* root);
+
+// The format whose root element has this name, or null.
+[[nodiscard]] const FamilyFormat* family_format_of_root_name(std::string_view root);
 
 }  // namespace tolvex

@@ -10,6 +10,7 @@
 
 #include "base/messages.h"
 #include "base/numbers.h"
+#include "base/words.h"
 #include "xml/error_collection.h"
 
 namespace tolvex {
@@ -30,13 +31,6 @@ XmlStringPtr child_content(const xmlNode* parent, std::string_view name) {
   XmlStringPtr content(xmlNodeListGetString(child->doc, child->children, 1));
   if (content != nullptr && content.get()[0] == '\0') return nullptr;
   return content;
-}
-
-std::optional<std::size_t> position_of(std::string_view text, std::span<const std::string_view> names) {
-  for (std::size_t position = 0; position < names.size(); ++position) {
-    if (names[position] == text) return position;
-  }
-  return std::nullopt;
 }
 
 std::size_t saturating_sum(std::size_t a, std::size_t b) {
@@ -153,7 +147,7 @@ ErrorCode xml_read_root_type(const xmlNode* root, std::span<const std::string_vi
   // xmlGetProp matches the local name in any namespace.
   const XmlStringPtr type(xmlGetProp(root, reinterpret_cast<const xmlChar*>("type")));
   std::optional<std::size_t> position = 0;
-  if (type != nullptr) position = position_of(as_chars(type.get()), types);
+  if (type != nullptr) position = word_position(as_chars(type.get()), types);
   if (!position) return report(messages::kRootTypeAttributeInvalid);
   if (documentType != nullptr) *documentType = static_cast<unsigned>(*position);
   return ERROR_OK;
@@ -197,10 +191,7 @@ ErrorCode xml_read_enum(const xmlNode* parent, std::string_view name, Enumeratio
                         std::span<const std::string_view> names) {
   const XmlStringPtr content = child_content(parent, name);
   if (content == nullptr) return ERROR_OK;
-  const std::optional<std::size_t> position = position_of(as_chars(content.get()), names);
-  if (!position) return report_field(name, messages::kInvalidEnumValue);
-  field = static_cast<std::int32_t>(*position);
-  return ERROR_OK;
+  return read_enumeration_word(name, as_chars(content.get()), field, names);
 }
 
 ErrorCode xml_read_enum_code(const xmlNode* parent, std::string_view name, CodeText& field,
@@ -208,31 +199,14 @@ ErrorCode xml_read_enum_code(const xmlNode* parent, std::string_view name, CodeT
                              std::span<const std::string_view> codes) {
   const XmlStringPtr content = child_content(parent, name);
   if (content == nullptr) return ERROR_OK;
-  const std::optional<std::size_t> position = position_of(as_chars(content.get()), names);
-  if (!position || *position >= codes.size()) return report_field(name, messages::kInvalidEnumValue);
-  value_set_text(field, codes[*position]);
-  return ERROR_OK;
+  return read_code_word(name, as_chars(content.get()), field, names, codes);
 }
 
 ErrorCode xml_read_flags(const xmlNode* parent, std::string_view name, FlagSet& field,
                          std::span<const std::string_view> names) {
   const XmlStringPtr content = child_content(parent, name);
   if (content == nullptr) return ERROR_OK;
-  std::string_view rest = as_chars(content.get());
-  std::int32_t sum = 0;
-  // Only the space separates names: a tab or line break makes one unknown word of its neighbours.
-  while (!rest.empty()) {
-    const std::size_t end = rest.find(' ');
-    const std::string_view piece = rest.substr(0, end);
-    rest = end == std::string_view::npos ? std::string_view{} : rest.substr(end + 1);
-    const std::optional<std::size_t> position = position_of(piece, names);
-    if (!position) continue;
-    const std::int32_t bit = std::int32_t{1} << *position;
-    if ((sum & bit) != 0) return report_field(name, messages::kContainsDuplicateValue);
-    sum |= bit;
-  }
-  field = sum;
-  return ERROR_OK;
+  return read_flag_words(name, as_chars(content.get()), field, names);
 }
 
 }  // namespace tolvex

@@ -14,6 +14,7 @@
 #include <string_view>
 
 #include "base/error.h"
+#include "base/words.h"
 #include "tolvex/value.hpp"
 
 namespace tolvex {
@@ -90,10 +91,6 @@ template <typename T, typename ReadItem>
   }
   return ERROR_OK;
 }
-
-// Whether an element of a record's XML description is read back. Computed amounts are written
-// for the reader's benefit but never taken from the XML: they are derived again.
-enum class XmlValue { carried, computed };
 
 // Reads the fields of a record from the children of one element, in the order the record's XML
 // description names them (the same description drives XmlTreeWriter). The first failure is kept

@@ -3,6 +3,7 @@
 #include <libxml/chvalid.h>
 
 #include "base/numbers.h"
+#include "base/words.h"
 
 namespace tolvex {
 namespace {
@@ -109,29 +110,16 @@ void XmlTreeWriter::decimal(std::string_view name, const Decimal& field, XmlValu
 }
 
 std::string_view xml_enumeration_text(const Enumeration& field, std::span<const std::string_view> names) {
-  if (!field || *field < 0 || static_cast<std::size_t>(*field) >= names.size()) return {};
-  return names[static_cast<std::size_t>(*field)];
+  return enumeration_word(field, names);
 }
 
 std::string_view xml_code_text(const CodeText& field, std::span<const std::string_view> names,
                                std::span<const std::string_view> codes) {
-  if (!field) return {};
-  for (std::size_t i = 0; i < codes.size() && i < names.size(); ++i) {
-    if (codes[i] == *field) return names[i];
-  }
-  return {};
+  return code_word(field, names, codes);
 }
 
 std::string xml_flags_text(const FlagSet& field, std::span<const std::string_view> names) {
-  std::string content;
-  if (!field) return content;
-  for (std::size_t i = 0; i < names.size(); ++i) {
-    if ((static_cast<std::uint32_t>(*field) >> i) & 1u) {
-      if (!content.empty()) content += ' ';
-      content += names[i];
-    }
-  }
-  return content;
+  return flag_words(field, names);
 }
 
 void XmlTreeWriter::enumeration(std::string_view name, const Enumeration& field,

@@ -248,3 +248,42 @@ TEST(CInterface, ThreadsKeepTheirOwnSettingsAndErrors) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(CInterface, JsonFormEncodesAndDecodesLikeXml) {
+  for (const char* name : {"pay-standing-order.xml", "invoice-debit-note.xml", "invoice-items.xml"}) {
+    SCOPED_TRACE(name);
+    const std::string text = encoded(example(name));
+    Owned json;
+    std::size_t json_length = 0;
+    ASSERT_EQ(tolvex_decode_to_json(text.data(), text.size(), &json.text, &json_length), TOLVEX_OK);
+    EXPECT_EQ(json_length, std::strlen(json.text));
+    EXPECT_EQ(json.str().front(), '{');
+    Owned again;
+    std::size_t again_length = 0;
+    ASSERT_EQ(tolvex_encode_json(json.text, json_length, &again.text, &again_length), TOLVEX_OK)
+        << tolvex::error_line();
+    EXPECT_EQ(again.str(), text);
+    EXPECT_EQ(again_length, text.size());
+  }
+}
+
+TEST(CInterface, JsonFailuresAreReportedWithTheirCode) {
+  const std::string json = R"({"Pay":{"Payments":[{"Amount":"1"}]}})";
+  Owned out;
+  EXPECT_EQ(tolvex_encode_json(json.data(), json.size(), &out.text, nullptr), TOLVEX_ERROR_XML);
+  Owned line;
+  line.text = tolvex_error_line();
+  EXPECT_EQ(line.str(), "ERROR_XML: /Pay/Payments/0/Amount is not a JSON number. ");
+  EXPECT_EQ(tolvex_encode_json("{", 1, &out.text, nullptr), TOLVEX_ERROR_XML);
+  EXPECT_EQ(tolvex_encode_json(nullptr, 4, &out.text, nullptr), TOLVEX_ERROR_NULL_POINTER);
+  EXPECT_EQ(tolvex_encode_json(json.data(), json.size(), nullptr, nullptr), TOLVEX_ERROR_NULL_POINTER);
+  EXPECT_EQ(tolvex_decode_to_json("0000", 4, nullptr, nullptr), TOLVEX_ERROR_NULL_POINTER);
+  // A missing text reads as no base32hex, as tolvex_decode_to_xml reports it.
+  EXPECT_EQ(tolvex_decode_to_json(nullptr, 4, &out.text, nullptr), TOLVEX_ERROR_BASE32HEX);
+  EXPECT_EQ(tolvex_decode_to_json("00", 2, &out.text, nullptr), TOLVEX_ERROR_UNKNOWN_DOCUMENT);
+  EXPECT_EQ(out.text, nullptr);
+}
+
+}  // namespace

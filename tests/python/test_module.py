@@ -2,15 +2,22 @@
 thread, calls from several threads, and finding the library."""
 
 import concurrent.futures
+import datetime
+import json
 import os
 import pickle
 import subprocess
 import sys
 
+from decimal import Decimal
+from pathlib import Path
+
 import pytest
 
 import tolvex
 from conftest import LOGO, example, example_names, needs
+
+ROOT = Path(__file__).resolve().parents[2]
 
 
 @pytest.fixture(scope="module")
@@ -18,23 +25,94 @@ def texts():
     return {name: tolvex.encode_xml(example(name)) for name in example_names()}
 
 
-def test_decode_gives_the_fields_as_a_dict(texts):
-    pay = tolvex.decode(texts["pay-single.xml"])
+def test_decode_gives_the_json_form_with_decimals_and_dates(texts):
+    pay = tolvex.decode(texts["pay-single.xml"])["Pay"]
     payment = pay["Payments"][0]
-    assert (pay["InvoiceID"], payment["Amount"], payment["CurrencyCode"]) == ("FV-2026-0142", "12480", "CZK")
+    assert (pay["InvoiceID"], payment["Amount"], payment["CurrencyCode"]) == ("FV-2026-0142", Decimal("12480"), "CZK")
+    assert isinstance(payment["Amount"], Decimal)
+    assert payment["PaymentDueDate"] == datetime.date(2026, 3, 16)
     assert payment["BankAccounts"][0]["IBAN"].startswith("CZ")
     assert payment["PaymentNote"] == "Faktura FV-2026-0142, kancelářské potřeby"
 
-    invoice = tolvex.decode(texts["invoice.xml"])
-    assert invoice["MonetarySummary"]["PayableAmount"] == "4376"
-    assert [t["ClassifiedTaxCategory"] for t in invoice["TaxCategorySummaries"]] == ["0.21", "0.12"]
+    invoice = tolvex.decode(texts["invoice.xml"])["Invoice"]
+    assert invoice["type"] == "Invoice"
+    assert invoice["MonetarySummary"]["PayableAmount"] == Decimal("4376")
+    assert [t["ClassifiedTaxCategory"] for t in invoice["TaxCategorySummaries"]] == [Decimal("0.21"), Decimal("0.12")]
     assert invoice["SupplierParty"]["PostalAddress"]["CityName"] == "Hradec Králové"
+    assert invoice["IssueDate"] == datetime.date(2026, 2, 3)
 
-    items = tolvex.decode(texts["invoice-items.xml"])
-    assert [line["InvoicedQuantity"] for line in items["InvoiceLines"]] == ["40", "12", "3"]
+    items = tolvex.decode(texts["invoice-items.xml"])["InvoiceItems"]
+    assert [line["InvoicedQuantity"] for line in items["InvoiceLines"]] == [Decimal(40), Decimal(12), Decimal(3)]
     assert "ItemName" not in items["InvoiceLines"][1]
     # A record with one field stays a record.
     assert isinstance(items["InvoiceLines"][0]["OrderReference"], dict)
+
+
+def test_encode_takes_back_what_decode_gives(texts):
+    for name, text in texts.items():
+        document = tolvex.decode(text)
+        assert tolvex.encode(document) == text, name
+        assert tolvex.encode(tolvex.decode_xml(text)) == text, name
+    # Numbers as the caller has them: Decimal, int, float, and dates as texts.
+    document = tolvex.decode(texts["pay-single.xml"])
+    payment = document["Pay"]["Payments"][0]
+    for amount in (Decimal("12480.00"), 12480, 12480.0):
+        payment["Amount"] = amount
+        assert tolvex.encode(document) == texts["pay-single.xml"]
+    payment["PaymentDueDate"] = "2026-03-16"
+    assert tolvex.encode(document) == texts["pay-single.xml"]
+    payment["Amount"] = Decimal("12480.5")
+    assert tolvex.decode(tolvex.encode(document))["Pay"]["Payments"][0]["Amount"] == Decimal("12480.5")
+
+
+@pytest.mark.parametrize(
+    "document, error",
+    [
+        ({"Pay": {"Payments": [{"Amount": Decimal("NaN")}]}}, ValueError),
+        ({"Pay": {"Payments": [{"Amount": object()}]}}, TypeError),
+        (12, TypeError),
+    ],
+)
+def test_encode_refuses_what_no_document_holds(document, error):
+    with pytest.raises(error):
+        tolvex.encode(document)
+
+
+def test_encode_reports_the_library_s_line_for_a_bad_document():
+    with pytest.raises(tolvex.TolvexError) as error:
+        tolvex.encode({"Pay": {"Payments": [{"Amount": "12"}]}})
+    assert error.value.code is tolvex.ErrorCode.XML
+    assert "JSON" in error.value.line
+    with pytest.raises(tolvex.TolvexError) as error:
+        tolvex.encode({"Payment": {}})
+    assert error.value.code == 9
+
+
+def test_decimal_and_date_members_are_those_of_the_schemas():
+    decimals, dates = set(), set()
+    for schema in (ROOT / "docs" / "schema").glob("*.schema.json"):
+        for definition in json.loads(schema.read_text())["$defs"].values():
+            for name, member in definition.get("properties", {}).items():
+                if member.get("type") == "number":
+                    decimals.add(name)
+                if member.get("$ref", "").endswith("/date"):
+                    dates.add(name)
+    assert decimals == tolvex._DECIMAL_MEMBERS
+    assert dates == tolvex._DATE_MEMBERS
+
+
+def test_version_and_error_codes():
+    assert tolvex.__version__ == tolvex.version()
+    with pytest.raises(tolvex.TolvexError) as error:
+        tolvex.decode("00")
+    assert isinstance(error.value.code, tolvex.ErrorCode)
+    assert tolvex.TolvexError(99, "line").code == 99
+
+
+def test_summary_of_a_text(texts):
+    text = tolvex.summary(texts["pay-single.xml"])
+    assert text.startswith("Payment order\n")
+    assert "12,480.00 CZK" in text
 
 
 def test_decode_round_trips(texts):
