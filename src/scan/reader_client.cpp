@@ -160,14 +160,16 @@ WorkerPool& pool() {
 
 bool executable(const std::filesystem::path& file) { return access(file.c_str(), X_OK) == 0; }
 
-// TOLVEX_READER when set; else beside the library (or the program it is linked into), beside
-// the running program, or where it is installed.
+// TOLVEX_READER when set; else beside the library (or the program it is linked into) or in
+// libexec/tolvex of the prefix the library is installed in, beside the running program, or
+// where it was to be installed.
 std::string reader_path() {
   if (const char* chosen = std::getenv("TOLVEX_READER"); chosen != nullptr && *chosen != '\0') return chosen;
   Dl_info info{};
   if (dladdr(reinterpret_cast<void*>(&reader_path), &info) != 0 && info.dli_fname != nullptr) {
-    const std::filesystem::path beside = std::filesystem::path(info.dli_fname).parent_path() / "tolvex-reader";
-    if (executable(beside)) return beside;
+    const std::filesystem::path library = std::filesystem::path(info.dli_fname).parent_path();
+    if (executable(library / "tolvex-reader")) return library / "tolvex-reader";
+    if (executable(library / TOLVEX_READER_FROM_LIBRARY)) return library / TOLVEX_READER_FROM_LIBRARY;
   }
   std::error_code error;
   const std::filesystem::path program = std::filesystem::read_symlink("/proc/self/exe", error);
