@@ -256,17 +256,19 @@ void bench_library(benchmark::State& state, const std::vector<Example>& examples
   logo_cache_free();
 }
 
-// One scan_memory of the file's bytes a call; the file must give the expected text.
-void bench_scan(benchmark::State& state, const test::Bytes& bytes, const std::string& text) {
-  std::vector<ScannedCode> codes;
-  if (scan_memory(bytes.data(), bytes.size(), &codes) != ERROR_OK || codes.size() != 1 ||
-      codes[0].text != text) {
+// One scan of the file's bytes a call, through a (pooled) worker or in this process; the file
+// must give the expected text.
+void bench_scan(benchmark::State& state, const test::Bytes& bytes, const std::string& text, bool isolated) {
+  ScanOptions options;
+  options.isolated = isolated;
+  const Result<std::vector<ScannedCode>> first = scan(bytes, options);
+  if (!first || first->size() != 1 || (*first)[0].text != text) {
     state.SkipWithError("the file does not read back");
     return;
   }
   for (auto _ : state) {
-    benchmark::DoNotOptimize(scan_memory(bytes.data(), bytes.size(), &codes));
-    benchmark::DoNotOptimize(codes.data());
+    const Result<std::vector<ScannedCode>> codes = scan(bytes, options);
+    benchmark::DoNotOptimize(codes.has_value());
   }
 }
 
@@ -480,11 +482,14 @@ int main(int argc, char** argv) {
   const test::TempDir directory;
   const std::string pngPath = directory.file("invoice.png");
   test::write_file(pngPath, std::string(png.begin(), png.end()));
-  benchmark::RegisterBenchmark("scan/png_logo", bench_scan, png, invoice)->Unit(benchmark::kMillisecond);
+  benchmark::RegisterBenchmark("scan/png_logo", bench_scan, png, invoice, false)->Unit(benchmark::kMillisecond);
+  benchmark::RegisterBenchmark("scan/png_logo/worker", bench_scan, png, invoice, true)->Unit(benchmark::kMillisecond);
   benchmark::RegisterBenchmark("scan/zbarimg_png_logo", bench_zbarimg, pngPath, invoice)
       ->Unit(benchmark::kMillisecond)
       ->UseManualTime();
-  benchmark::RegisterBenchmark("scan/pdf_a4_page", bench_scan, pdf, invoice)->Unit(benchmark::kMillisecond);
+  benchmark::RegisterBenchmark("scan/pdf_a4_page", bench_scan, pdf, invoice, false)->Unit(benchmark::kMillisecond);
+  benchmark::RegisterBenchmark("scan/pdf_a4_page/worker", bench_scan, pdf, invoice, true)
+      ->Unit(benchmark::kMillisecond);
 
   SummaryReporter reporter;
   benchmark::RunSpecifiedBenchmarks(&reporter);

@@ -2,6 +2,7 @@
 // the tolvex texts they carry and the documents those texts decode to.
 #pragma once
 
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
@@ -32,11 +33,22 @@ struct ScannedCode {
 // found a tolvex code that decodes. Failures: the format is neither PNG, JPEG nor PDF
 // (ERROR_ILLEGAL_ARGUMENT "Unknown file format, expected PNG, JPEG or PDF. "), the file cannot
 // be read (ERROR_IO), or a reading limit (pixels, pages, file size) is exceeded (ERROR_ILLEGAL_ARGUMENT).
-// How a file is read: room for the choices reading gains (isolation, time bounds), so that adding
-// one never changes a signature.
-struct ScanOptions {};
+// How a file is read; a new choice is a member with a default, so no signature changes.
+struct ScanOptions {
+  // Decoding the file and reading its codes runs in a worker process (tolvex-reader) with a
+  // bounded address space (1 GiB), no files, sockets or new processes: a file that crashes or
+  // exhausts a decoder ends the worker, and the caller gets ERROR_IO "File could not be read:
+  // ..." naming why. false reads in the caller's process, with the same results and no bound
+  // beyond the reading limits.
+  bool isolated = true;
+  // Isolated only: a file still being read after this long ends its worker, ERROR_IO "File
+  // could not be read: it took longer than 10 s. ".
+  std::chrono::seconds timeout{10};
+};
 
-// The codes of a picture or PDF file's bytes, as scan_memory finds them.
+// The codes of a picture or PDF file's bytes, as scan_memory finds them. The worker is found
+// through the environment variable TOLVEX_READER, else beside the library or program, else
+// where it is installed; ERROR_IO "Cannot start the reader. " names the path tried.
 [[nodiscard]] Result<std::vector<ScannedCode>> scan(std::span<const std::uint8_t> fileBytes,
                                                     const ScanOptions& options = {});
 
@@ -48,7 +60,8 @@ struct ScanOptions {};
 // scan_first_document records it.
 [[nodiscard]] Result<std::size_t> first_document(const std::vector<ScannedCode>& codes, std::string_view source);
 
-// The older entries, with out-parameters; removed at 2.0.
+// The older entries, with out-parameters; removed at 2.0. They read as ScanOptions{} chooses:
+// in a worker, within 10 s.
 TOLVEX_DEPRECATED("tolvex::scan") [[nodiscard]] ErrorCode scan_memory(const std::uint8_t* bytes, std::size_t size,
                                     std::vector<ScannedCode>* codes);
 

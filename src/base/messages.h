@@ -193,6 +193,15 @@ inline constexpr Message kCannotReadJpegPicture{ERROR_IO, "Cannot read JPEG pict
 inline constexpr Message kCannotReadPdfDocument{ERROR_IO, "Cannot read PDF document. "};
 inline constexpr Message kTooManyPdfPages{ERROR_ILLEGAL_ARGUMENT, "Too many PDF pages. "};
 inline constexpr Message kPdfPageTooLarge{ERROR_ILLEGAL_ARGUMENT, "PDF page too large. "};
+// The reading worker: a file whose reading ended the worker or held it too long.
+inline constexpr Message kCannotStartReader{ERROR_IO, "Cannot start the reader. "};
+inline constexpr Message kReaderStoppedBySignal{ERROR_IO, "File could not be read: the reader stopped (signal "};
+inline constexpr Message kReaderStoppedBySignalEnd{ERROR_IO, "). "};
+inline constexpr Message kReaderForbiddenCall{ERROR_IO,
+                                              "File could not be read: the reader made a forbidden system call. "};
+inline constexpr Message kReaderTookLongerThan{ERROR_IO, "File could not be read: it took longer than "};
+inline constexpr Message kReaderSeconds{ERROR_IO, " s. "};
+inline constexpr Message kReaderGaveNoAnswer{ERROR_IO, "File could not be read: the reader gave no answer. "};
 // The scanning entries of a library built with TOLVEX_READERS=OFF.
 inline constexpr Message kReadingNotBuilt{ERROR_ILLEGAL_ARGUMENT, "Reading codes is not built in. "};
 inline constexpr Message kNoQrCodeFound{ERROR_UNKNOWN_DOCUMENT, "No QR code found. "};
@@ -328,6 +337,13 @@ inline constexpr std::array kEveryMessage{
     kCannotReadPdfDocument,
     kTooManyPdfPages,
     kPdfPageTooLarge,
+    kCannotStartReader,
+    kReaderStoppedBySignal,
+    kReaderStoppedBySignalEnd,
+    kReaderForbiddenCall,
+    kReaderTookLongerThan,
+    kReaderSeconds,
+    kReaderGaveNoAnswer,
     kReadingNotBuilt,
     kNoQrCodeFound,
     kNotATolvexCode,

@@ -11,6 +11,7 @@
 #include "scan/pdf_pages.h"
 #include "scan/picture_load.h"
 #include "scan/qr_read.h"
+#include "scan/scan_isolation.h"
 #include "scan/scan_limits.h"
 #include "tolvex/decode.hpp"
 
@@ -72,7 +73,7 @@ bool starts_with_ignoring_case(std::string_view text, std::string_view prefix) {
 
 }  // namespace
 
-ErrorCode scan_memory(const std::uint8_t* bytes, std::size_t size, std::vector<ScannedCode>* codes) {
+ErrorCode scan_in_process(const std::uint8_t* bytes, std::size_t size, std::vector<ScannedCode>* codes) {
   if (codes == nullptr) return report(messages::kCodesPointerCannotBeNull);
   if (bytes == nullptr && size > 0) return report(messages::kInputCannotBeNull);
   std::vector<ScannedCode> found;
@@ -101,7 +102,19 @@ ErrorCode scan_memory(const std::uint8_t* bytes, std::size_t size, std::vector<S
   return ERROR_OK;
 }
 
-ErrorCode scan_file(const char* path, std::vector<ScannedCode>* codes) {
+namespace {
+
+// The worker checks the arguments again; checking here keeps a null list from a worker's answer.
+ErrorCode scan_bytes(const std::uint8_t* bytes, std::size_t size, const ScanOptions& options,
+                     std::vector<ScannedCode>* codes) {
+  if (!options.isolated) return scan_in_process(bytes, size, codes);
+  if (codes == nullptr) return report(messages::kCodesPointerCannotBeNull);
+  if (bytes == nullptr && size > 0) return report(messages::kInputCannotBeNull);
+  return scan_isolated(bytes, size, options.timeout, codes);
+}
+
+// Reads a file, within the size bound, in the way the options choose.
+ErrorCode scan_file_bytes(const char* path, const ScanOptions& options, std::vector<ScannedCode>* codes) {
   if (path == nullptr) return report(messages::kFileNameCannotBeNull);
   const std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path, "rb"));
   if (!file) return report(messages::kCannotReadInputFile, path);
@@ -118,7 +131,17 @@ ErrorCode scan_file(const char* path, std::vector<ScannedCode>* codes) {
     bytes.insert(bytes.end(), block, block + n);
   }
   if (std::ferror(file.get())) return report(messages::kCannotReadInputFile, path);
-  return scan_memory(bytes.data(), bytes.size(), codes);
+  return scan_bytes(bytes.data(), bytes.size(), options, codes);
+}
+
+}  // namespace
+
+ErrorCode scan_memory(const std::uint8_t* bytes, std::size_t size, std::vector<ScannedCode>* codes) {
+  return scan_bytes(bytes, size, ScanOptions{}, codes);
+}
+
+ErrorCode scan_file(const char* path, std::vector<ScannedCode>* codes) {
+  return scan_file_bytes(path, ScanOptions{}, codes);
 }
 
 ErrorCode scan_first_document(const std::vector<ScannedCode>& codes, std::string_view source,
@@ -161,14 +184,15 @@ std::string scan_describe_text(std::string_view text) {
   return described;
 }
 
-Result<std::vector<ScannedCode>> scan(std::span<const std::uint8_t> fileBytes, const ScanOptions& /*options*/) {
-  return guarded_result<std::vector<ScannedCode>>(
-      [&](std::vector<ScannedCode>& codes) { return scan_memory(fileBytes.data(), fileBytes.size(), &codes); });
+Result<std::vector<ScannedCode>> scan(std::span<const std::uint8_t> fileBytes, const ScanOptions& options) {
+  return guarded_result<std::vector<ScannedCode>>([&](std::vector<ScannedCode>& codes) {
+    return scan_bytes(fileBytes.data(), fileBytes.size(), options, &codes);
+  });
 }
 
-Result<std::vector<ScannedCode>> scan_file(const std::filesystem::path& file, const ScanOptions& /*options*/) {
+Result<std::vector<ScannedCode>> scan_file(const std::filesystem::path& file, const ScanOptions& options) {
   return guarded_result<std::vector<ScannedCode>>(
-      [&](std::vector<ScannedCode>& codes) { return scan_file(file.c_str(), &codes); });
+      [&](std::vector<ScannedCode>& codes) { return scan_file_bytes(file.c_str(), options, &codes); });
 }
 
 Result<std::size_t> first_document(const std::vector<ScannedCode>& codes, std::string_view source) {

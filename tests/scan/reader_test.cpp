@@ -1,0 +1,257 @@
+// Files read through the worker: each way a worker can fail gives its own error for that file,
+// the next file is read by a fresh worker, and the caller's process is unaffected. Every test of
+// this executable reads through the worker built with the test-only faults.
+#include <sys/resource.h>
+#include <zlib.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "scan/hostile_files.h"
+#include "scan/pictures.h"
+#include "tolvex/scan.hpp"
+
+namespace tolvex {
+namespace {
+
+using test::Bytes;
+
+const bool kReaderChosen = setenv("TOLVEX_READER", TOLVEX_READER_FAULTS_PATH, 1) == 0;
+
+Bytes bytes_of(std::string_view text) { return Bytes(text.begin(), text.end()); }
+
+Bytes fault(std::string_view name) { return bytes_of("TOLVEX-READER-FAULT:" + std::string(name)); }
+
+const Bytes& good_png() {
+  static const Bytes png = test::png_of(test::plain_code(test::example_text("pay-single.xml"), 4).get());
+  return png;
+}
+
+// The next file after a failure reads as if nothing had happened.
+void expect_next_file_reads() {
+  const Result<std::vector<ScannedCode>> codes = scan(good_png());
+  ASSERT_TRUE(codes) << codes.error().line;
+  ASSERT_EQ(codes->size(), 1u);
+  EXPECT_EQ((*codes)[0].code, ERROR_OK);
+  EXPECT_EQ((*codes)[0].text, test::example_text("pay-single.xml"));
+}
+
+// A PDF written by hand: the objects in order (object 1 the catalogue), the cross-reference
+// table and trailer computed.
+Bytes pdf_of_objects(const std::vector<std::string>& objects) {
+  std::string pdf = "%PDF-1.5\n";
+  std::vector<std::size_t> offsets;
+  for (std::size_t i = 0; i < objects.size(); ++i) {
+    offsets.push_back(pdf.size());
+    pdf += std::to_string(i + 1) + " 0 obj\n" + objects[i] + "\nendobj\n";
+  }
+  const std::size_t xref = pdf.size();
+  pdf += "xref\n0 " + std::to_string(objects.size() + 1) + "\n0000000000 65535 f \n";
+  for (const std::size_t offset : offsets) {
+    char line[24];
+    std::snprintf(line, sizeof line, "%010zu 00000 n \n", offset);
+    pdf += line;
+  }
+  pdf += "trailer\n<< /Size " + std::to_string(objects.size() + 1) + " /Root 1 0 R >>\nstartxref\n" +
+         std::to_string(xref) + "\n%%EOF\n";
+  return bytes_of(pdf);
+}
+
+std::string stream(const std::string& dictionary, const std::string& data) {
+  return "<< " + dictionary + " /Length " + std::to_string(data.size()) + " >>\nstream\n" + data + "\nendstream";
+}
+
+// One page that draws a 30000 x 30000 grey image, a few hundred KB of Flate data.
+Bytes pdf_of_huge_image() {
+  constexpr std::size_t kSide = 30000;
+  std::vector<unsigned char> row(kSide + 1, 0);
+  z_stream z{};
+  deflateInit(&z, 9);
+  std::string compressed;
+  unsigned char out[1 << 16];
+  for (std::size_t y = 0; y <= kSide; ++y) {
+    z.next_in = row.data();
+    z.avail_in = y < kSide ? static_cast<uInt>(kSide) : 0;
+    const int flush = y < kSide ? Z_NO_FLUSH : Z_FINISH;
+    do {
+      z.next_out = out;
+      z.avail_out = sizeof out;
+      deflate(&z, flush);
+      compressed.append(reinterpret_cast<char*>(out), sizeof out - z.avail_out);
+    } while (z.avail_out == 0);
+  }
+  deflateEnd(&z);
+  return pdf_of_objects({
+      "<< /Type /Catalog /Pages 2 0 R >>",
+      "<< /Type /Pages /Kids [3 0 R] /Count 1 >>",
+      "<< /Type /Page /Parent 2 0 R /MediaBox [0 0 595 842] /Contents 4 0 R /Resources << /XObject << /I 5 0 R >> >> >>",
+      stream("", "q 595 0 0 842 0 0 cm /I Do Q"),
+      stream("/Type /XObject /Subtype /Image /Width 30000 /Height 30000 /ColorSpace /DeviceGray "
+             "/BitsPerComponent 8 /Filter /FlateDecode",
+             compressed),
+  });
+}
+
+// Form XObjects six levels deep, each drawing the next twenty times: 64 million rectangles.
+Bytes pdf_of_nested_forms() {
+  std::vector<std::string> objects = {
+      "<< /Type /Catalog /Pages 2 0 R >>",
+      "<< /Type /Pages /Kids [3 0 R] /Count 1 >>",
+      "<< /Type /Page /Parent 2 0 R /MediaBox [0 0 595 842] /Contents 4 0 R /Resources << /XObject << /F 5 0 R >> >> >>",
+      stream("", "/F Do"),
+  };
+  constexpr int kLevels = 6;
+  for (int level = 0; level < kLevels; ++level) {
+    std::string content;
+    if (level + 1 < kLevels) {
+      for (int i = 0; i < 20; ++i) content += "/F Do\n";
+    } else {
+      content = "0 0 595 842 re f";
+    }
+    const std::string resources =
+        level + 1 < kLevels ? " /Resources << /XObject << /F " + std::to_string(6 + level) + " 0 R >> >>" : "";
+    objects.push_back(stream("/Type /XObject /Subtype /Form /BBox [0 0 595 842]" + resources, content));
+  }
+  return pdf_of_objects(objects);
+}
+
+long peak_memory_kib() {
+  rusage usage{};
+  getrusage(RUSAGE_SELF, &usage);
+  return usage.ru_maxrss;
+}
+
+struct Fault {
+  const char* name;
+  Bytes file;
+  const char* line;
+  int timeout = 2;  // seconds; touching a gibibyte takes a while on a busy machine
+};
+
+TEST(ReadingWorker, EachFaultGivesItsErrorAndTheNextFileReads) {
+  ASSERT_TRUE(kReaderChosen);
+  std::vector<Fault> faults = {
+      {"killed by a signal", fault("crash"), "ERROR_IO: File could not be read: the reader stopped (signal 11).  "},
+      {"loops", fault("loop"), "ERROR_IO: File could not be read: it took longer than 2 s.  "},
+      {"forbidden system call", fault("forbidden"),
+       "ERROR_IO: File could not be read: the reader made a forbidden system call.  "},
+      {"answers garbage", fault("garbage"), "ERROR_IO: File could not be read: the reader gave no answer.  "},
+      {"ends without answer", fault("silent"), "ERROR_IO: File could not be read: the reader gave no answer.  "},
+      {"opening a file is refused", fault("open"),
+       "ERROR_ILLEGAL_ARGUMENT: Unknown file format, expected PNG, JPEG or PDF.  "},
+  };
+#if !defined(__SANITIZE_ADDRESS__)
+  faults.push_back({"exceeds its memory", fault("memory"), "ERROR_IO: Not enough memory.  ", 60});
+#endif
+  for (const Fault& each : faults) {
+    SCOPED_TRACE(each.name);
+    ScanOptions options;
+    options.timeout = std::chrono::seconds(each.timeout);
+    const Result<std::vector<ScannedCode>> codes = scan(each.file, options);
+    ASSERT_FALSE(codes);
+    EXPECT_EQ(codes.error().line, each.line);
+    expect_next_file_reads();
+  }
+}
+
+TEST(ReadingWorker, TheOlderEntriesReadThroughTheWorkerToo) {
+  const Bytes crash = fault("crash");
+  std::vector<ScannedCode> codes(1);
+  EXPECT_EQ(scan_memory(crash.data(), crash.size(), &codes), ERROR_IO);
+  EXPECT_EQ(error_line(), "ERROR_IO: File could not be read: the reader stopped (signal 11).  ");
+  EXPECT_EQ(codes.size(), 1u) << "the output is written only on success";
+  ASSERT_EQ(scan_memory(good_png().data(), good_png().size(), &codes), ERROR_OK);
+  ASSERT_EQ(codes.size(), 1u);
+  EXPECT_EQ(codes[0].code, ERROR_OK);
+}
+
+TEST(ReadingWorker, InProcessReadingGivesTheSameResults) {
+  std::vector<std::pair<std::string, Bytes>> files = {
+      {"PNG", good_png()},
+      {"JPEG", test::jpeg_of(test::plain_code(test::example_text("invoice.xml"), 4).get(), 90)},
+      {"PDF", test::pdf_of({{{test::plain_code(test::example_text("pay-single.xml"), 4).get(), 20, 30, 40}}})},
+      {"foreign code", test::png_of(test::plain_code("https://example.com/x", 4).get())},
+      {"empty", {}},
+  };
+  for (test::Hostile& hostile : test::hostile_files()) files.emplace_back(hostile.name, std::move(hostile.bytes));
+  ScanOptions here;
+  here.isolated = false;
+  for (const auto& [name, file] : files) {
+    SCOPED_TRACE(name);
+    const Result<std::vector<ScannedCode>> isolated = scan(file);
+    const Result<std::vector<ScannedCode>> inProcess = scan(file, here);
+    ASSERT_EQ(isolated.has_value(), inProcess.has_value()) << (isolated ? inProcess.error().line : isolated.error().line);
+    if (!isolated) {
+      EXPECT_EQ(isolated.error().line, inProcess.error().line);
+      EXPECT_EQ(isolated.error().code, inProcess.error().code);
+      continue;
+    }
+    ASSERT_EQ(isolated->size(), inProcess->size());
+    for (std::size_t i = 0; i < isolated->size(); ++i) {
+      EXPECT_EQ((*isolated)[i].text, (*inProcess)[i].text);
+      EXPECT_EQ((*isolated)[i].page, (*inProcess)[i].page);
+      EXPECT_EQ((*isolated)[i].tolvex, (*inProcess)[i].tolvex);
+      EXPECT_EQ((*isolated)[i].code, (*inProcess)[i].code);
+      EXPECT_EQ((*isolated)[i].xml, (*inProcess)[i].xml);
+      EXPECT_EQ((*isolated)[i].error, (*inProcess)[i].error);
+    }
+  }
+}
+
+TEST(ReadingWorker, AMissingWorkerIsNamed) {
+  setenv("TOLVEX_READER", "/nonexistent/tolvex-reader", 1);
+  const Result<std::vector<ScannedCode>> codes = scan(good_png());
+  setenv("TOLVEX_READER", TOLVEX_READER_FAULTS_PATH, 1);
+  ASSERT_FALSE(codes);
+  EXPECT_EQ(codes.error().line, "ERROR_IO: Cannot start the reader.  /nonexistent/tolvex-reader");
+  expect_next_file_reads();
+}
+
+TEST(ReadingWorker, ThreadsReadAtOnceWhileOthersFail) {
+  std::vector<std::thread> threads;
+  std::vector<int> read(4, 0);
+  for (int t = 0; t < 4; ++t) {
+    threads.emplace_back([t, &read] {
+      for (int i = 0; i < 3; ++i) {
+        const Result<std::vector<ScannedCode>> crashed = scan(fault("crash"));
+        const Result<std::vector<ScannedCode>> codes = scan(good_png());
+        if (!crashed && codes && codes->size() == 1 && (*codes)[0].code == ERROR_OK) ++read[t];
+      }
+    });
+  }
+  for (std::thread& thread : threads) thread.join();
+  EXPECT_EQ(read, std::vector<int>(4, 3));
+}
+
+// The files that took the caller's memory or time in its own process end within the bound,
+// each with an error, and the caller's peak memory does not grow by what they would take.
+TEST(ReadingWorker, HostileDocumentsEndWithinTheBound) {
+  const std::vector<std::pair<std::string, Bytes>> files = {
+      {"image of 30000 x 30000 pixels", pdf_of_huge_image()},
+      {"forms drawing forms six levels deep", pdf_of_nested_forms()},
+      {"100 blank pages of 1920 points", test::blank_pdf(100, 1920, 1920)},
+  };
+  ScanOptions options;
+  options.timeout = std::chrono::seconds(3);
+  const long before = peak_memory_kib();
+  for (const auto& [name, file] : files) {
+    SCOPED_TRACE(name);
+    // Within the address-space bound poppler may also give up on the image and draw nothing:
+    // then the file ends with no code, which the tools report as "No QR code found."
+    const Result<std::vector<ScannedCode>> codes = scan(file, options);
+    if (codes) {
+      EXPECT_TRUE(codes->empty());
+    } else {
+      EXPECT_EQ(codes.error().code, Errc::io) << codes.error().line;
+    }
+    expect_next_file_reads();
+  }
+  EXPECT_LT(peak_memory_kib() - before, 256 * 1024);
+}
+
+}  // namespace
+}  // namespace tolvex
