@@ -18,6 +18,15 @@
 #include "scan/reader_sandbox.h"
 #include "scan/scan_isolation.h"
 
+#if defined(__SANITIZE_ADDRESS__)
+// Under AddressSanitizer the worker leaves fatal signals to the kernel: the sanitizer's own report
+// of a crash would make calls the sandbox forbids, and the caller is to see the signal itself.
+// Leaks are the caller's tests' business; the worker is killed or exits without freeing its pool.
+extern "C" const char* __asan_default_options() {
+  return "handle_segv=0:handle_sigbus=0:handle_abort=0:handle_sigfpe=0:handle_sigill=0:detect_leaks=0";
+}
+#endif
+
 namespace tolvex {
 namespace {
 

@@ -29,6 +29,11 @@ constexpr int kAllowed[] = {
     SCMP_SYS(newfstatat),    SCMP_SYS(close),          SCMP_SYS(getpid),         SCMP_SYS(gettid),
     SCMP_SYS(rt_sigreturn),  SCMP_SYS(rt_sigprocmask), SCMP_SYS(tgkill),         SCMP_SYS(exit),
     SCMP_SYS(exit_group),    SCMP_SYS(sysinfo),        SCMP_SYS(sched_getaffinity),
+#if defined(__SANITIZE_ADDRESS__)
+    // AddressSanitizer reads the signal stack's bounds whenever a decoder longjmps (libpng,
+    // libjpeg) and queries the terminal before it reports.
+    SCMP_SYS(sigaltstack),   SCMP_SYS(ioctl),
+#endif
 };
 
 // Opening files is refused rather than fatal (see reader_restrict_system_calls).
