@@ -190,6 +190,19 @@ inline constexpr Message kCannotReadJpegPicture{ERROR_IO, "Cannot read JPEG pict
 inline constexpr Message kCannotReadPdfDocument{ERROR_IO, "Cannot read PDF document. "};
 inline constexpr Message kTooManyPdfPages{ERROR_ILLEGAL_ARGUMENT, "Too many PDF pages. "};
 inline constexpr Message kPdfPageTooLarge{ERROR_ILLEGAL_ARGUMENT, "PDF page too large. "};
+inline constexpr Message kPdfDocumentIsEncrypted{ERROR_IO, "PDF document is encrypted. "};
+// The formats scanners and phones write; the library's entries name every format they read.
+inline constexpr Message kUnknownPictureFileFormat{
+    ERROR_ILLEGAL_ARGUMENT, "Unknown file format, expected PNG, JPEG, PDF, TIFF, WebP, HEIC or BMP. "};
+inline constexpr Message kCannotReadTiffPicture{ERROR_IO, "Cannot read TIFF picture. "};
+inline constexpr Message kTooManyTiffPages{ERROR_ILLEGAL_ARGUMENT, "Too many TIFF pages. "};
+inline constexpr Message kCannotReadWebpPicture{ERROR_IO, "Cannot read WebP picture. "};
+inline constexpr Message kCannotReadHeicPicture{ERROR_IO, "Cannot read HEIC picture. "};
+inline constexpr Message kHeicDecoderMissing{ERROR_ILLEGAL_ARGUMENT,
+                                             "HEIC pictures cannot be decoded: libheif has no HEVC decoder. "};
+inline constexpr Message kCannotReadBmpPicture{ERROR_IO, "Cannot read BMP picture. "};
+inline constexpr Message kUnsupportedBmpPicture{ERROR_ILLEGAL_ARGUMENT,
+                                                "BMP picture of a kind not read (compression or depth). "};
 // The scanning entries of a library built with TOLVEX_READERS=OFF.
 inline constexpr Message kReadingNotBuilt{ERROR_ILLEGAL_ARGUMENT, "Reading codes is not built in. "};
 inline constexpr Message kNoQrCodeFound{ERROR_UNKNOWN_DOCUMENT, "No QR code found. "};
@@ -323,6 +336,15 @@ inline constexpr std::array kEveryMessage{
     kCannotReadPdfDocument,
     kTooManyPdfPages,
     kPdfPageTooLarge,
+    kPdfDocumentIsEncrypted,
+    kUnknownPictureFileFormat,
+    kCannotReadTiffPicture,
+    kTooManyTiffPages,
+    kCannotReadWebpPicture,
+    kCannotReadHeicPicture,
+    kHeicDecoderMissing,
+    kCannotReadBmpPicture,
+    kUnsupportedBmpPicture,
     kReadingNotBuilt,
     kNoQrCodeFound,
     kNotATolvexCode,
