@@ -191,6 +191,8 @@ inline constexpr Message kCannotReadPdfDocument{ERROR_IO, "Cannot read PDF docum
 inline constexpr Message kTooManyPdfPages{ERROR_ILLEGAL_ARGUMENT, "Too many PDF pages. "};
 inline constexpr Message kPdfPageTooLarge{ERROR_ILLEGAL_ARGUMENT, "PDF page too large. "};
 inline constexpr Message kPdfDocumentIsEncrypted{ERROR_IO, "PDF document is encrypted. "};
+// Opens the detail of a failure on one page of a PDF or TIFF, whatever the failure's code.
+inline constexpr Message kPageOfDocument{ERROR_IO, "page "};
 // The formats scanners and phones write; the library's entries name every format they read.
 inline constexpr Message kUnknownPictureFileFormat{
     ERROR_ILLEGAL_ARGUMENT, "Unknown file format, expected PNG, JPEG, PDF, TIFF, WebP, HEIC or BMP. "};
@@ -337,6 +339,7 @@ inline constexpr std::array kEveryMessage{
     kTooManyPdfPages,
     kPdfPageTooLarge,
     kPdfDocumentIsEncrypted,
+    kPageOfDocument,
     kUnknownPictureFileFormat,
     kCannotReadTiffPicture,
     kTooManyTiffPages,

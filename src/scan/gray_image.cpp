@@ -3,6 +3,8 @@
 #include <cstddef>
 #include <string>
 
+#include "base/messages.h"
+
 namespace tolvex {
 namespace {
 
@@ -72,7 +74,7 @@ GrayImage gray_from_surface(cairo_surface_t* surface) {
 
 ErrorCode fail_on_page(ErrorCode code, int page) {
   const Error failure = recorded_error();
-  return set_error(code, failure.message, "page " + std::to_string(page));
+  return set_error(code, failure.message, std::string(messages::kPageOfDocument.text) + std::to_string(page));
 }
 
 }  // namespace tolvex
