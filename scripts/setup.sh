@@ -9,11 +9,12 @@ packages=(
   libxml2-dev libcairo2-dev liblzma-dev libpng-dev zlib1g-dev nlohmann-json3-dev
   libzxing-dev libzbar-dev libpoppler-glib-dev libturbojpeg0-dev libseccomp-dev
   libcli11-dev scdoc
+  libtiff-dev libwebp-dev libheif-dev libjpeg62-turbo-dev
 )
 if [ "${1:-}" != tool ]; then
   packages+=(
     libgtest-dev libbenchmark-dev libqrencode-dev
-    zbar-tools zxing-cpp-tools qrencode librsvg2-bin poppler-utils
+    zbar-tools zxing-cpp-tools qrencode librsvg2-bin poppler-utils qpdf
     locales
     clang libclang-rt-dev clang-tidy valgrind
     python3-pytest python3-pip python3-setuptools python3-jsonschema

@@ -1,5 +1,5 @@
-// Reading the QR codes of a PNG or JPEG picture or of every page of a PDF document back into
-// the tolvex texts they carry and the documents those texts decode to.
+// Reading the QR codes of a picture (PNG, JPEG, WebP, HEIC, BMP) or of every page of a PDF or
+// TIFF document back into the tolvex texts they carry and the documents those texts decode to.
 #pragma once
 
 #include <chrono>
@@ -19,7 +19,7 @@ namespace tolvex {
 // One QR code found.
 struct ScannedCode {
   std::string text;           // the code's content, as UTF-8 text
-  std::int32_t page = 1;      // the PDF page it was found on, from 1; 1 for a picture
+  std::int32_t page = 1;      // the PDF or TIFF page it was found on, from 1; 1 for a picture
   bool tolvex = false;        // the text unpacks as a tolvex container (base32hex, header, LZMA)
   ErrorCode code = ERROR_OK;  // 0 when it decoded into a document; the failure of decoding a
                               // tolvex code; ERROR_BAD_FORMAT for any other code
@@ -28,11 +28,13 @@ struct ScannedCode {
                               // code. " with what the code holds
 };
 
-// The codes of a picture or PDF in memory, page by page and, on a page, in reading order; an
-// empty list when there is none. Reading stops on a page (or picture) as soon as an attempt has
-// found a tolvex code that decodes. Failures: the format is neither PNG, JPEG nor PDF
-// (ERROR_ILLEGAL_ARGUMENT "Unknown file format, expected PNG, JPEG or PDF. "), the file cannot
-// be read (ERROR_IO), or a reading limit (pixels, pages, file size) is exceeded (ERROR_ILLEGAL_ARGUMENT).
+// The codes of a picture, PDF or TIFF in memory, page by page and, on a page, in reading order;
+// an empty list when there is none. Reading stops on a page (or picture) as soon as an attempt
+// has found a tolvex code that decodes. Failures: the format is none of those read
+// (ERROR_ILLEGAL_ARGUMENT "Unknown file format, expected PNG, JPEG, PDF, TIFF, WebP, HEIC or
+// BMP. "), the file cannot be read (ERROR_IO; "PDF document is encrypted. " for one that needs a
+// password), or a reading limit (pixels, pages, file size) is exceeded (ERROR_ILLEGAL_ARGUMENT).
+// A failure on one page of a PDF or TIFF has "page N" as its detail.
 // How a file is read; a new choice is a member with a default, so no signature changes.
 struct ScanOptions {
   // Decoding the file and reading its codes runs in a worker process (tolvex-reader) with a
@@ -52,7 +54,7 @@ struct ScanOptions {
 [[nodiscard]] Result<std::vector<ScannedCode>> scan(std::span<const std::uint8_t> fileBytes,
                                                     const ScanOptions& options = {});
 
-// scan on the contents of a file; its failures name the file as scan_file does.
+// scan on the contents of a file; every failure names the file as scan_file does.
 [[nodiscard]] Result<std::vector<ScannedCode>> scan_file(const std::filesystem::path& file,
                                                          const ScanOptions& options = {});
 
@@ -65,8 +67,8 @@ struct ScanOptions {
 TOLVEX_DEPRECATED("tolvex::scan") [[nodiscard]] ErrorCode scan_memory(const std::uint8_t* bytes, std::size_t size,
                                     std::vector<ScannedCode>* codes);
 
-// scan_memory on the contents of a file. ERROR_IO "Cannot read input file. " and
-// ERROR_ILLEGAL_ARGUMENT "Input file too large. " name the file as their detail.
+// scan_memory on the contents of a file. Every failure has the file as its detail, followed by
+// ", page N" for one on a page: "<file>, page 2".
 TOLVEX_DEPRECATED("tolvex::scan_file(const std::filesystem::path&)") [[nodiscard]] ErrorCode scan_file(const char* path, std::vector<ScannedCode>* codes);
 
 // The first code that decoded into a document. When there is none, records why and returns

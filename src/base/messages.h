@@ -202,6 +202,21 @@ inline constexpr Message kReaderForbiddenCall{ERROR_IO,
 inline constexpr Message kReaderTookLongerThan{ERROR_IO, "File could not be read: it took longer than "};
 inline constexpr Message kReaderSeconds{ERROR_IO, " s. "};
 inline constexpr Message kReaderGaveNoAnswer{ERROR_IO, "File could not be read: the reader gave no answer. "};
+inline constexpr Message kPdfDocumentIsEncrypted{ERROR_IO, "PDF document is encrypted. "};
+// Opens the detail of a failure on one page of a PDF or TIFF, whatever the failure's code.
+inline constexpr Message kPageOfDocument{ERROR_IO, "page "};
+// The formats scanners and phones write; the library's entries name every format they read.
+inline constexpr Message kUnknownPictureFileFormat{
+    ERROR_ILLEGAL_ARGUMENT, "Unknown file format, expected PNG, JPEG, PDF, TIFF, WebP, HEIC or BMP. "};
+inline constexpr Message kCannotReadTiffPicture{ERROR_IO, "Cannot read TIFF picture. "};
+inline constexpr Message kTooManyTiffPages{ERROR_ILLEGAL_ARGUMENT, "Too many TIFF pages. "};
+inline constexpr Message kCannotReadWebpPicture{ERROR_IO, "Cannot read WebP picture. "};
+inline constexpr Message kCannotReadHeicPicture{ERROR_IO, "Cannot read HEIC picture. "};
+inline constexpr Message kHeicDecoderMissing{ERROR_ILLEGAL_ARGUMENT,
+                                             "HEIC pictures cannot be decoded: libheif has no HEVC decoder. "};
+inline constexpr Message kCannotReadBmpPicture{ERROR_IO, "Cannot read BMP picture. "};
+inline constexpr Message kUnsupportedBmpPicture{ERROR_ILLEGAL_ARGUMENT,
+                                                "BMP picture of a kind not read (compression or depth). "};
 // The scanning entries of a library built with TOLVEX_READERS=OFF.
 inline constexpr Message kReadingNotBuilt{ERROR_ILLEGAL_ARGUMENT, "Reading codes is not built in. "};
 inline constexpr Message kNoQrCodeFound{ERROR_UNKNOWN_DOCUMENT, "No QR code found. "};
@@ -344,6 +359,16 @@ inline constexpr std::array kEveryMessage{
     kReaderTookLongerThan,
     kReaderSeconds,
     kReaderGaveNoAnswer,
+    kPdfDocumentIsEncrypted,
+    kPageOfDocument,
+    kUnknownPictureFileFormat,
+    kCannotReadTiffPicture,
+    kTooManyTiffPages,
+    kCannotReadWebpPicture,
+    kCannotReadHeicPicture,
+    kHeicDecoderMissing,
+    kCannotReadBmpPicture,
+    kUnsupportedBmpPicture,
     kReadingNotBuilt,
     kNoQrCodeFound,
     kNotATolvexCode,

@@ -2,6 +2,7 @@
 
 #include <string_view>
 
+#include "base/messages.h"
 #include "tolvex/scan.hpp"
 
 namespace tolvex {
@@ -33,6 +34,12 @@ ErrorCode decode_files(const DecodeSettings& settings, std::FILE* out, std::FILE
   };
   for (const std::string& file : settings.files) {
     const Result<std::vector<ScannedCode>> codes = scan_file(file);
+    if (!codes && codes.error().message == messages::kUnknownPictureFileFormat.text) {
+      // The tool's line for a file of no known format is kept as it always was, without the file.
+      report(messages::kUnknownScanFileFormat);
+      fail(recorded_error());
+      continue;
+    }
     if (!codes) {
       fail(codes.error());
       continue;

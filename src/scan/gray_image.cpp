@@ -1,14 +1,12 @@
 #include "scan/gray_image.h"
 
 #include <cstddef>
+#include <string>
+
+#include "base/messages.h"
 
 namespace tolvex {
 namespace {
-
-// Weights of Rec. 601 in 1/1024, the same luminance the barcode readers compute.
-std::uint8_t luminance(unsigned red, unsigned green, unsigned blue) {
-  return static_cast<std::uint8_t>((306 * red + 601 * green + 117 * blue + 512) >> 10);
-}
 
 GrayImage sized(int width, int height) {
   GrayImage image;
@@ -68,10 +66,15 @@ GrayImage gray_from_surface(cairo_surface_t* surface) {
       // Premultiplied colour over white: what is not covered shows the paper.
       const unsigned paper = format == CAIRO_FORMAT_ARGB32 ? 255 - (pixel >> 24) : 0;
       *out++ =
-          luminance(((pixel >> 16) & 0xFF) + paper, ((pixel >> 8) & 0xFF) + paper, (pixel & 0xFF) + paper);
+          gray_luminance(((pixel >> 16) & 0xFF) + paper, ((pixel >> 8) & 0xFF) + paper, (pixel & 0xFF) + paper);
     }
   }
   return image;
+}
+
+ErrorCode fail_on_page(ErrorCode code, int page) {
+  const Error failure = recorded_error();
+  return set_error(code, failure.message, std::string(messages::kPageOfDocument.text) + std::to_string(page));
 }
 
 }  // namespace tolvex

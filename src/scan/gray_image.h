@@ -6,7 +6,11 @@
 #include <cairo.h>
 
 #include <cstdint>
+#include <functional>
+#include <string>
 #include <vector>
+
+#include "base/error.h"
 
 namespace tolvex {
 
@@ -15,6 +19,19 @@ struct GrayImage {
   int height = 0;
   std::vector<std::uint8_t> pixels;  // width * height bytes, 0 black, 255 white
 };
+
+// Weights of Rec. 601 in 1/1024, the same luminance the barcode readers compute.
+[[nodiscard]] constexpr std::uint8_t gray_luminance(unsigned red, unsigned green, unsigned blue) {
+  return static_cast<std::uint8_t>((306 * red + 601 * green + 117 * blue + 512) >> 10);
+}
+
+// Called with each page of a document (PDF, TIFF) in order, numbered from 1; a nonzero result
+// stops the reading and is returned.
+using PageVisitor = std::function<ErrorCode(int page, const GrayImage& picture)>;
+
+// The failure just recorded, recorded again with "page N" as its detail: a file's pages are
+// named in its error line. Returns code.
+ErrorCode fail_on_page(ErrorCode code, int page);
 
 // Light for dark: codes printed light on a dark ground.
 [[nodiscard]] GrayImage gray_inverted(const GrayImage& image);

@@ -82,14 +82,18 @@ ErrorCode pdf_visit_pages(const std::uint8_t* bytes, std::size_t size, const Pdf
   GError* raw = nullptr;
   const GObjectPtr<PopplerDocument> document(poppler_document_new_from_bytes(data.get(), nullptr, &raw));
   const std::unique_ptr<GError, ErrorDeleter> error(raw);
-  if (!document) return report(messages::kCannotReadPdfDocument);
+  if (!document) {
+    // Poppler opens an encrypted document only with its password, which a scan never has.
+    const bool encrypted = error && error->domain == POPPLER_ERROR && error->code == POPPLER_ERROR_ENCRYPTED;
+    return report(encrypted ? messages::kPdfDocumentIsEncrypted : messages::kCannotReadPdfDocument);
+  }
   const int pages = poppler_document_get_n_pages(document.get());
   if (pages > kScanMaxPdfPages) return report(messages::kTooManyPdfPages);
   for (int index = 0; index < pages; ++index) {
     const GObjectPtr<PopplerPage> page(poppler_document_get_page(document.get(), index));
-    if (!page) return report(messages::kCannotReadPdfDocument);
+    if (!page) return fail_on_page(report(messages::kCannotReadPdfDocument), index + 1);
     GrayImage picture;
-    if (const ErrorCode code = render_page(page.get(), &picture)) return code;
+    if (const ErrorCode code = render_page(page.get(), &picture)) return fail_on_page(code, index + 1);
     if (const ErrorCode code = visit(index + 1, picture)) return code;
   }
   return ERROR_OK;

@@ -11,18 +11,17 @@
 
 namespace tolvex {
 
-// Called with each page in order, numbered from 1; a nonzero result stops the rendering and is
-// returned.
-using PdfPageVisitor = std::function<ErrorCode(int page, const GrayImage& picture)>;
+using PdfPageVisitor = PageVisitor;
 
 // The resolution, in dots per inch, at which a page of width x height points is rendered; 0 when
 // the page is too large for the render-size limit even at the lowest resolution.
 [[nodiscard]] double pdf_page_dpi(double width, double height);
 
 // Renders every page over white and hands it to visit. Failures: ERROR_IO "Cannot read PDF
-// document. " (also for an encrypted one), ERROR_ILLEGAL_ARGUMENT "Too many PDF pages. " beyond
-// the page limit (checked before any page is rendered) and "PDF page too large. " for a page
-// beyond the render-size limit.
+// document. " or "PDF document is encrypted. " (one that needs a password),
+// ERROR_ILLEGAL_ARGUMENT "Too many PDF pages. " beyond the page limit (checked before any page is
+// rendered) and "PDF page too large. " for a page beyond the render-size limit. A failure on one
+// page has "page N" as its detail.
 [[nodiscard]] ErrorCode pdf_visit_pages(const std::uint8_t* bytes, std::size_t size,
                                         const PdfPageVisitor& visit);
 

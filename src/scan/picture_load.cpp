@@ -5,6 +5,7 @@
 
 #include <cstring>
 #include <memory>
+#include <vector>
 
 #include "base/messages.h"
 #include "scan/scan_limits.h"
@@ -29,11 +30,69 @@ bool starts_with(const std::uint8_t* bytes, std::size_t size, const char* signat
   return size >= length && std::memcmp(bytes, signature, length) == 0;
 }
 
+bool is_heif_brand(const std::uint8_t* brand) {
+  static constexpr const char* kBrands[] = {"heic", "heix", "heim", "heis", "hevc", "hevx", "mif1", "msf1"};
+  for (const char* known : kBrands) {
+    if (std::memcmp(brand, known, 4) == 0) return true;
+  }
+  return false;
+}
+
+// An ISO media file whose "ftyp" box names a HEIF brand, as its major brand or a compatible one.
+bool is_heif(const std::uint8_t* bytes, std::size_t size) {
+  if (size < 16 || std::memcmp(bytes + 4, "ftyp", 4) != 0) return false;
+  const std::size_t box = (std::size_t{bytes[0]} << 24) | (std::size_t{bytes[1]} << 16) |
+                          (std::size_t{bytes[2]} << 8) | bytes[3];
+  if (is_heif_brand(bytes + 8)) return true;
+  const std::size_t end = box < size ? box : size;
+  for (std::size_t at = 16; at + 4 <= end; at += 4) {
+    if (is_heif_brand(bytes + at)) return true;
+  }
+  return false;
+}
+
+// Whether an APP14 "Adobe" segment stands before the first scan: Adobe's encoders, and libjpeg
+// after them, store CMYK inverted (0 is full ink) and mark it so.
+bool has_adobe_marker(const std::uint8_t* bytes, std::size_t size) {
+  std::size_t at = 2;
+  while (at + 4 <= size && bytes[at] == 0xFF) {
+    const std::uint8_t marker = bytes[at + 1];
+    if (marker == 0xDA || marker == 0xD9) break;  // start of scan, end of image
+    const std::size_t length = (std::size_t{bytes[at + 2]} << 8) | bytes[at + 3];
+    if (length < 2) break;
+    if (marker == 0xEE && at + 4 + 5 <= size && std::memcmp(bytes + at + 4, "Adobe", 5) == 0) return true;
+    at += 2 + length;
+  }
+  return false;
+}
+
+// The luminance of one CMYK pixel printed on white: each ink takes its share of the light.
+std::uint8_t cmyk_luminance(unsigned c, unsigned m, unsigned y, unsigned k, bool inverted) {
+  if (!inverted) {
+    c = 255 - c;
+    m = 255 - m;
+    y = 255 - y;
+    k = 255 - k;
+  }
+  // c, m, y, k are now the light each ink lets through.
+  return gray_luminance(c * k / 255, m * k / 255, y * k / 255);
+}
+
 }  // namespace
 
 ScanFormat scan_format(const std::uint8_t* bytes, std::size_t size) {
   if (starts_with(bytes, size, "\x89PNG\r\n\x1a\n", 8)) return ScanFormat::png;
   if (starts_with(bytes, size, "\xFF\xD8\xFF", 3)) return ScanFormat::jpeg;
+  // Classic TIFF (42) and BigTIFF (43), in either byte order.
+  if (starts_with(bytes, size, "II*\0", 4) || starts_with(bytes, size, "MM\0*", 4) ||
+      starts_with(bytes, size, "II+\0", 4) || starts_with(bytes, size, "MM\0+", 4)) {
+    return ScanFormat::tiff;
+  }
+  if (size >= 12 && std::memcmp(bytes, "RIFF", 4) == 0 && std::memcmp(bytes + 8, "WEBP", 4) == 0) {
+    return ScanFormat::webp;
+  }
+  if (is_heif(bytes, size)) return ScanFormat::heic;
+  if (starts_with(bytes, size, "BM", 2)) return ScanFormat::bmp;
   // A PDF may have bytes before its header; readers look within the first kilobyte.
   const std::size_t window = size < 1024 ? size : 1024;
   for (std::size_t i = 0; i + 5 <= window; ++i) {
@@ -85,7 +144,24 @@ ErrorCode load_jpeg(const std::uint8_t* bytes, std::size_t size, GrayImage* imag
   GrayImage result;
   result.width = width;
   result.height = height;
-  result.pixels.resize(static_cast<std::size_t>(width) * static_cast<std::size_t>(height));
+  const std::size_t pixels = static_cast<std::size_t>(width) * static_cast<std::size_t>(height);
+  result.pixels.resize(pixels);
+  if (colourspace == TJCS_CMYK || colourspace == TJCS_YCCK) {
+    // TurboJPEG gives such a file only as its four inks (YCCK converted to CMYK).
+    std::vector<std::uint8_t> inks(pixels * 4);
+    if (tjDecompress2(decoder.get(), bytes, length, inks.data(), width, 0, height, TJPF_CMYK, TJFLAG_LIMITSCANS) !=
+            0 &&
+        tjGetErrorCode(decoder.get()) != TJERR_WARNING) {
+      return report(messages::kCannotReadJpegPicture);
+    }
+    const bool inverted = has_adobe_marker(bytes, size);
+    for (std::size_t i = 0; i < pixels; ++i) {
+      const std::uint8_t* ink = inks.data() + 4 * i;
+      result.pixels[i] = cmyk_luminance(ink[0], ink[1], ink[2], ink[3], inverted);
+    }
+    *image = std::move(result);
+    return ERROR_OK;
+  }
   // A progressive file of thousands of scans decodes for minutes; real encoders write about ten.
   if (tjDecompress2(decoder.get(), bytes, length, result.pixels.data(), width, 0, height, TJPF_GRAY,
                     TJFLAG_LIMITSCANS) != 0 &&

@@ -14,6 +14,7 @@
 
 #include "base/error.h"
 #include "base/guard.h"
+#include "scan/picture_load.h"
 #include "scan/reader_protocol.h"
 #include "scan/reader_sandbox.h"
 #include "scan/scan_isolation.h"
@@ -114,6 +115,7 @@ ReaderAnswer read_file(const std::vector<std::uint8_t>& file) {
 int serve() {
   // Whatever else the caller left open is not the worker's business.
   syscall(SYS_close_range, 3u, ~0u, 0u);
+  prepare_picture_decoders();
   std::vector<ScannedCode> ignored;
   (void)scan_in_process(reinterpret_cast<const std::uint8_t*>(kWarmUpPdf.data()), kWarmUpPdf.size(), &ignored);
   if (!reader_limit_resources() || !reader_restrict_system_calls()) return 2;

@@ -77,26 +77,28 @@ ErrorCode scan_in_process(const std::uint8_t* bytes, std::size_t size, std::vect
   if (codes == nullptr) return report(messages::kCodesPointerCannotBeNull);
   if (bytes == nullptr && size > 0) return report(messages::kInputCannotBeNull);
   std::vector<ScannedCode> found;
-  switch (scan_format(bytes, size)) {
-    case ScanFormat::png:
-    case ScanFormat::jpeg: {
-      GrayImage picture;
-      const ErrorCode code = scan_format(bytes, size) == ScanFormat::png ? load_png(bytes, size, &picture)
-                                                                         : load_jpeg(bytes, size, &picture);
-      if (code != ERROR_OK) return code;
-      scan_picture(picture, 1, found);
-      break;
+  const auto visit = [&found](int page, const GrayImage& picture) {
+    scan_picture(picture, page, found);
+    return ERROR_OK;
+  };
+  const ScanFormat format = scan_format(bytes, size);
+  if (format == ScanFormat::pdf || format == ScanFormat::tiff) {
+    const ErrorCode code =
+        format == ScanFormat::pdf ? pdf_visit_pages(bytes, size, visit) : tiff_visit_pages(bytes, size, visit);
+    if (code != ERROR_OK) return code;
+  } else {
+    GrayImage picture;
+    ErrorCode code = ERROR_OK;
+    switch (format) {
+      case ScanFormat::png: code = load_png(bytes, size, &picture); break;
+      case ScanFormat::jpeg: code = load_jpeg(bytes, size, &picture); break;
+      case ScanFormat::webp: code = load_webp(bytes, size, &picture); break;
+      case ScanFormat::heic: code = load_heic(bytes, size, &picture); break;
+      case ScanFormat::bmp: code = load_bmp(bytes, size, &picture); break;
+      default: return report(messages::kUnknownPictureFileFormat);
     }
-    case ScanFormat::pdf: {
-      const ErrorCode code = pdf_visit_pages(bytes, size, [&found](int page, const GrayImage& picture) {
-        scan_picture(picture, page, found);
-        return ERROR_OK;
-      });
-      if (code != ERROR_OK) return code;
-      break;
-    }
-    case ScanFormat::unknown:
-      return report(messages::kUnknownScanFileFormat);
+    if (code != ERROR_OK) return code;
+    scan_picture(picture, 1, found);
   }
   *codes = std::move(found);
   return ERROR_OK;
@@ -131,7 +133,13 @@ ErrorCode scan_file_bytes(const char* path, const ScanOptions& options, std::vec
     bytes.insert(bytes.end(), block, block + n);
   }
   if (std::ferror(file.get())) return report(messages::kCannotReadInputFile, path);
-  return scan_bytes(bytes.data(), bytes.size(), options, codes);
+  const ErrorCode code = scan_bytes(bytes.data(), bytes.size(), options, codes);
+  if (code == ERROR_OK) return code;
+  // The file opens the detail, before the page of a PDF or TIFF: "<file>, page N".
+  const Error failure = recorded_error();
+  std::string detail(path);
+  if (!failure.detail.empty()) detail.append(", ").append(failure.detail);
+  return set_error(code, failure.message, detail);
 }
 
 }  // namespace

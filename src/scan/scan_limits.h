@@ -11,13 +11,18 @@ namespace tolvex {
 // A file read whole: a scanned PDF of many pages stays well below this.
 inline constexpr std::size_t kScanMaxFileBytes = 128u << 20;
 
-// A PNG or JPEG picture: 64 megapixels (8000 x 8000, or any other shape of that
+// A picture, and each page of a TIFF file: 64 megapixels (8000 x 8000, or any other shape of that
 // area), 64 MB as luminance. Each side at most 65535, the JPEG format's own bound.
 inline constexpr std::int64_t kScanMaxPicturePixels = 64'000'000;
 inline constexpr int kScanMaxPictureSide = 65535;
 
 // A PDF document: its pages are rendered one at a time, at most this many.
 inline constexpr int kScanMaxPdfPages = 100;
+// A TIFF file: its pages (directories) are decoded one at a time, at most this many.
+inline constexpr int kScanMaxTiffPages = 100;
+// What libtiff may allocate at once for one strip or tile, and a HEIF file's decoder for its
+// working picture: four bytes a pixel of the largest picture allowed.
+inline constexpr std::int64_t kScanMaxDecoderAllocation = 4 * kScanMaxPicturePixels;
 
 // Pages are rendered at 300 dpi: a code of print size (35 to 45 mm, 50 to 70 modules) gets
 // 6 to 9 pixels a module there. A page larger than 8000 pixels a side at that resolution

@@ -22,7 +22,7 @@ TEST(ScanLimits, TheToolStaysSmallOnHostileFiles) {
     test::write_file(path, std::string(file.bytes.begin(), file.bytes.end()));
     const test::MeasuredResult run = test::run_measured({TOLVEX_DECODE_PATH, path});
     EXPECT_EQ(run.result.status, file.code & 0xFF);
-    EXPECT_EQ(run.result.err, std::string(file.line) + "\n");
+    EXPECT_EQ(run.result.err, test::file_line(file, path) + "\n");
     EXPECT_EQ(run.result.out, "");
     EXPECT_LT(run.peakKilobytes, 300 * 1024);
   }

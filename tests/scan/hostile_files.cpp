@@ -2,11 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <iterator>
 #include <string>
 
 #include "codec/checksum.h"
 #include "scan/pictures.h"
+#include "scan/samples.h"
 
 namespace tolvex::test {
 namespace {
@@ -51,10 +53,93 @@ Bytes jpeg_claiming(std::uint16_t width, std::uint16_t height) {
   return jpeg;
 }
 
+void put16le(Bytes& bytes, std::uint32_t value) {
+  bytes.push_back(static_cast<std::uint8_t>(value));
+  bytes.push_back(static_cast<std::uint8_t>(value >> 8));
+}
+void put32le(Bytes& bytes, std::uint32_t value) {
+  put16le(bytes, value & 0xFFFF);
+  put16le(bytes, value >> 16);
+}
+
+// A little-endian TIFF of count pages (a chain of directories), each claiming width x height
+// grey pixels in one strip of a single byte.
+Bytes tiff_claiming(std::uint32_t width, std::uint32_t height, int count) {
+  Bytes tiff = {'I', 'I', 42, 0};
+  put32le(tiff, 8);
+  constexpr std::uint32_t kEntries = 9;
+  constexpr std::uint32_t kDirectory = 2 + kEntries * 12 + 4;
+  for (int page = 0; page < count; ++page) {
+    const auto at = static_cast<std::uint32_t>(tiff.size());
+    const auto entry = [&tiff](std::uint16_t tag, std::uint16_t type, std::uint32_t value) {
+      put16le(tiff, tag);
+      put16le(tiff, type);
+      put32le(tiff, 1);
+      put32le(tiff, value);
+    };
+    put16le(tiff, kEntries);
+    entry(256, 4, width);          // ImageWidth
+    entry(257, 4, height);         // ImageLength
+    entry(258, 3, 8);              // BitsPerSample
+    entry(259, 3, 1);              // Compression: none
+    entry(262, 3, 1);              // Photometric: black is zero
+    entry(273, 4, 0);              // StripOffsets: the header's first byte
+    entry(277, 3, 1);              // SamplesPerPixel
+    entry(278, 4, height);         // RowsPerStrip
+    entry(279, 4, 1);              // StripByteCounts
+    put32le(tiff, page + 1 < count ? at + kDirectory : 0);
+  }
+  return tiff;
+}
+
+// A BMP whose 40-byte header claims width x height pixels of 24 bits and that holds none.
+Bytes bmp_claiming(std::int32_t width, std::int32_t height, std::uint32_t headerSize = 40,
+                   std::uint32_t compression = 0) {
+  Bytes bmp = {'B', 'M'};
+  put32le(bmp, 54);
+  put32le(bmp, 0);
+  put32le(bmp, 54);
+  put32le(bmp, headerSize);
+  put32le(bmp, static_cast<std::uint32_t>(width));
+  put32le(bmp, static_cast<std::uint32_t>(height));
+  put16le(bmp, 1);
+  put16le(bmp, 24);
+  put32le(bmp, compression);
+  for (int i = 0; i < 5; ++i) put32le(bmp, 0);
+  return bmp;
+}
+
+// A lossless WebP whose header is changed to claim 16384 x 16384 pixels, its format's largest.
+Bytes webp_of_largest_size() {
+  const GrayImage picture = gray_of(plain_code("CLAIM", 2).get());
+  Bytes webp = webp_of(picture, true);
+  // RIFF header (12), chunk header "VP8L" and size (8), signature byte: then 14 bits each of
+  // width - 1 and height - 1.
+  if (webp.size() < 25 || std::string(webp.begin() + 12, webp.begin() + 16) != "VP8L") {
+    ADD_FAILURE() << "no lossless chunk";
+    return webp;
+  }
+  const std::uint32_t bits = 0x3FFFu | (0x3FFFu << 14) | (std::uint32_t{webp[24]} & 0xF0u) << 24;
+  for (int i = 0; i < 4; ++i) webp[21 + i] = static_cast<std::uint8_t>(bits >> (8 * i));
+  return webp;
+}
 
 }  // namespace
 
+std::string memory_line(const Hostile& file) {
+  return std::string(file.line) + (file.page != 0 ? "page " + std::to_string(file.page) : "");
+}
+
+std::string file_line(const Hostile& file, const std::string& path) {
+  if (file.toolLine != nullptr) return file.toolLine;
+  return std::string(file.line) + path + (file.page != 0 ? ", page " + std::to_string(file.page) : "");
+}
+
 std::vector<Hostile> hostile_files() {
+  static constexpr const char* kUnknown =
+      "ERROR_ILLEGAL_ARGUMENT: Unknown file format, expected PNG, JPEG, PDF, TIFF, WebP, HEIC or BMP.  ";
+  // tolvexdecode keeps its line for a file of no known format, without the file.
+  static constexpr const char* kToolUnknown = "ERROR_ILLEGAL_ARGUMENT: Unknown file format, expected PNG, JPEG or PDF.  ";
   const Bytes png = test::png_of(test::plain_code("SHORT", 4).get());
   const std::string garbage = "%PDF-1.7\n1 0 obj << /Type /Catalog /Pages 9 0 R >> endobj\ntrailer\n";
   return {
@@ -71,16 +156,33 @@ std::vector<Hostile> hostile_files() {
       {"PDF of 101 pages", test::blank_pdf(101, 595, 842), ERROR_ILLEGAL_ARGUMENT,
        "ERROR_ILLEGAL_ARGUMENT: Too many PDF pages.  "},
       {"PDF page of 5 x 5 metres", test::blank_pdf(1, 14173, 14173), ERROR_ILLEGAL_ARGUMENT,
-       "ERROR_ILLEGAL_ARGUMENT: PDF page too large.  "},
+       "ERROR_ILLEGAL_ARGUMENT: PDF page too large.  ", 1},
+      {"TIFF of 100000 x 100000 pixels", tiff_claiming(100000, 100000, 1), ERROR_ILLEGAL_ARGUMENT,
+       "ERROR_ILLEGAL_ARGUMENT: Picture too large.  ", 1},
+      {"TIFF of 101 pages", tiff_claiming(1, 1, 101), ERROR_ILLEGAL_ARGUMENT,
+       "ERROR_ILLEGAL_ARGUMENT: Too many TIFF pages.  "},
+      {"TIFF of 100 pages, the first 8001 x 8000", tiff_claiming(8001, 8000, 100), ERROR_ILLEGAL_ARGUMENT,
+       "ERROR_ILLEGAL_ARGUMENT: Picture too large.  ", 1},
+      {"BMP of 100000 x 100000 pixels", bmp_claiming(100000, 100000), ERROR_ILLEGAL_ARGUMENT,
+       "ERROR_ILLEGAL_ARGUMENT: Picture too large.  "},
+      {"BMP of 100000 x 100000 pixels top-down", bmp_claiming(100000, -100000), ERROR_ILLEGAL_ARGUMENT,
+       "ERROR_ILLEGAL_ARGUMENT: Picture too large.  "},
+      {"BMP of the most negative height", bmp_claiming(10, INT32_MIN), ERROR_ILLEGAL_ARGUMENT,
+       "ERROR_ILLEGAL_ARGUMENT: Picture too large.  "},
+      {"BMP with a header of 2 GB", bmp_claiming(10, 10, 0x7FFFFFF0), ERROR_IO, "ERROR_IO: Cannot read BMP picture.  "},
+      {"BMP of 10 x 10 pixels and no pixel data", bmp_claiming(10, 10), ERROR_IO,
+       "ERROR_IO: Cannot read BMP picture.  "},
+      {"BMP holding a JPEG", bmp_claiming(10, 10, 40, 4), ERROR_ILLEGAL_ARGUMENT,
+       "ERROR_ILLEGAL_ARGUMENT: BMP picture of a kind not read (compression or depth).  "},
+      {"WebP of 16384 x 16384 pixels", webp_of_largest_size(), ERROR_ILLEGAL_ARGUMENT,
+       "ERROR_ILLEGAL_ARGUMENT: Picture too large.  "},
       {"PNG cut short", Bytes(png.begin(), png.begin() + 60), ERROR_IO,
        "ERROR_IO: Cannot read PNG picture.  "},
       {"JPEG header alone", Bytes{0xFF, 0xD8, 0xFF, 0xE0}, ERROR_IO, "ERROR_IO: Cannot read JPEG picture.  "},
       {"PDF without pages", Bytes(garbage.begin(), garbage.end()), ERROR_IO,
        "ERROR_IO: Cannot read PDF document.  "},
-      {"GIF", Bytes{'G', 'I', 'F', '8', '9', 'a', 1, 0, 1, 0}, ERROR_ILLEGAL_ARGUMENT,
-       "ERROR_ILLEGAL_ARGUMENT: Unknown file format, expected PNG, JPEG or PDF.  "},
-      {"empty file", Bytes{}, ERROR_ILLEGAL_ARGUMENT,
-       "ERROR_ILLEGAL_ARGUMENT: Unknown file format, expected PNG, JPEG or PDF.  "},
+      {"GIF", Bytes{'G', 'I', 'F', '8', '9', 'a', 1, 0, 1, 0}, ERROR_ILLEGAL_ARGUMENT, kUnknown, 0, kToolUnknown},
+      {"empty file", Bytes{}, ERROR_ILLEGAL_ARGUMENT, kUnknown, 0, kToolUnknown},
   };
 }
 

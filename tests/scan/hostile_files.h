@@ -2,6 +2,7 @@
 // error it must fail with: for the scan layer and for tolvexdecode.
 #pragma once
 
+#include <string>
 #include <vector>
 
 #include "scan/pictures.h"
@@ -13,9 +14,15 @@ struct Hostile {
   const char* name;
   Bytes bytes;
   ErrorCode code;
-  const char* line;
+  const char* line;              // the error line from memory, without the page
+  int page = 0;                  // the page the failure is on, 0 for the whole file
+  const char* toolLine = nullptr;  // tolvexdecode's line where it keeps one of its own
 };
 
 std::vector<Hostile> hostile_files();
+
+// The error line of scan_memory for the file, and that of a file at path.
+std::string memory_line(const Hostile& file);
+std::string file_line(const Hostile& file, const std::string& path);
 
 }  // namespace tolvex::test

@@ -1,10 +1,11 @@
-// scan_fuzz_seeds DIRECTORY: writes the seeds of the picture and PDF harnesses (our own pictures
-// and documents) into DIRECTORY/picture and DIRECTORY/pdf.
+// scan_fuzz_seeds DIRECTORY: writes the seeds of the picture, PDF, TIFF, WebP, HEIC and BMP
+// harnesses (our own pictures and documents) into DIRECTORY/<harness>.
 #include <cstdio>
 #include <filesystem>
 #include <string>
 
 #include "scan/pictures.h"
+#include "scan/samples.h"
 #include "support/process.h"
 
 using namespace tolvex;
@@ -25,7 +26,7 @@ int main(int argc, char** argv) {
   }
   const std::string root = argv[1];
   std::filesystem::create_directories(root + "/picture");
-  std::filesystem::create_directories(root + "/pdf");
+  for (const char* harness : {"pdf", "tiff", "webp", "heic", "bmp"}) std::filesystem::create_directories(root + "/" + harness);
   const std::string pay = test::example_text("pay-single.xml");
   const auto payCode = test::plain_code(pay, 1);
   const auto urlCode = test::plain_code("HTTPS://EXAMPLE.COM/", 2);
@@ -35,5 +36,18 @@ int main(int argc, char** argv) {
   save(root + "/picture/items.jpg", test::jpeg_of(itemsCode.get(), 40));
   save(root + "/pdf/invoice-page.pdf", test::pdf_of({{test::Placement{payCode.get(), 130, 200, 40}}}));
   save(root + "/pdf/two-blank-pages.pdf", test::blank_pdf(2, 595, 842));
+  const GrayImage url = test::gray_of(urlCode.get());
+  const GrayImage white = test::white_like(url);
+  save(root + "/tiff/url-page-2-g4.tif", test::tiff_of({white, url}, test::TiffPage::bilevel_g4));
+  save(root + "/tiff/url-lzw.tif", test::tiff_of({url}, test::TiffPage::rgb_lzw));
+  save(root + "/tiff/url-palette.tif", test::tiff_of({url}, test::TiffPage::palette_zip));
+  save(root + "/webp/url-lossy.webp", test::webp_of(url, false));
+  save(root + "/webp/url-lossless.webp", test::webp_of(url, true));
+  if (const auto heic = test::heic_of(url)) save(root + "/heic/url.heic", *heic);
+  save(root + "/bmp/url-1-bit.bmp", test::bmp_of(url, test::BmpKind::bits1, false));
+  save(root + "/bmp/url-rle8.bmp", test::bmp_of(url, test::BmpKind::rle8, true));
+  save(root + "/bmp/url-rle4.bmp", test::bmp_of(url, test::BmpKind::rle4, false));
+  save(root + "/bmp/url-16-bit.bmp", test::bmp_of(url, test::BmpKind::bits16, false));
+  save(root + "/bmp/url-os2.bmp", test::bmp_of(url, test::BmpKind::os2_bits24, false));
   return 0;
 }

@@ -142,7 +142,7 @@ TEST(ReadingWorker, EachFaultGivesItsErrorAndTheNextFileReads) {
       {"answers garbage", fault("garbage"), "ERROR_IO: File could not be read: the reader gave no answer.  "},
       {"ends without answer", fault("silent"), "ERROR_IO: File could not be read: the reader gave no answer.  "},
       {"opening a file is refused", fault("open"),
-       "ERROR_ILLEGAL_ARGUMENT: Unknown file format, expected PNG, JPEG or PDF.  "},
+       "ERROR_ILLEGAL_ARGUMENT: Unknown file format, expected PNG, JPEG, PDF, TIFF, WebP, HEIC or BMP.  "},
   };
 #if !defined(__SANITIZE_ADDRESS__)
   faults.push_back({"exceeds its memory", fault("memory"), "ERROR_IO: Not enough memory.  ", 60});
