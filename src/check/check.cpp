@@ -110,7 +110,7 @@ std::optional<std::string> suggestion(std::string_view name, const std::vector<s
 }
 
 std::string trimmed(std::string_view text) {
-  const std::size_t end = text.find_last_not_of(' ');
+  const std::size_t end = text.find_last_not_of(" \t\r\n");
   return std::string(end == std::string_view::npos ? std::string_view() : text.substr(0, end + 1));
 }
 
@@ -214,6 +214,10 @@ class Checker {
   Checker(std::string_view source, bool positions) : source_(source), positions_(positions) {}
 
   std::vector<Finding> take() {
+    // Warnings in the order of the input where it has places.
+    std::stable_sort(warnings_.begin(), warnings_.end(), [](const Finding& a, const Finding& b) {
+      return std::pair(a.line.value_or(0), a.column.value_or(0)) < std::pair(b.line.value_or(0), b.column.value_or(0));
+    });
     std::vector<Finding> all = std::move(errors_);
     all.insert(all.end(), std::make_move_iterator(warnings_.begin()), std::make_move_iterator(warnings_.end()));
     return all;
