@@ -55,3 +55,27 @@ def test_an_error_in_an_encoded_text():
     assert findings[0].severity == "error"
     assert findings[0].line is None
     assert findings[0].error_line.startswith("ERROR_")
+
+
+def test_reports_match_their_json_schema():
+    import json
+    import os
+
+    import jsonschema
+
+    from conftest import SOURCE
+
+    with open(os.path.join(SOURCE, "docs", "schema", "check-report.schema.json")) as f:
+        schema = json.load(f)
+    documents = [stdin for stdin, _ in (p.values for p in invalid_documents())]
+    documents.append(b'<Pay xmlns="http://tolvex.org/tolvex"><Payments><Payment><Amout>1</Amout>'
+                     b"<IBAN>XX12</IBAN></Payment></Payments></Pay>")
+    for document in documents:
+        data = document if isinstance(document, bytes) else document.encode()
+        # The library's own report, as tolvex_check hands it out.
+        report = json.loads(tolvex._text_out(tolvex._lib.tolvex_check, data, len(data)))
+        jsonschema.validate(report, schema)
+    # The schema refuses what it should: a key out of form.
+    bad = {"valid": True, "diagnostics": [dict(report["diagnostics"][0], rule="Not A Key")]}
+    with pytest.raises(jsonschema.ValidationError):
+        jsonschema.validate(bad, schema)
