@@ -41,17 +41,6 @@ std::string cut(std::string_view value) {
   return std::string(value.substr(0, end));
 }
 
-// Where a line of the input starts, lines counted from 1.
-std::optional<std::size_t> line_start(std::string_view source, long line) {
-  std::size_t at = 0;
-  for (long current = 1; current < line; ++current) {
-    at = source.find('\n', at);
-    if (at == std::string_view::npos) return std::nullopt;
-    ++at;
-  }
-  return at;
-}
-
 bool name_char(char c) {
   return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_' || c == '-' ||
          c == '.' || c == ':';
@@ -59,11 +48,13 @@ bool name_char(char c) {
 
 // libxml2 keeps no columns: the column is that of the first start tag of the name on its line
 // (with any namespace prefix), or of the first text that is not white space for text.
-std::optional<long> column_of(std::string_view source, long line, std::string_view name) {
-  const std::optional<std::size_t> start = line_start(source, line);
-  if (!start) return std::nullopt;
-  const std::size_t end = std::min(source.find('\n', *start), source.size());
-  const std::string_view text = source.substr(*start, end - *start);
+// lines[i] is where line i + 1 starts.
+std::optional<long> column_of(std::string_view source, const std::vector<std::size_t>& lines, long line,
+                              std::string_view name) {
+  if (line < 1 || static_cast<std::size_t>(line) > lines.size()) return std::nullopt;
+  const std::size_t start = lines[static_cast<std::size_t>(line - 1)];
+  const std::size_t end = std::min(source.find('\n', start), source.size());
+  const std::string_view text = source.substr(start, end - start);
   if (name.empty()) {
     const std::size_t at = text.find_first_not_of(" \t\r");
     return at == std::string_view::npos ? std::nullopt : std::optional<long>(static_cast<long>(at) + 1);
@@ -211,7 +202,12 @@ bool value_fails(std::string_view rule, const XmlWalkLeaf& leaf) {
 
 class Checker {
  public:
-  Checker(std::string_view source, bool positions) : source_(source), positions_(positions) {}
+  Checker(std::string_view source, bool positions) : source_(source), positions_(positions) {
+    if (!positions) return;
+    lines_.push_back(0);
+    for (std::size_t at = source.find('\n'); at != std::string_view::npos; at = source.find('\n', at + 1))
+      lines_.push_back(at + 1);
+  }
 
   std::vector<Finding> take() {
     // Warnings in the order of the input where it has places.
@@ -284,7 +280,7 @@ class Checker {
       finding.severity = Severity::warning;
       finding.path = found.path;
       finding.line = found.line;
-      if (positions_) finding.column = column_of(source_, found.line, found.name);
+      if (positions_) finding.column = column_of(source_, lines_, found.line, found.name);
       if (!positions_) finding.line.reset();
       switch (found.problem) {
         case XmlWalkProblem::unknown_element: {
@@ -357,7 +353,7 @@ class Checker {
     finding.value = cut(leaf.value);
     if (positions_) {
       finding.line = leaf.line;
-      finding.column = column_of(source_, leaf.line, leaf.name);
+      finding.column = column_of(source_, lines_, leaf.line, leaf.name);
     }
   }
 
@@ -476,6 +472,7 @@ class Checker {
 
   std::string_view source_;
   bool positions_;
+  std::vector<std::size_t> lines_;
   std::vector<Finding> errors_;
   std::vector<Finding> warnings_;
 };

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <memory>
+#include <utility>
 
 namespace tolvex {
 namespace {
@@ -21,6 +22,14 @@ bool blank(std::string_view text) {
 
 }  // namespace
 
+void XmlTreeWalker::add(XmlWalkFinding finding) {
+  if (out_.findings.size() < kXmlWalkMaxFindings) {
+    out_.findings.push_back(std::move(finding));
+  } else {
+    ++out_.dropped;
+  }
+}
+
 const xmlNode* XmlTreeWalker::first(std::string_view name) {
   known_.emplace_back(name);
   const xmlNode* found = nullptr;
@@ -29,7 +38,7 @@ const xmlNode* XmlTreeWalker::first(std::string_view name) {
     if (found == nullptr) {
       found = child;
     } else {
-      out_.findings.push_back({XmlWalkProblem::repeated_element, path_of(name), std::string(name), {},
+      add({XmlWalkProblem::repeated_element, path_of(name), std::string(name), {},
                                xmlGetLineNo(child), {}});
     }
   }
@@ -48,16 +57,14 @@ void XmlTreeWalker::finish() {
     if (child->type == XML_TEXT_NODE || child->type == XML_CDATA_SECTION_NODE) {
       const std::string text = child->content != nullptr ? reinterpret_cast<const char*>(child->content) : "";
       if (!blank(text)) {
-        out_.findings.push_back(
-            {XmlWalkProblem::text_in_record, prefix_, {}, text, xmlGetLineNo(child), {}});
+        add({XmlWalkProblem::text_in_record, prefix_, {}, text, xmlGetLineNo(child), {}});
       }
       continue;
     }
     if (child->type != XML_ELEMENT_NODE) continue;
     const std::string name = reinterpret_cast<const char*>(child->name);
     if (std::find(known_.begin(), known_.end(), name) != known_.end()) continue;
-    out_.findings.push_back(
-        {XmlWalkProblem::unknown_element, path_of(name), name, {}, xmlGetLineNo(child), known_});
+    add({XmlWalkProblem::unknown_element, path_of(name), name, {}, xmlGetLineNo(child), known_});
   }
 }
 

@@ -7,6 +7,7 @@
 
 #include <libxml/tree.h>
 
+#include <cstddef>
 #include <span>
 #include <string>
 #include <string_view>
@@ -40,9 +41,14 @@ struct XmlWalkFinding {
   std::vector<std::string> known;  // the names known at that place, for suggestions
 };
 
+// A hostile document can hold millions of unknown elements: past this many, findings are counted
+// in dropped and no longer kept.
+inline constexpr std::size_t kXmlWalkMaxFindings = 1000;
+
 struct XmlWalk {
   std::vector<XmlWalkLeaf> leaves;
   std::vector<XmlWalkFinding> findings;
+  std::size_t dropped = 0;
 };
 
 class XmlTreeWalker {
@@ -101,6 +107,7 @@ class XmlTreeWalker {
 
  private:
   void leaf(std::string_view name, bool computed, bool number = false, bool decimal = false);
+  void add(XmlWalkFinding finding);
   // The first child of that name; a second one is recorded as repeated. Marks the name known.
   const xmlNode* first(std::string_view name);
   [[nodiscard]] std::string path_of(std::string_view name) const {

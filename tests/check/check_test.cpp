@@ -279,12 +279,13 @@ TEST(Check, LongValuesAreCutAndHostileInputStaysBounded) {
   const Finding* f = with_rule(findings_of(document), "xml.unknown-element", "Payments/0/" + longName);
   ASSERT_NE(f, nullptr);
   EXPECT_EQ(f->value.size(), 80u);
-  // Ten thousand unknown elements: each reported once, nothing more.
+  // Ten thousand unknown elements on one line: the first thousand are reported, the rest counted
+  // away, so that a hostile document cannot make the report as large as itself.
   std::string many;
   for (int i = 0; i < 10000; ++i) many += "<U/>";
   const std::vector<Finding> found = findings_of(payment_order("      <Amount>1</Amount>", "EUR", kGoodAccount, many));
   EXPECT_EQ(std::count_if(found.begin(), found.end(), [](const Finding& x) { return x.rule == "xml.unknown-element"; }),
-            10000);
+            1000);
 }
 
 }  // namespace
