@@ -7,7 +7,7 @@
 namespace tolvex {
 
 // The registry's release the table was taken from.
-inline constexpr std::string_view kIbanRegistryRelease = "IBAN Registry, Release 98 (SWIFT, 2024)";
+inline constexpr std::string_view kIbanRegistryRelease = "release 98 (2024) of the SWIFT IBAN Registry";
 
 struct IbanFormat {
   std::string_view country;  // ISO 3166 alpha-2
