@@ -180,6 +180,9 @@ inline constexpr Message kLogoOnlyForKnownFamilies{ERROR_MISSING_LOGO,
 // Input files of the tools and of the scan (the file's name follows where it is known).
 inline constexpr Message kCannotReadInputFile{ERROR_IO, "Cannot read input file. "};
 inline constexpr Message kInputFileTooLarge{ERROR_ILLEGAL_ARGUMENT, "Input file too large. "};
+// The tolvex command's files; the detail is the file's name, ": " and the system's reason.
+inline constexpr Message kCannotRead{ERROR_IO, "Cannot read"};
+inline constexpr Message kCannotWrite{ERROR_IO, "Cannot write"};
 
 // Reading codes back from pictures and PDF documents.
 inline constexpr Message kUnknownScanFileFormat{ERROR_ILLEGAL_ARGUMENT,
@@ -249,6 +252,8 @@ inline constexpr Message kTaxTotalsDiffer{ERROR_INVALID_VALUE, "Tax total differ
 inline constexpr Message kTaxAmountDiffersFromRate{ERROR_INVALID_VALUE,
                                                   "Tax amount is not the taxable amount times its rate"};
 inline constexpr Message kDidYouMean{ERROR_INVALID_VALUE, " did you mean "};
+// The line of a document that tolvex make or batch do not draw under --strict.
+inline constexpr Message kRefusedByStrictCheck{ERROR_INVALID_VALUE, "Refused by the strict check, see its findings above. "};
 
 // Every entry above, for the tests that hold the table together.
 inline constexpr std::array kEveryMessage{
@@ -337,6 +342,8 @@ inline constexpr std::array kEveryMessage{
     kLogoOnlyForKnownFamilies,
     kCannotReadInputFile,
     kInputFileTooLarge,
+    kCannotRead,
+    kCannotWrite,
     kUnknownScanFileFormat,
     kPictureTooLarge,
     kCannotReadPngPicture,
@@ -394,6 +401,7 @@ inline constexpr std::array kEveryMessage{
     kTaxTotalsDiffer,
     kTaxAmountDiffersFromRate,
     kDidYouMean,
+    kRefusedByStrictCheck,
 };
 
 }  // namespace messages
