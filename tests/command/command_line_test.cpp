@@ -67,7 +67,7 @@ INSTANTIATE_TEST_SUITE_P(
         UsageCase{{"mak", "a.xml"}, "tolvex: unknown command 'mak'; did you mean 'make'?"},
         UsageCase{{"paint"}, "tolvex: unknown command 'paint'"},
         UsageCase{{"--verison"}, "tolvex: unknown option '--verison'; did you mean '--version'?"},
-        UsageCase{{}, "tolvex: no command given; one of encode, make, decode, read, batch (see 'tolvex --help')"}));
+        UsageCase{{}, "tolvex: no command given; one of encode, make, decode, read, batch, check (see 'tolvex --help')"}));
 
 TEST(UsageError, NamesTheExclusiveChoicesGivenTogether) {
   EXPECT_NE(parse({"decode", "--xml", "--json"}).usageError.find("--xml"), std::string::npos);
