@@ -6,11 +6,11 @@ _tolvex() {
     command=
     for ((i = 1; i < COMP_CWORD; i++)); do
         case ${COMP_WORDS[i]} in
-            encode|make|decode|read|batch) command=${COMP_WORDS[i]}; break ;;
+            encode|make|decode|read|batch|check) command=${COMP_WORDS[i]}; break ;;
         esac
     done
     if [[ -z $command ]]; then
-        COMPREPLY=($(compgen -W "encode make decode read batch --help --version" -- "$cur"))
+        COMPREPLY=($(compgen -W "encode make decode read batch check --help --version" -- "$cur"))
         return
     fi
     local picture="--size --no-logo --logo-dir --placement --colour --color --no-frame --format --from -q --quiet --help"
@@ -25,10 +25,11 @@ _tolvex() {
     local options
     case $command in
         encode) options="--from --help" ;;
-        make) options="-o --output $picture" ;;
+        make) options="-o --output --strict $picture" ;;
         decode) options="--xml --json --help" ;;
         read) options="--json --csv --text --first -q --quiet --help" ;;
-        batch) options="-o --output -j --jobs -R --recursive --mirror --skip-existing --report $picture" ;;
+        batch) options="-o --output -j --jobs -R --recursive --mirror --skip-existing --report --strict $picture" ;;
+        check) options="--json --strict -q --quiet --help" ;;
     esac
     if [[ $cur == -* ]]; then
         COMPREPLY=($(compgen -W "$options" -- "$cur"))

@@ -1,15 +1,16 @@
 # fish completion for tolvex
-set -l commands encode make decode read batch
+set -l commands encode make decode read batch check
 complete -c tolvex -f
 complete -c tolvex -n "not __fish_seen_subcommand_from $commands" -a encode -d 'the encoded text of a document'
 complete -c tolvex -n "not __fish_seen_subcommand_from $commands" -a make -d 'the QR code picture of a document'
 complete -c tolvex -n "not __fish_seen_subcommand_from $commands" -a decode -d 'an encoded text to its document'
 complete -c tolvex -n "not __fish_seen_subcommand_from $commands" -a read -d 'every code of pictures and PDF files'
 complete -c tolvex -n "not __fish_seen_subcommand_from $commands" -a batch -d 'the pictures of many documents'
+complete -c tolvex -n "not __fish_seen_subcommand_from $commands" -a check -d 'every problem of documents'
 complete -c tolvex -n "not __fish_seen_subcommand_from $commands" -l version -d 'the version'
 complete -c tolvex -l help -d 'help'
 
-complete -c tolvex -n "__fish_seen_subcommand_from encode make read batch" -F
+complete -c tolvex -n "__fish_seen_subcommand_from encode make read batch check" -F
 complete -c tolvex -n "__fish_seen_subcommand_from encode" -l from -x -a 'xml json'
 complete -c tolvex -n "__fish_seen_subcommand_from make batch" -s o -l output -r -d 'output'
 complete -c tolvex -n "__fish_seen_subcommand_from make batch" -l size -x -d 'side in pixels'
@@ -32,3 +33,6 @@ complete -c tolvex -n "__fish_seen_subcommand_from batch" -s R -l recursive -d '
 complete -c tolvex -n "__fish_seen_subcommand_from batch" -l mirror -d 'keep subfolders'
 complete -c tolvex -n "__fish_seen_subcommand_from batch" -l skip-existing -d 'keep pictures already there'
 complete -c tolvex -n "__fish_seen_subcommand_from batch" -l report -r -d 'a JSON line a document'
+complete -c tolvex -n "__fish_seen_subcommand_from make batch check" -l strict -d 'refuse what the check finds'
+complete -c tolvex -n "__fish_seen_subcommand_from check" -l json -d 'one JSON object a file'
+complete -c tolvex -n "__fish_seen_subcommand_from check" -s q -l quiet -d 'errors only'

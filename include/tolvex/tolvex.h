@@ -196,6 +196,14 @@ TOLVEX_API int tolvex_document_summary(const tolvex_document* document, char** t
  * NUL-terminated) and *json_length. document and json must not be NULL; json_length may be. */
 TOLVEX_API int tolvex_document_json(const tolvex_document* document, char** json, size_t* json_length);
 
+/* Every finding of a document (XML, the JSON form or an encoded text, length bytes, not
+ * necessarily NUL-terminated) as one JSON object in *report_json (malloc'd, NUL-terminated) and
+ * *report_length: {"valid": bool, "diagnostics": [{"severity", "rule", "path", "line", "column",
+ * "value", "message", "errorLine"}]}, errors first. A document with findings is no failure: the
+ * call returns 0 and the report says what was found. document and report_json must not be NULL;
+ * report_length may be. */
+TOLVEX_API int tolvex_check(const char* document, size_t length, char** report_json, size_t* report_length);
+
 /* Releases a document; NULL is allowed. A pointer that is not a live document from this library
  * is ignored where that can be seen. */
 TOLVEX_API void tolvex_document_free(tolvex_document* document);

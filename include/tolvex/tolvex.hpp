@@ -4,6 +4,7 @@
 // calling thread's last error (tolvex/error.hpp).
 #pragma once
 
+#include "tolvex/check.hpp"
 #include "tolvex/decode.hpp"
 #include "tolvex/document.hpp"
 #include "tolvex/encode.hpp"

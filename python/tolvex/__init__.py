@@ -18,6 +18,7 @@ from __future__ import annotations
 import ctypes
 import datetime
 import decimal
+import dataclasses
 import enum
 import json
 import os
@@ -32,6 +33,8 @@ from ._library import LibraryNotFoundError
 __all__ = [
     "__version__",
     "Document",
+    "Finding",
+    "check",
     "encode",
     "summary",
     "ErrorCode",
@@ -312,6 +315,31 @@ def encode(document: Union[dict[str, Any], str, bytes]) -> str:
     if data.lstrip()[:1] != b"{":
         return _text_out(_lib.tolvex_encode_xml, data, len(data))
     return _text_out(_lib.tolvex_encode_json, data, len(data))
+
+
+@dataclasses.dataclass(frozen=True)
+class Finding:
+    """One finding of check(): an error the rules refuse the document for, or a warning of the
+    strict checks. line and column are None where the input has no places (JSON, encoded
+    texts); error_line is the tools' line for an error and None for a warning."""
+
+    severity: str
+    rule: str
+    path: str
+    line: Optional[int]
+    column: Optional[int]
+    value: str
+    message: str
+    error_line: Optional[str]
+
+
+def check(document: Union[str, bytes]) -> list[Finding]:
+    """Every finding of a document (XML, JSON form or encoded text), errors first; the first
+    error's error_line is the line encoding fails with."""
+    data = _bytes_in(document, "document")
+    report = json.loads(_text_out(_lib.tolvex_check, data, len(data)))
+    return [Finding(d["severity"], d["rule"], d["path"], d["line"], d["column"], d["value"], d["message"],
+                    d["errorLine"]) for d in report["diagnostics"]]
 
 
 def encode_xml(xml: Union[str, bytes]) -> str:

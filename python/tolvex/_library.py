@@ -94,6 +94,7 @@ DOCUMENT_SIGNATURES: dict[str, tuple[object, list[object]]] = {
     "tolvex_decode_to_json": (c_int, [c_char_p, c_size_t, _bytes_out, _size_out]),
     "tolvex_document_json": (c_int, [c_void_p, _bytes_out, _size_out]),
     "tolvex_document_summary": (c_int, [c_void_p, _bytes_out, _size_out]),
+    "tolvex_check": (c_int, [c_char_p, c_size_t, _bytes_out, _size_out]),
 }
 
 

@@ -256,6 +256,29 @@ inline constexpr Message kNotADocumentFile{ERROR_ILLEGAL_ARGUMENT,
 inline constexpr Message kJsonTooLarge{ERROR_XML, "JSON document larger than 16777216 bytes. "};
 inline constexpr Message kJsonTooDeep{ERROR_XML, "JSON nested deeper than 64 levels. "};
 
+// The strict checks' findings (warnings unless --strict); the value follows where there is one.
+inline constexpr Message kIbanCheckDigitsMismatch{ERROR_INVALID_VALUE, "IBAN check digits do not match"};
+inline constexpr Message kIbanCountryUnknown{ERROR_INVALID_VALUE, "IBAN country is not in the IBAN registry"};
+inline constexpr Message kIbanLengthWrong{ERROR_INVALID_VALUE, "IBAN length is not the length its country uses"};
+inline constexpr Message kIbanBbanFormatWrong{ERROR_INVALID_VALUE, "IBAN account part does not have its country's format"};
+inline constexpr Message kBicCountryUnknown{ERROR_INVALID_VALUE, "BIC country letters name no ISO 3166 country"};
+inline constexpr Message kBicCountryDiffersFromIban{ERROR_INVALID_VALUE, "BIC country differs from the IBAN's country"};
+inline constexpr Message kDateNotInCalendar{ERROR_INVALID_VALUE, "Date is not a day of the calendar"};
+inline constexpr Message kLastDateBeforeDueDate{ERROR_INVALID_VALUE, "Last date of the standing order is before its due date"};
+inline constexpr Message kCurrencyNotInUse{ERROR_INVALID_VALUE, "Currency is not an ISO 4217 code in current use"};
+inline constexpr Message kAmountTooManyDecimals{ERROR_INVALID_VALUE, "Amount has more decimals than its currency's minor unit"};
+inline constexpr Message kAmountNotPositive{ERROR_INVALID_VALUE, "Amount of a payment is zero or negative"};
+inline constexpr Message kElementUnknownHere{ERROR_INVALID_VALUE, "Element is not known at this place"};
+inline constexpr Message kElementGivenTwice{ERROR_INVALID_VALUE, "Element is given twice where one is read"};
+inline constexpr Message kTextWhereRecordExpected{ERROR_INVALID_VALUE, "Text stands where a record of elements is expected"};
+inline constexpr Message kTaxExclusiveTotalsDiffer{ERROR_INVALID_VALUE, "Tax exclusive total differs from the sum of the tax summaries"};
+inline constexpr Message kTaxTotalsDiffer{ERROR_INVALID_VALUE, "Tax total differs from the sum of the tax summaries"};
+inline constexpr Message kTaxAmountDiffersFromRate{ERROR_INVALID_VALUE,
+                                                  "Tax amount is not the taxable amount times its rate"};
+inline constexpr Message kDidYouMean{ERROR_INVALID_VALUE, " did you mean "};
+// The line of a document that tolvex make or batch do not draw under --strict.
+inline constexpr Message kRefusedByStrictCheck{ERROR_INVALID_VALUE, "Refused by the strict check, see its findings above. "};
+
 // Every entry above, for the tests that hold the table together.
 inline constexpr std::array kEveryMessage{
     kNotEnoughMemory,
@@ -401,6 +424,25 @@ inline constexpr std::array kEveryMessage{
     kJsonNotAnArray,
     kJsonMemberTwice,
     kJsonNumberNotFinite,
+    kIbanCheckDigitsMismatch,
+    kIbanCountryUnknown,
+    kIbanLengthWrong,
+    kIbanBbanFormatWrong,
+    kBicCountryUnknown,
+    kBicCountryDiffersFromIban,
+    kDateNotInCalendar,
+    kLastDateBeforeDueDate,
+    kCurrencyNotInUse,
+    kAmountTooManyDecimals,
+    kAmountNotPositive,
+    kElementUnknownHere,
+    kElementGivenTwice,
+    kTextWhereRecordExpected,
+    kTaxExclusiveTotalsDiffer,
+    kTaxTotalsDiffer,
+    kTaxAmountDiffersFromRate,
+    kDidYouMean,
+    kRefusedByStrictCheck,
 };
 
 }  // namespace messages

@@ -4,12 +4,14 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "base/error.h"
 #include "base/messages.h"
 #include "base/version.h"
 #include "capi/c_boundary.h"
 #include "codec/base32hex.h"
+#include "tolvex/check.hpp"
 #include "tolvex/decode.hpp"
 #include "tolvex/encode.hpp"
 #include "tolvex/json.hpp"
@@ -266,6 +268,16 @@ int tolvex_document_json(const tolvex_document* document, char** json, size_t* j
     tolvex::Result<std::string> written = tolvex::to_json(*document->document);
     if (!written) return static_cast<ErrorCode>(written.error().code);
     return hand_out_text(*written, json, json_length);
+  });
+}
+
+int tolvex_check(const char* document, size_t length, char** report_json, size_t* report_length) {
+  return guarded([&] {
+    if (const ErrorCode code = require(document, tolvex::messages::kInputCannotBeNull)) return code;
+    if (const ErrorCode code = require(report_json, tolvex::messages::kTextPointerCannotBeNull)) return code;
+    tolvex::Result<std::vector<tolvex::Finding>> found = tolvex::check(std::string_view(document, length));
+    if (!found) return static_cast<ErrorCode>(found.error().code);
+    return hand_out_text(tolvex::check_report_json(*found), report_json, report_length);
   });
 }
 

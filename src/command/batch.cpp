@@ -84,6 +84,7 @@ CLI::App* add_batch(CLI::App& app, BatchJob& job) {
   sub->add_flag("-R,--recursive", job.recursive, "also the subdirectories of directories");
   sub->add_flag("--mirror", job.mirror, "keep a directory's subfolders below DIR");
   sub->add_flag("--skip-existing", job.skipExisting, "leave pictures that are there already (to resume)");
+  sub->add_flag("--strict", job.strict, "refuse a document when the check finds anything (see tolvex check)");
   sub->add_option("--report", job.report, "a JSON line a document into FILE: input, output or error")
       ->type_name("FILE");
   add_picture_options(*sub, job.picture, true);
@@ -96,7 +97,16 @@ CLI::App* add_batch(CLI::App& app, BatchJob& job) {
 
 int run_batch(const BatchJob& job) {
   const BatchSettings settings = batch_settings(job);
-  const std::vector<BatchDocument> documents = gather_documents(settings, stdin);
+  std::vector<BatchDocument> documents = gather_documents(settings, stdin);
+  // Regular files only: a FIFO gives its document once, to the drawing.
+  for (BatchDocument& document : documents) {
+    if (document.refusal || !std::filesystem::is_regular_file(document.path)) continue;
+    const Result<std::string> input = read_document_input(document.path);
+    if (input && !checked_before_drawing(*input, document.path, job.strict, job.picture.quiet, stderr)) {
+      report(messages::kRefusedByStrictCheck);
+      document.refusal = error_line();
+    }
+  }
   const std::vector<std::string> clashes = picture_name_clashes(documents);
   for (const std::string& line : clashes) std::fprintf(stderr, "%s\n", line.c_str());
   if (!clashes.empty()) return kExitUsage;

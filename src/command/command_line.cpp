@@ -147,6 +147,7 @@ CommandLine parse_command_line(std::span<const std::string> arguments) {
       "  tolvex make invoice.xml -o invoice.png\n"
       "  tolvex encode invoice.xml | tolvex decode --json\n"
       "  tolvex read scan.pdf --csv\n"
+      "  tolvex check --strict invoice.xml\n"
       "\nExit status: 0 success, 1 a document failed, 2 a usage error.\n"
       "See 'tolvex COMMAND --help' and man tolvex.\n");
 
@@ -155,8 +156,10 @@ CommandLine parse_command_line(std::span<const std::string> arguments) {
   DecodeJob decode;
   ReadJob read;
   BatchJob batch;
-  const std::array<CLI::App*, 5> subcommands = {add_encode(app, encode), add_make(app, make), add_decode(app, decode),
-                                                add_read(app, read), add_batch(app, batch)};
+  CheckJob check;
+  const std::array<CLI::App*, 6> subcommands = {add_encode(app, encode), add_make(app, make),
+                                                add_decode(app, decode), add_read(app, read),
+                                                add_batch(app, batch),   add_check(app, check)};
   for (CLI::App* sub : subcommands) sub->allow_extras();
 
   std::vector<std::string> names;
@@ -204,11 +207,12 @@ CommandLine parse_command_line(std::span<const std::string> arguments) {
       case 1: result.job = std::move(make); break;
       case 2: result.job = std::move(decode); break;
       case 3: result.job = std::move(read); break;
-      default: result.job = std::move(batch); break;
+      case 4: result.job = std::move(batch); break;
+      default: result.job = std::move(check); break;
     }
     return result;
   }
-  result.usageError = "tolvex: no command given; one of encode, make, decode, read, batch (see 'tolvex --help')";
+  result.usageError = "tolvex: no command given; one of encode, make, decode, read, batch, check (see 'tolvex --help')";
   return result;
 }
 

@@ -39,6 +39,7 @@ struct EncodeJob {
 struct MakeJob {
   std::optional<std::string> file;
   std::string output;  // -o; "-" for standard output
+  bool strict = false;  // --strict: warnings of the check refuse the document
   PictureChoices picture;
 };
 
@@ -65,10 +66,18 @@ struct BatchJob {
   bool mirror = false;
   bool skipExisting = false;
   std::optional<std::string> report;  // --report FILE: a JSON line a document
+  bool strict = false;                // --strict: warnings of the check refuse the document
   PictureChoices picture;
 };
 
-using Job = std::variant<EncodeJob, MakeJob, DecodeJob, ReadJob, BatchJob>;
+struct CheckJob {
+  std::vector<std::string> files;  // none: standard input
+  bool json = false;                // --json: one object a file
+  bool strict = false;              // --strict: warnings count as errors
+  bool quiet = false;               // -q: no summary lines, no warnings
+};
+
+using Job = std::variant<EncodeJob, MakeJob, DecodeJob, ReadJob, BatchJob, CheckJob>;
 
 // What a command line asks for: a job, a text to print and exit 0 with (help, version), or a
 // usage error in one line (exit 2).

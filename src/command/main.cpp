@@ -1,4 +1,4 @@
-// tolvex: one command line for every job, with subcommands (encode, make, decode, read, batch).
+// tolvex: one command line for every job, with subcommands (encode, make, decode, read, batch, check).
 #include <cstdio>
 #include <new>
 #include <string>
@@ -32,6 +32,7 @@ int main(int argc, char** argv) {
           if constexpr (std::is_same_v<T, DecodeJob>) return run_decode(job);
           if constexpr (std::is_same_v<T, ReadJob>) return run_read(job);
           if constexpr (std::is_same_v<T, BatchJob>) return run_batch(job);
+          if constexpr (std::is_same_v<T, CheckJob>) return run_check(job);
         },
         *line.job);
   } catch (const std::bad_alloc&) {

@@ -13,6 +13,7 @@ CLI::App* add_make(CLI::App& app, MakeJob& job) {
   sub->add_option("-o,--output", job.output, "the picture file, or - for standard output")
       ->type_name("OUT")
       ->required();
+  sub->add_flag("--strict", job.strict, "refuse the document when the check finds anything (see tolvex check)");
   add_picture_options(*sub, job.picture, true);
   sub->footer(
       "\nExamples:\n"
@@ -28,6 +29,10 @@ int run_make(const MakeJob& job) {
     return kExitFailed;
   }
   const PictureChoices& choices = job.picture;
+  if (!checked_before_drawing(*input, job.file && *job.file != "-" ? *job.file : "<stdin>", job.strict,
+                              choices.quiet, stderr)) {
+    return kExitFailed;
+  }
   const Form form = choices.from ? form_named(*choices.from).value_or(Form::xml) : detect_form(*input);
   const Result<EncodedDocument> encoded = encoded_document(*input, form);
   if (!encoded) {

@@ -4,6 +4,9 @@
 
 #include <CLI/CLI.hpp>
 
+#include <cstdio>
+#include <string_view>
+
 #include "command/command_line.h"
 
 namespace tolvex::command {
@@ -13,6 +16,7 @@ CLI::App* add_make(CLI::App& app, MakeJob& job);
 CLI::App* add_decode(CLI::App& app, DecodeJob& job);
 CLI::App* add_read(CLI::App& app, ReadJob& job);
 CLI::App* add_batch(CLI::App& app, BatchJob& job);
+CLI::App* add_check(CLI::App& app, CheckJob& job);
 
 // --size, --no-logo, --logo-dir, --placement, --colour, --no-frame, --format, --from, -q.
 void add_picture_options(CLI::App& sub, PictureChoices& choices, bool texts);
@@ -25,5 +29,12 @@ int run_make(const MakeJob& job);
 int run_decode(const DecodeJob& job);
 int run_read(const ReadJob& job);
 int run_batch(const BatchJob& job);
+int run_check(const CheckJob& job);
+
+// Before make or batch draws a document: prints the check's findings of the input on err (the
+// warnings unless quiet; under strict every finding) prefixed with the file, and tells whether
+// the document may be drawn. Errors without strict are left to the drawing, which reports them.
+[[nodiscard]] bool checked_before_drawing(std::string_view input, std::string_view file, bool strict, bool quiet,
+                                          std::FILE* err);
 
 }  // namespace tolvex::command

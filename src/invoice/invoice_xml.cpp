@@ -103,6 +103,11 @@ ErrorCode xml_read_invoice(const xmlNode* root, DocumentPtr<>* document) {
 
 void xml_write_invoice(XmlTreeWriter& writer, const Invoice& invoice) { invoice_tree(writer, invoice); }
 
+void xml_walk_invoice(XmlTreeWalker& walker) {
+  const DocumentPtr<Invoice> invoice = invoice_new();
+  invoice_tree(walker, static_cast<const Invoice&>(*invoice));
+}
+
 void xml_find_invoice(XmlTreeFinder& finder, const Invoice& invoice) { invoice_tree(finder, invoice); }
 
 ErrorCode json_read_invoice(const JsonValue& object, std::string_view path, DocumentPtr<>* document) {

@@ -9,6 +9,7 @@
 #include "tolvex/invoice.hpp"
 #include "json/json_tree.h"
 #include "xml/xml_tree_find.h"
+#include "xml/xml_tree_walk.h"
 #include "xml/xml_write.h"
 
 namespace tolvex {
@@ -24,6 +25,9 @@ void xml_write_invoice(XmlTreeWriter& writer, const Invoice& invoice);
 
 // Follows the finder's path through the same elements.
 void xml_find_invoice(XmlTreeFinder& finder, const Invoice& invoice);
+
+// Walks the elements inside the root as the same tree names them.
+void xml_walk_invoice(XmlTreeWalker& walker);
 
 // The same tree as JSON: reads the object inside the root member (at path), and writes the
 // members inside it.

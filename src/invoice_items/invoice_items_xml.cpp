@@ -49,6 +49,11 @@ void xml_write_invoice_items(XmlTreeWriter& writer, const InvoiceItems& items) {
   invoice_items_tree(writer, items);
 }
 
+void xml_walk_invoice_items(XmlTreeWalker& walker) {
+  const DocumentPtr<InvoiceItems> items = invoice_items_new();
+  invoice_items_tree(walker, static_cast<const InvoiceItems&>(*items));
+}
+
 void xml_find_invoice_items(XmlTreeFinder& finder, const InvoiceItems& items) {
   invoice_items_tree(finder, items);
 }

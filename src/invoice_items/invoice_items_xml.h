@@ -11,6 +11,7 @@
 #include "tolvex/invoice_items.hpp"
 #include "json/json_tree.h"
 #include "xml/xml_tree_find.h"
+#include "xml/xml_tree_walk.h"
 #include "xml/xml_write.h"
 
 namespace tolvex {
@@ -29,6 +30,9 @@ void xml_write_invoice_items(XmlTreeWriter& writer, const InvoiceItems& items);
 
 // Follows the finder's path through the same elements.
 void xml_find_invoice_items(XmlTreeFinder& finder, const InvoiceItems& items);
+
+// Walks the elements inside the root as the same tree names them.
+void xml_walk_invoice_items(XmlTreeWalker& walker);
 
 // The same tree as JSON: reads the object inside the root member (at path), and writes the
 // members inside it.

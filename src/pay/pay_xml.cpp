@@ -60,6 +60,11 @@ ErrorCode xml_read_pay(const xmlNode* root, DocumentPtr<>* document) {
 
 void xml_write_pay(XmlTreeWriter& writer, const Pay& pay) { pay_tree(writer, pay); }
 
+void xml_walk_pay(XmlTreeWalker& walker) {
+  const DocumentPtr<Pay> pay = pay_new();
+  pay_tree(walker, static_cast<const Pay&>(*pay));
+}
+
 void xml_find_pay(XmlTreeFinder& finder, const Pay& pay) { pay_tree(finder, pay); }
 
 ErrorCode json_read_pay(const JsonValue& object, std::string_view path, DocumentPtr<>* document) {

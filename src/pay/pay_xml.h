@@ -11,6 +11,7 @@
 #include "tolvex/pay.hpp"
 #include "json/json_tree.h"
 #include "xml/xml_tree_find.h"
+#include "xml/xml_tree_walk.h"
 #include "xml/xml_write.h"
 
 namespace tolvex {
@@ -28,6 +29,9 @@ void xml_write_pay(XmlTreeWriter& writer, const Pay& pay);
 
 // Follows the finder's path through the same elements.
 void xml_find_pay(XmlTreeFinder& finder, const Pay& pay);
+
+// Walks the elements inside the root as the same tree names them.
+void xml_walk_pay(XmlTreeWalker& walker);
 
 // The same tree as JSON: reads the object inside the root member (at path), and writes the
 // members inside it.

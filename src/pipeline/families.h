@@ -13,6 +13,7 @@
 #include "document/document.h"
 #include "json/json_tree.h"
 #include "xml/xml_tree_find.h"
+#include "xml/xml_tree_walk.h"
 #include "xml/xml_write.h"
 
 namespace tolvex {
@@ -29,6 +30,7 @@ struct FamilyFormat {
   void (*writeJson)(JsonTreeWriter& writer, const Document& document);
   void (*serialise)(FieldBuffer& buffer, const Document& document);
   DocumentPtr<> (*deserialise)(FieldBuffer& buffer);
+  void (*walkXml)(XmlTreeWalker& walker);  // the elements inside the root, for the checks
 };
 
 // The format of the family the header names, or null for the families 3 to 15.

@@ -287,3 +287,27 @@ TEST(CInterface, JsonFailuresAreReportedWithTheirCode) {
 }
 
 }  // namespace
+
+TEST(CInterface, CheckHandsOutTheReportAsJson) {
+  const std::string xml = example("pay-single.xml");
+  Owned report;
+  size_t length = 0;
+  ASSERT_EQ(tolvex_check(xml.data(), xml.size(), &report.text, &length), TOLVEX_OK);
+  EXPECT_EQ(report.str(), R"({"valid":true,"diagnostics":[]})");
+  EXPECT_EQ(length, report.str().size());
+
+  std::string broken = xml;
+  broken.replace(broken.find("CZK"), 3, "CZKK");
+  Owned failing;
+  ASSERT_EQ(tolvex_check(broken.data(), broken.size(), &failing.text, nullptr), TOLVEX_OK);
+  EXPECT_EQ(failing.str().rfind(R"({"valid":false,"diagnostics":[{"severity":"error","rule":"currency.format",)"
+                                R"("path":"Payments/0/CurrencyCode","line":8,"column":7,"value":"CZKK")",
+                                0),
+            0u)
+      << failing.str();
+
+  char* nothing = nullptr;
+  EXPECT_EQ(tolvex_check(nullptr, 0, &nothing, &length), TOLVEX_ERROR_NULL_POINTER);
+  EXPECT_EQ(tolvex_check(xml.data(), xml.size(), nullptr, &length), TOLVEX_ERROR_NULL_POINTER);
+  EXPECT_EQ(nothing, nullptr);
+}

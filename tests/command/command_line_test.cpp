@@ -67,7 +67,7 @@ INSTANTIATE_TEST_SUITE_P(
         UsageCase{{"mak", "a.xml"}, "tolvex: unknown command 'mak'; did you mean 'make'?"},
         UsageCase{{"paint"}, "tolvex: unknown command 'paint'"},
         UsageCase{{"--verison"}, "tolvex: unknown option '--verison'; did you mean '--version'?"},
-        UsageCase{{}, "tolvex: no command given; one of encode, make, decode, read, batch (see 'tolvex --help')"}));
+        UsageCase{{}, "tolvex: no command given; one of encode, make, decode, read, batch, check (see 'tolvex --help')"}));
 
 TEST(UsageError, NamesTheExclusiveChoicesGivenTogether) {
   EXPECT_NE(parse({"decode", "--xml", "--json"}).usageError.find("--xml"), std::string::npos);
@@ -176,6 +176,21 @@ TEST(Bounds, AHugeArgumentListIsOneUsageError) {
   std::vector<std::string> files = {"read"};
   files.resize(100000, "a.png");
   EXPECT_EQ(job_of<ReadJob>(files).files.size(), 99999u);
+}
+
+
+TEST(CheckOptions, FilesFlagsAndStrictOfMakeAndBatch) {
+  const CheckJob check = job_of<CheckJob>({"check", "--strict", "--json", "-q", "a.xml", "b.json"});
+  EXPECT_TRUE(check.strict);
+  EXPECT_TRUE(check.json);
+  EXPECT_TRUE(check.quiet);
+  EXPECT_EQ(check.files, (std::vector<std::string>{"a.xml", "b.json"}));
+  const CheckJob plain = job_of<CheckJob>({"check"});
+  EXPECT_FALSE(plain.strict);
+  EXPECT_TRUE(plain.files.empty());
+  EXPECT_TRUE(job_of<MakeJob>({"make", "--strict", "-o", "-"}).strict);
+  EXPECT_FALSE(job_of<MakeJob>({"make", "-o", "-"}).strict);
+  EXPECT_TRUE(job_of<BatchJob>({"batch", "--strict", "-o", "out", "in"}).strict);
 }
 
 }  // namespace

@@ -437,5 +437,79 @@ TEST(Batch, ReadsJsonAndTextsAndRefusesATextThatDoesNotDecode) {
   EXPECT_NE(result.err.find(in + "/c.txt: " + decode("0123ABCDEFGH").error().line), std::string::npos);
 }
 
+
+// A payment order with two warnings and no error: an unknown element and wrong check digits.
+std::string warned_payment() {
+  std::string xml = read_file(example_path("pay-single"));
+  xml.replace(xml.find("CZ6308000000002847561937"), 24, "CZ6308000000002847561938");
+  xml.replace(xml.find("<PaymentNote>"), 0, "<Colour>red</Colour>");
+  return xml;
+}
+
+TEST(Check, ReportsLinesLikeACompilerAndExitsByWhatItFound) {
+  const TempDir scratch;
+  const std::string warned = scratch.file("warned.xml");
+  write_file(warned, warned_payment());
+  const ProcessResult plain = tolvex("check " + shell_quote(warned) + " " + shell_quote(example_path("invoice")));
+  EXPECT_EQ(plain.status, 0) << plain.err;
+  EXPECT_NE(plain.out.find(warned + ":12:7: warning: Element is not known at this place (Colour) [xml.unknown-element]\n"),
+            std::string::npos)
+      << plain.out;
+  EXPECT_NE(plain.out.find(warned + ":15:11: warning: IBAN check digits do not match (CZ6308000000002847561938) "
+                                    "[pay.bank-account.iban.check-digits]\n"),
+            std::string::npos)
+      << plain.out;
+  EXPECT_NE(plain.out.find(warned + ": 0 errors, 2 warnings\n"), std::string::npos);
+  EXPECT_NE(plain.out.find(example_path("invoice") + ": 0 errors, 0 warnings\n"), std::string::npos);
+
+  const ProcessResult strict = tolvex("check --strict --json " + shell_quote(warned));
+  EXPECT_EQ(strict.status, 1);
+  const nlohmann::json report = nlohmann::json::parse(strict.out);
+  EXPECT_EQ(report["file"], warned);
+  EXPECT_EQ(report["valid"], false);
+  ASSERT_EQ(report["diagnostics"].size(), 2u);
+  EXPECT_EQ(report["diagnostics"][0]["severity"], "error");
+
+  // An error: the first one is tolvexqr's line for the document; from standard input too.
+  const std::string broken = scratch.file("broken.xml");
+  std::string xml = read_file(example_path("pay-single"));
+  xml.replace(xml.find("CZK"), 3, "CZKK");
+  write_file(broken, xml);
+  const ProcessResult tolvexqr = run_command(kTolvexqr + " -f=" + shell_quote(scratch.file("x.png")), broken);
+  const ProcessResult failing = tolvex("check --json", broken);
+  EXPECT_EQ(failing.status, 1);
+  const nlohmann::json failed = nlohmann::json::parse(failing.out);
+  EXPECT_EQ(failed["file"], "<stdin>");
+  EXPECT_EQ(std::string(failed["diagnostics"][0]["errorLine"]) + "\n", tolvexqr.err);
+  EXPECT_EQ(tolvex("check --no-such-option").status, 2);
+}
+
+TEST(Check, StrictMakeAndBatchDrawNothingWhileWarningsOnlyAreShown) {
+  const TempDir scratch;
+  const std::string warned = scratch.file("warned.xml");
+  write_file(warned, warned_payment());
+  const std::string picture = scratch.file("warned.png");
+  const ProcessResult lenient = tolvex("make --no-logo -o " + shell_quote(picture) + " " + shell_quote(warned));
+  EXPECT_EQ(lenient.status, 0) << lenient.err;
+  EXPECT_TRUE(fs::exists(picture));
+  EXPECT_NE(lenient.err.find("warning: IBAN check digits do not match"), std::string::npos) << lenient.err;
+  const ProcessResult quiet = tolvex("make --no-logo -q -o " + shell_quote(scratch.file("q.png")) + " " + shell_quote(warned));
+  EXPECT_EQ(quiet.err, "");
+
+  const std::string refused = scratch.file("refused.png");
+  const ProcessResult strict = tolvex("make --strict --no-logo -o " + shell_quote(refused) + " " + shell_quote(warned));
+  EXPECT_EQ(strict.status, 1);
+  EXPECT_FALSE(fs::exists(refused));
+  EXPECT_NE(strict.err.find(warned + ":15:11: error: IBAN check digits do not match"), std::string::npos) << strict.err;
+
+  const std::string out = scratch.file("codes");
+  const ProcessResult batch = tolvex("batch --strict --no-logo -q -o " + shell_quote(out) + " " + shell_quote(warned) +
+                                     " " + shell_quote(example_path("invoice")));
+  EXPECT_EQ(batch.status, 1);
+  EXPECT_TRUE(fs::exists(out + "/invoice.png"));
+  EXPECT_FALSE(fs::exists(out + "/warned.png"));
+  EXPECT_NE(batch.err.find(warned + ": ERROR_INVALID_VALUE: Refused by the strict check"), std::string::npos) << batch.err;
+}
+
 }  // namespace
 }  // namespace tolvex

@@ -91,6 +91,8 @@ def test_encode_reports_the_library_s_line_for_a_bad_document():
 def test_decimal_and_date_members_are_those_of_the_schemas():
     decimals, dates = set(), set()
     for schema in (ROOT / "docs" / "schema").glob("*.schema.json"):
+        if schema.name == "check-report.schema.json":
+            continue  # the check's report, no family's document
         for definition in json.loads(schema.read_text())["$defs"].values():
             for name, member in definition.get("properties", {}).items():
                 if member.get("type") == "number":

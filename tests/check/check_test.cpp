@@ -1,0 +1,292 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "tolvex/check.hpp"
+#include "tolvex/encode.hpp"
+
+namespace tolvex {
+namespace {
+
+std::vector<Finding> findings_of(std::string_view document) {
+  Result<std::vector<Finding>> found = check(document);
+  EXPECT_TRUE(found.has_value());
+  return found ? std::move(*found) : std::vector<Finding>{};
+}
+
+const Finding* with_rule(const std::vector<Finding>& findings, std::string_view rule, std::string_view path) {
+  const auto at = std::find_if(findings.begin(), findings.end(),
+                               [&](const Finding& f) { return f.rule == rule && f.path == path; });
+  return at == findings.end() ? nullptr : &*at;
+}
+
+// A payment order whose parts the tests replace: {options} {amount} {currency} {due} {accounts}.
+std::string payment_order(std::string_view amount, std::string_view currency, std::string_view accounts,
+                          std::string_view extra = "") {
+  return std::string("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n") +
+         "<Pay xmlns=\"http://tolvex.org/tolvex\">\n"
+         "  <Payments>\n"
+         "    <Payment>\n"
+         "      <PaymentOptions>paymentorder</PaymentOptions>\n" +
+         std::string(amount) + "\n      <CurrencyCode>" + std::string(currency) +
+         "</CurrencyCode>\n"
+         "      <BankAccounts>\n" +
+         std::string(accounts) +
+         "\n      </BankAccounts>\n" + std::string(extra) +
+         "    </Payment>\n"
+         "  </Payments>\n"
+         "</Pay>\n";
+}
+
+constexpr std::string_view kGoodAccount =
+    "        <BankAccount><IBAN>CZ6508000000192000145399</IBAN><BIC>GIBACZPX</BIC></BankAccount>";
+
+TEST(Check, DocumentWithSeveralProblemsReportsEachWithItsPlace) {
+  const std::string document =
+      "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"                  // 1
+      "<Pay xmlns=\"http://tolvex.org/tolvex\">\n"                    // 2
+      "  <Payments>\n"                                                // 3
+      "    <Payment>\n"                                               // 4
+      "      <PaymentOptions>paymentorder</PaymentOptions>\n"         // 5
+      "      <Amout>12</Amout>\n"                                     // 6
+      "      <CurrencyCode>EUR</CurrencyCode>\n"                      // 7
+      "      <PaymentDueDate>2026-02-30</PaymentDueDate>\n"           // 8
+      "      <BankAccounts>\n"                                        // 9
+      "        <BankAccount>\n"                                       // 10
+      "          <IBAN>SK3112000000198742637542</IBAN>\n"             // 11
+      "          <BIC>TATRSKBX</BIC>\n"                               // 12
+      "        </BankAccount>\n"                                      // 13
+      "        <BankAccount>\n"                                       // 14
+      "          <IBAN>XX12</IBAN> <BIC>GIBAQQPX</BIC>\n"             // 15
+      "        </BankAccount>\n"                                      // 16
+      "      </BankAccounts>\n"                                       // 17
+      "    </Payment>\n"                                              // 18
+      "  </Payments>\n"                                               // 19
+      "</Pay>\n";
+  ASSERT_TRUE(encode_xml(document).has_value()) << "the rules themselves accept every one of these";
+  const std::vector<Finding> found = findings_of(document);
+
+  struct Expected {
+    std::string_view rule, path, value;
+    long line, column;
+  };
+  const Expected expected[] = {
+      {"xml.unknown-element", "Payments/0/Amout", "Amout", 6, 7},
+      {"date.calendar", "Payments/0/PaymentDueDate", "2026-02-30", 8, 7},
+      {"pay.bank-account.iban.check-digits", "Payments/0/BankAccounts/0/IBAN", "SK3112000000198742637542", 11, 11},
+      {"pay.bank-account.iban.country", "Payments/0/BankAccounts/1/IBAN", "XX12", 15, 11},
+      {"pay.bank-account.bic.country", "Payments/0/BankAccounts/1/BIC", "GIBAQQPX", 15, 29},
+  };
+  for (const Expected& e : expected) {
+    const Finding* f = with_rule(found, e.rule, e.path);
+    ASSERT_NE(f, nullptr) << e.rule << " at " << e.path;
+    EXPECT_EQ(f->severity, Severity::warning);
+    EXPECT_EQ(f->value, e.value);
+    EXPECT_EQ(f->line, e.line) << e.rule;
+    EXPECT_EQ(f->column, e.column) << e.rule;
+    EXPECT_FALSE(f->message.empty());
+    EXPECT_TRUE(f->errorLine.empty());
+  }
+  EXPECT_NE(with_rule(found, "xml.unknown-element", "Payments/0/Amout")->message.find("did you mean Amount?"),
+            std::string::npos);
+  EXPECT_TRUE(std::is_sorted(found.begin(), found.end(), [](const Finding& a, const Finding& b) {
+    return a.line.value_or(0) < b.line.value_or(0);
+  })) << "warnings follow the input";
+  EXPECT_TRUE(check_passes(found, false));
+  EXPECT_FALSE(check_passes(found, true));
+}
+
+TEST(Check, ErrorsComeFirstWithTheToolsLineAndLaterOnesFollow) {
+  const std::string document = payment_order(
+      "      <Amount>10</Amount>", "EURO",
+      "        <BankAccount><IBAN>cz65</IBAN></BankAccount>\n"
+      "        <BankAccount><IBAN>CZ6508000000192000145399</IBAN><BIC>gibaczpx</BIC></BankAccount>");
+  const Result<std::string> encoded = encode_xml(document);
+  ASSERT_FALSE(encoded.has_value());
+  const std::vector<Finding> found = findings_of(document);
+  ASSERT_GE(found.size(), 3u);
+  EXPECT_EQ(found[0].severity, Severity::error);
+  EXPECT_EQ(found[0].errorLine, encoded.error().line);
+  EXPECT_EQ(found[0].errorLine, "ERROR_INVALID_VALUE: CurrencyCode is invalid currency code. ");
+  EXPECT_EQ(found[0].rule, "currency.format");
+  EXPECT_EQ(found[0].path, "Payments/0/CurrencyCode");
+  EXPECT_EQ(found[0].value, "EURO");
+  EXPECT_EQ(found[0].line, 7);
+  const Finding* iban = with_rule(found, "field.invalid", "Payments/0/BankAccounts/0/IBAN");
+  ASSERT_NE(iban, nullptr);
+  EXPECT_EQ(iban->severity, Severity::error);
+  EXPECT_EQ(iban->errorLine.rfind("ERROR_INVALID_VALUE: IBAN", 0), 0u);
+  EXPECT_NE(with_rule(found, "field.invalid", "Payments/0/BankAccounts/1/BIC"), nullptr);
+  EXPECT_FALSE(check_passes(found, false));
+}
+
+TEST(Check, MisspelledElementsAtSeveralDepths) {
+  struct Case {
+    std::string_view where;  // "root", "payment", "account", "order"
+    std::string_view element;
+    std::string_view path;
+    std::string_view suggestion;  // empty: none within two edits
+  };
+  const Case cases[] = {
+      {"root", "InvoiceId", "InvoiceId", "InvoiceID"},
+      {"payment", "Amout", "Payments/0/Amout", "Amount"},
+      {"payment", "PaymentNotes", "Payments/0/PaymentNotes", "PaymentNote"},
+      {"account", "IBNA", "Payments/0/BankAccounts/0/IBNA", "IBAN"},
+      {"order", "Periodicty", "Payments/0/StandingOrderExt/Periodicty", "Periodicity"},
+      {"payment", "Colour", "Payments/0/Colour", ""},
+  };
+  for (const Case& c : cases) {
+    const std::string element = "<" + std::string(c.element) + ">1</" + std::string(c.element) + ">";
+    std::string accounts = "        <BankAccount><IBAN>CZ6508000000192000145399</IBAN><BIC>GIBACZPX</BIC>";
+    if (c.where == "account") accounts += element;
+    accounts += "</BankAccount>";
+    std::string extra;
+    if (c.where == "payment") extra = "      " + element + "\n";
+    if (c.where == "order") extra = "      <StandingOrderExt>" + element + "</StandingOrderExt>\n";
+    std::string document = payment_order("      <Amount>1</Amount>", "EUR", accounts, extra);
+    if (c.where == "root") document.replace(document.find("  <Payments>"), 0, "  " + element + "\n");
+    const std::vector<Finding> found = findings_of(document);
+    const Finding* f = with_rule(found, "xml.unknown-element", c.path);
+    ASSERT_NE(f, nullptr) << c.path;
+    EXPECT_EQ(f->value, c.element);
+    const std::string hint = "did you mean " + std::string(c.suggestion) + "?";
+    EXPECT_EQ(f->message.find(hint) != std::string::npos, !c.suggestion.empty()) << f->message;
+    EXPECT_EQ(f->message.find("did you mean") != std::string::npos, !c.suggestion.empty()) << f->message;
+  }
+}
+
+TEST(Check, RepeatedElementsAndTextWhereARecordIsExpected) {
+  const std::string document = payment_order("      <Amount>1</Amount>\n      <Amount>2</Amount>", "EUR",
+                                             std::string(kGoodAccount) + "\n        stray words");
+  const std::vector<Finding> found = findings_of(document);
+  const Finding* repeated = with_rule(found, "xml.repeated-element", "Payments/0/Amount");
+  ASSERT_NE(repeated, nullptr);
+  EXPECT_EQ(repeated->line, 7);
+  const Finding* text = with_rule(found, "xml.text-in-record", "Payments/0/BankAccounts");
+  ASSERT_NE(text, nullptr);
+  EXPECT_EQ(text->value, "stray words");
+}
+
+TEST(Check, AmountsAgainstTheirCurrency) {
+  struct Case {
+    std::string_view amount, currency;
+    std::vector<std::string> rules;
+  };
+  const Case cases[] = {
+      {"12480.00", "EUR", {}},
+      {"12480.005", "EUR", {"amount.decimals"}},
+      {"12480.5", "JPY", {"amount.decimals"}},
+      {"12480", "JPY", {}},
+      {"1.234", "KWD", {}},
+      {"1.2345", "KWD", {"amount.decimals"}},
+      {"10", "CZX", {"currency.unknown"}},
+      {"0", "EUR", {"pay.amount.not-positive"}},
+      {"-5", "EUR", {"pay.amount.not-positive"}},
+  };
+  const std::vector<std::string_view> amountRules = {"amount.decimals", "currency.unknown", "pay.amount.not-positive"};
+  for (const Case& c : cases) {
+    const std::string document =
+        payment_order("      <Amount>" + std::string(c.amount) + "</Amount>", c.currency, kGoodAccount);
+    std::vector<std::string> got;
+    for (const Finding& f : findings_of(document)) {
+      if (std::find(amountRules.begin(), amountRules.end(), f.rule) != amountRules.end()) got.push_back(f.rule);
+    }
+    EXPECT_EQ(got, c.rules) << c.amount << " " << c.currency;
+  }
+}
+
+TEST(Check, AccountsOfSeveralCountries) {
+  struct Case {
+    std::string_view iban, bic;
+    std::vector<std::string> rules;
+  };
+  const Case cases[] = {
+      {"DE89370400440532013000", "COBADEFFXXX", {}},
+      {"GB82WEST12345698765432", "NWBKGB2L", {}},
+      {"DE89370400440532013000", "GIBACZPX", {"pay.bank-account.bic.iban-country"}},
+      {"DE8937040044053201300", "COBADEFF", {"pay.bank-account.iban.length", "pay.bank-account.iban.check-digits"}},
+      {"GB82WEST1234569876543X", "NWBKGB2L",
+       {"pay.bank-account.iban.bban-format", "pay.bank-account.iban.check-digits"}},
+      {"XK051212012345678906", "RBKOXKPR", {}},
+  };
+  for (const Case& c : cases) {
+    const std::string account = "        <BankAccount><IBAN>" + std::string(c.iban) + "</IBAN><BIC>" +
+                                std::string(c.bic) + "</BIC></BankAccount>";
+    std::vector<std::string> got;
+    for (const Finding& f : findings_of(payment_order("      <Amount>1</Amount>", "EUR", account)))
+      got.push_back(f.rule);
+    EXPECT_EQ(got, c.rules) << c.iban;
+  }
+}
+
+TEST(Check, InvoiceTaxAmountsAgainstTheirRates) {
+  const auto invoice = [](std::string_view tax) {
+    return "<Invoice xmlns=\"http://tolvex.org/tolvex\"><InvoiceID>1</InvoiceID><IssueDate>2026-01-01</IssueDate>"
+           "<LocalCurrencyCode>EUR</LocalCurrencyCode><TaxCategorySummaries><TaxCategorySummary>"
+           "<ClassifiedTaxCategory>0.21</ClassifiedTaxCategory><TaxExclusiveAmount>100</TaxExclusiveAmount>"
+           "<TaxAmount>" + std::string(tax) + "</TaxAmount></TaxCategorySummary></TaxCategorySummaries></Invoice>";
+  };
+  EXPECT_EQ(with_rule(findings_of(invoice("21")), "invoice.tax-summary.tax-amount", "TaxCategorySummaries/0/TaxAmount"),
+            nullptr);
+  EXPECT_NE(with_rule(findings_of(invoice("12")), "invoice.tax-summary.tax-amount", "TaxCategorySummaries/0/TaxAmount"),
+            nullptr);
+}
+
+TEST(Check, JsonAndEncodedTextsHaveNoPlaces) {
+  const std::string encoded = *encode_xml(payment_order("      <Amount>1.5</Amount>", "EUR",
+                                                        "        <BankAccount><IBAN>SK3112000000198742637542</IBAN><BIC>TATRSKBX</BIC></BankAccount>"));
+  const std::vector<Finding> found = findings_of(encoded);
+  const Finding* iban = with_rule(found, "pay.bank-account.iban.check-digits", "Payments/0/BankAccounts/0/IBAN");
+  ASSERT_NE(iban, nullptr);
+  EXPECT_FALSE(iban->line.has_value());
+  EXPECT_FALSE(iban->column.has_value());
+
+  const std::vector<Finding> broken = findings_of("0123");
+  ASSERT_FALSE(broken.empty());
+  EXPECT_EQ(broken[0].severity, Severity::error);
+  EXPECT_EQ(broken[0].rule.substr(0, 5), "text.");
+
+  const std::vector<Finding> json = findings_of(
+      R"({"Pay": {"Payments": [{"PaymentOptions": "paymentorder", "Amount": 1, "CurrencyCode": "CZX",)"
+      R"( "BankAccounts": [{"IBAN": "CZ6508000000192000145399", "BIC": "GIBACZPX"}]}]}})");
+  EXPECT_NE(with_rule(json, "currency.unknown", "Payments/0/CurrencyCode"), nullptr);
+}
+
+TEST(Check, ReportsAsJsonAndAsText) {
+  const std::vector<Finding> found =
+      findings_of(payment_order("      <Amount>1</Amount>", "EUR",
+                                "        <BankAccount><IBAN>SK3112000000198742637542</IBAN><BIC>TATRSKBX</BIC></BankAccount>"));
+  const std::string text = check_report_text(found, "pay.xml");
+  EXPECT_NE(text.find("pay.xml:9:22:"), std::string::npos) << text;
+  EXPECT_NE(text.find(": warning: IBAN check digits do not match (SK3112000000198742637542) "
+                      "[pay.bank-account.iban.check-digits]"),
+            std::string::npos)
+      << text;
+  EXPECT_NE(text.find("pay.xml: 0 errors, 1 warning\n"), std::string::npos) << text;
+  EXPECT_NE(check_report_text(found, "pay.xml", true).find("1 error, 0 warnings"), std::string::npos);
+  const std::string json = check_report_json(found, "pay.xml");
+  EXPECT_EQ(json.rfind(R"({"file":"pay.xml","valid":true,"diagnostics":[{"severity":"warning")", 0), 0u) << json;
+  EXPECT_NE(json.find(R"("errorLine":null)"), std::string::npos);
+  EXPECT_NE(check_report_json(found, std::nullopt, true).find(R"("valid":false)"), std::string::npos);
+}
+
+TEST(Check, LongValuesAreCutAndHostileInputStaysBounded) {
+  const std::string longName(500, 'x');
+  const std::string document = payment_order("      <Amount>1</Amount>", "EUR", kGoodAccount,
+                                             "      <" + longName + "/>\n");
+  const Finding* f = with_rule(findings_of(document), "xml.unknown-element", "Payments/0/" + longName);
+  ASSERT_NE(f, nullptr);
+  EXPECT_EQ(f->value.size(), 80u);
+  // Ten thousand unknown elements on one line: the first thousand are reported, the rest counted
+  // away, so that a hostile document cannot make the report as large as itself.
+  std::string many;
+  for (int i = 0; i < 10000; ++i) many += "<U/>";
+  const std::vector<Finding> found = findings_of(payment_order("      <Amount>1</Amount>", "EUR", kGoodAccount, many));
+  EXPECT_EQ(std::count_if(found.begin(), found.end(), [](const Finding& x) { return x.rule == "xml.unknown-element"; }),
+            1000);
+}
+
+}  // namespace
+}  // namespace tolvex
