@@ -164,6 +164,20 @@ inline constexpr Message kImageSizeTooLarge{ERROR_ILLEGAL_ARGUMENT,
 inline constexpr Message kImageSizeTooLargeUnit{ERROR_ILLEGAL_ARGUMENT, " pixels. "};
 inline constexpr Message kCannotWriteImageToOutputFile{ERROR_IO, "Cannot write image to output file. "};
 inline constexpr Message kCannotWriteImage{ERROR_IO, "Cannot write image. "};
+// The print options of a picture.
+inline constexpr Message kModuleSizeOutOfRange{ERROR_ILLEGAL_ARGUMENT, "Module size is outside 0 to 100 pixels. "};
+inline constexpr Message kMarginOutOfRange{ERROR_ILLEGAL_ARGUMENT, "Margin is outside 4 to 100 modules. "};
+inline constexpr Message kResolutionOutOfRange{ERROR_ILLEGAL_ARGUMENT, "Resolution is outside 0 to 10000 dpi. "};
+inline constexpr Message kIllegalErrorCorrectionLevel{ERROR_ILLEGAL_ARGUMENT,
+                                                      "Error correction level is none of L, M, Q and H. "};
+inline constexpr Message kSizesExcludeEachOther{ERROR_ILLEGAL_ARGUMENT,
+                                                "Give one of size, module size and physical size. "};
+inline constexpr Message kPhysicalSizeOutOfRange{ERROR_ILLEGAL_ARGUMENT,
+                                                 "Physical size is outside 1 to 14400 points. "};
+inline constexpr Message kPaperOnlyInPdf{ERROR_ILLEGAL_ARGUMENT, "Paper placement is only for PDF. "};
+inline constexpr Message kPlaceAndPositionTogether{ERROR_ILLEGAL_ARGUMENT,
+                                                   "Give a place or a position on the page, not both. "};
+inline constexpr Message kPictureOffThePage{ERROR_ILLEGAL_ARGUMENT, "Picture does not fit on the page there. "};
 
 // Logo pictures.
 inline constexpr Message kCannotCreateLogo{ERROR_MISSING_LOGO, "Cannot create logo. "};
@@ -308,6 +322,15 @@ inline constexpr std::array kEveryMessage{
     kImageSizeTooLargeUnit,
     kCannotWriteImageToOutputFile,
     kCannotWriteImage,
+    kModuleSizeOutOfRange,
+    kMarginOutOfRange,
+    kResolutionOutOfRange,
+    kIllegalErrorCorrectionLevel,
+    kSizesExcludeEachOther,
+    kPhysicalSizeOutOfRange,
+    kPaperOnlyInPdf,
+    kPlaceAndPositionTogether,
+    kPictureOffThePage,
     kCannotCreateLogo,
     kCannotFindLogoFile,
     kCannotReadLogoFile,

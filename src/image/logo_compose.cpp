@@ -40,8 +40,9 @@ std::string logo_prefix(const std::filesystem::path& directory) {
 }
 
 ErrorCode qr_logo_picture(std::string_view text, unsigned family, LogoRotation rotation, LogoVariation variation,
-                          bool frame, std::string_view logoPrefix, Picture* picture) {
-  const std::optional<QrSymbol> symbol = qr_encode(text);
+                          bool frame, std::string_view logoPrefix, Picture* picture, ErrorCorrection level,
+                          bool boostLevel) {
+  const std::optional<QrSymbol> symbol = qr_encode_at(text, level, boostLevel);
   if (!symbol) return report_qr_failure();
 
   if (!logo_variation_valid(variation)) {

@@ -6,6 +6,8 @@
 #include <cairo.h>
 
 #include <cstdint>
+#include <optional>
+#include <string>
 #include <vector>
 
 #include "image/cairo_ptr.h"
@@ -31,6 +33,16 @@ struct RenderSettings {
 // The settings that the options ask for.
 [[nodiscard]] RenderSettings render_settings_of(const PictureOptions& options);
 
+// How a picture goes onto paper, and what it says to a reader who cannot see it.
+struct PrintSettings {
+  std::int32_t dpi = 0;                  // PNG pHYs; 0: none
+  std::optional<Length> physicalSize{};  // the picture's width on paper
+  std::optional<PaperPlacement> paper{};  // PDF on a sheet
+  bool compact = false;                  // plain SVG and PDF by the compact writer
+  std::optional<std::string> title{};
+  std::optional<std::string> description{};
+};
+
 struct Picture {
   int width = 0;  // pixels, which are points in PDF
   int height = 0;
@@ -38,10 +50,12 @@ struct Picture {
   double boxX = 0.0;  // corner and side of the square that holds the symbol and its quiet zone
   double boxY = 0.0;
   double boxSide = 0.0;
+  int margin = kQuietZoneModules;  // quiet zone inside the box, in modules
   SurfacePtr logo;  // none for the plain picture
   double logoX = 0.0;
   double logoY = 0.0;
   RenderSettings render;  // background and raster format
+  PrintSettings print;
 };
 
 // Draws the picture at the context's origin: its background colour over the whole
