@@ -53,6 +53,9 @@ inline constexpr Message kSvgBufferPointerCannotBeNull{ERROR_NULL_POINTER,
 inline constexpr Message kPdfBufferPointerCannotBeNull{ERROR_NULL_POINTER,
                                                        "PDF buffer pointer cannot be NULL. "};
 inline constexpr Message kCodesPointerCannotBeNull{ERROR_NULL_POINTER, "Codes pointer cannot be NULL. "};
+inline constexpr Message kOptionsPointerCannotBeNull{ERROR_NULL_POINTER, "Options pointer cannot be NULL. "};
+inline constexpr Message kFileNamePointerCannotBeNull{ERROR_NULL_POINTER, "File name pointer cannot be NULL. "};
+inline constexpr Message kDataPointerCannotBeNull{ERROR_NULL_POINTER, "Data pointer cannot be NULL. "};
 inline constexpr Message kInputCannotBeNull{ERROR_NULL_POINTER, "Input cannot be NULL. "};
 inline constexpr Message kFileNameCannotBeNull{ERROR_NULL_POINTER, "File name cannot be NULL. "};
 inline constexpr Message kIndexPointerCannotBeNull{ERROR_NULL_POINTER, "Index pointer cannot be NULL. "};
@@ -178,6 +181,7 @@ inline constexpr Message kPaperOnlyInPdf{ERROR_ILLEGAL_ARGUMENT, "Paper placemen
 inline constexpr Message kPlaceAndPositionTogether{ERROR_ILLEGAL_ARGUMENT,
                                                    "Give a place or a position on the page, not both. "};
 inline constexpr Message kPictureOffThePage{ERROR_ILLEGAL_ARGUMENT, "Picture does not fit on the page there. "};
+inline constexpr Message kIllegalPaperOrPosition{ERROR_ILLEGAL_ARGUMENT, "Illegal argument value for paper or position."};
 
 // Logo pictures.
 inline constexpr Message kCannotCreateLogo{ERROR_MISSING_LOGO, "Cannot create logo. "};
@@ -265,6 +269,9 @@ inline constexpr std::array kEveryMessage{
     kSvgBufferPointerCannotBeNull,
     kPdfBufferPointerCannotBeNull,
     kCodesPointerCannotBeNull,
+    kOptionsPointerCannotBeNull,
+    kFileNamePointerCannotBeNull,
+    kDataPointerCannotBeNull,
     kInputCannotBeNull,
     kFileNameCannotBeNull,
     kIndexPointerCannotBeNull,
@@ -331,6 +338,7 @@ inline constexpr std::array kEveryMessage{
     kPaperOnlyInPdf,
     kPlaceAndPositionTogether,
     kPictureOffThePage,
+    kIllegalPaperOrPosition,
     kCannotCreateLogo,
     kCannotFindLogoFile,
     kCannotReadLogoFile,

@@ -43,6 +43,33 @@ void for_each_run(const QrSymbol& symbol, int y, Visit&& visit) {
   }
 }
 
+// A run of dark modules repeated in the rows below it: one rectangle.
+struct ModuleBlock {
+  int begin, end, top, bottom;
+};
+
+// The blocks in the order their last row ends, each row's from the left.
+std::vector<ModuleBlock> module_blocks(const QrSymbol& symbol) {
+  std::vector<ModuleBlock> blocks, open, next;
+  for (int y = 0; y < symbol.width(); ++y) {
+    next.clear();
+    std::size_t above = 0;
+    for_each_run(symbol, y, [&](int begin, int end) {
+      while (above < open.size() && open[above].begin < begin) blocks.push_back(open[above++]);
+      if (above < open.size() && open[above].begin == begin && open[above].end == end) {
+        next.push_back(open[above++]);
+        next.back().bottom = y + 1;
+      } else {
+        next.push_back({begin, end, y, y + 1});
+      }
+    });
+    for (; above < open.size(); ++above) blocks.push_back(open[above]);
+    std::swap(open, next);
+  }
+  blocks.insert(blocks.end(), open.begin(), open.end());
+  return blocks;
+}
+
 std::string xml_escaped(std::string_view text) {
   std::string out;
   out.reserve(text.size());
@@ -202,22 +229,44 @@ std::string svg_compact(const Picture& picture) {
 }
 
 std::string pdf_text_string(std::string_view utf8) {
-  static constexpr char kHex[] = "0123456789ABCDEF";
-  std::string out = "<FEFF";
-  const auto unit = [&](unsigned value) {
-    for (int shift = 12; shift >= 0; shift -= 4) out += kHex[(value >> shift) & 0xF];
+  std::u32string points;
+  for (std::size_t at = 0; at < utf8.size();) points += next_code_point(utf8, at);
+  // PDFDocEncoding agrees with Latin-1 on these, one byte a character.
+  const auto latin = [](char32_t point) {
+    return point == '\t' || point == '\n' || point == '\r' || (point >= 0x20 && point <= 0x7E) ||
+           (point >= 0xA1 && point <= 0xFF && point != 0xAD);
   };
-  for (std::size_t at = 0; at < utf8.size();) {
-    const char32_t point = next_code_point(utf8, at);
-    if (point >= 0x10000) {
-      const unsigned rest = static_cast<unsigned>(point) - 0x10000;
-      unit(0xD800 + (rest >> 10));
-      unit(0xDC00 + (rest & 0x3FF));
-    } else {
-      unit(static_cast<unsigned>(point));
+  std::string bytes;
+  if (std::all_of(points.begin(), points.end(), latin)) {
+    for (const char32_t point : points) bytes += static_cast<char>(point);
+  } else {
+    bytes = "\xFE\xFF";
+    const auto unit = [&](unsigned value) {
+      bytes += static_cast<char>(value >> 8);
+      bytes += static_cast<char>(value & 0xFF);
+    };
+    for (const char32_t point : points) {
+      if (point >= 0x10000) {
+        const unsigned rest = static_cast<unsigned>(point) - 0x10000;
+        unit(0xD800 + (rest >> 10));
+        unit(0xDC00 + (rest & 0x3FF));
+      } else {
+        unit(static_cast<unsigned>(point));
+      }
     }
   }
-  return out + ">";
+  // A literal string: parentheses and backslashes escaped, and a carriage return, which a
+  // reader would otherwise take for a line end.
+  std::string out = "(";
+  for (const char c : bytes) {
+    if (c == '(' || c == ')' || c == '\\') out += '\\';
+    if (c == '\r') {
+      out += "\\r";
+      continue;
+    }
+    out += c;
+  }
+  return out + ")";
 }
 
 std::optional<std::string> pdf_compact(const Picture& picture) {
@@ -238,11 +287,9 @@ std::optional<std::string> pdf_compact(const Picture& picture) {
   // Module units with rows downwards, so that each run is written in whole numbers.
   content += "/Figure<</MCID 0>>BDC q " + number(scale) + " 0 0 " + number(-scale) + " " + number(geometry->x) +
              " " + number(top) + " cm 0 g\n";
-  for (int y = 0; y < picture.symbol.width(); ++y) {
-    for_each_run(picture.symbol, y, [&](int begin, int end) {
-      content += std::to_string(begin + picture.margin) + " " + std::to_string(y + picture.margin) + " " +
-                 std::to_string(end - begin) + " 1 re\n";
-    });
+  for (const ModuleBlock& block : module_blocks(picture.symbol)) {
+    content += std::to_string(block.begin + picture.margin) + " " + std::to_string(block.top + picture.margin) + " " +
+               std::to_string(block.end - block.begin) + " " + std::to_string(block.bottom - block.top) + " re\n";
   }
   content += "f Q EMC\n";
   const std::optional<std::string> stream = deflated(content);
@@ -250,38 +297,61 @@ std::optional<std::string> pdf_compact(const Picture& picture) {
 
   const std::optional<std::string>& alternate =
       picture.print.description ? picture.print.description : picture.print.title;
-  std::string information = "<</Producer(tolvexqr)";
+  std::string information = "<<";
   if (picture.print.title) information += "/Title" + pdf_text_string(*picture.print.title);
   if (picture.print.description) information += "/Subject" + pdf_text_string(*picture.print.description);
   information += ">>";
 
-  const std::vector<std::string> objects = {
-      "<</Type/Catalog/Pages 2 0 R/MarkInfo<</Marked true>>/StructTreeRoot 5 0 R" +
-          std::string(picture.print.title ? "/ViewerPreferences<</DisplayDocTitle true>>" : "") + ">>",
-      "<</Type/Pages/Kids[3 0 R]/Count 1>>",
-      "<</Type/Page/Parent 2 0 R/MediaBox[0 0 " + number(geometry->pageWidth) + " " + number(geometry->pageHeight) +
-          "]/Contents 4 0 R/Resources<<>>/StructParents 0>>",
-      "<</Length " + std::to_string(stream->size()) + "/Filter/FlateDecode>>stream\n" + *stream + "\nendstream",
-      "<</Type/StructTreeRoot/K[6 0 R]/ParentTree 7 0 R>>",
-      "<</Type/StructElem/S/Figure/P 5 0 R/Pg 3 0 R/K 0" +
-          (alternate ? "/Alt" + pdf_text_string(*alternate) : std::string()) + ">>",
-      "<</Nums[0[6 0 R]]>>",
-      information,
+  // Objects 1-3 and 5-8 go compressed into one object stream (9), so that the texts, which the
+  // information and the figure both carry, cost little; the content stream (4) cannot go there.
+  // A cross-reference stream (10) finds them.
+  const std::vector<std::pair<int, std::string>> packed = {
+      {1, "<</Type/Catalog/Pages 2 0 R/MarkInfo<</Marked true>>/StructTreeRoot 5 0 R" +
+              std::string(picture.print.title ? "/ViewerPreferences<</DisplayDocTitle true>>" : "") + ">>"},
+      {2, "<</Type/Pages/Kids[3 0 R]/Count 1>>"},
+      {3, "<</Type/Page/Parent 2 0 R/MediaBox[0 0 " + number(geometry->pageWidth) + " " +
+              number(geometry->pageHeight) + "]/Contents 4 0 R/Resources<<>>/StructParents 0>>"},
+      {5, "<</Type/StructTreeRoot/K[6 0 R]/ParentTree 7 0 R>>"},
+      {6, "<</Type/StructElem/S/Figure/P 5 0 R/Pg 3 0 R/K 0" +
+              (alternate ? "/Alt" + pdf_text_string(*alternate) : std::string()) + ">>"},
+      {7, "<</Nums[0[6 0 R]]>>"},
+      {8, information},
   };
+  std::string index, bodies;
+  for (const auto& [number, object] : packed) {
+    index += std::to_string(number) + " " + std::to_string(bodies.size()) + " ";
+    bodies += object + "\n";
+  }
+  const std::optional<std::string> objectStream = deflated(index + bodies);
+  if (!objectStream) return std::nullopt;
+
+  constexpr int kObjectStream = 9;
+  constexpr int kCrossReference = 10;
   std::string pdf = "%PDF-1.7\n%\xE2\xE3\xCF\xD3\n";
-  std::vector<std::size_t> offsets;
-  for (std::size_t i = 0; i < objects.size(); ++i) {
-    offsets.push_back(pdf.size());
-    pdf += std::to_string(i + 1) + " 0 obj\n" + objects[i] + "\nendobj\n";
+  // Entries of /W[1 4 1]: type, offset or object stream, generation or index.
+  std::vector<std::array<std::uint32_t, 3>> entries(kCrossReference + 1, {0, 0, 0});
+  for (std::size_t i = 0; i < packed.size(); ++i) {
+    entries[static_cast<std::size_t>(packed[i].first)] = {2, kObjectStream, static_cast<std::uint32_t>(i)};
   }
+  const auto begin_object = [&](int number) {
+    entries[static_cast<std::size_t>(number)] = {1, static_cast<std::uint32_t>(pdf.size()), 0};
+    pdf += std::to_string(number) + " 0 obj\n";
+  };
+  begin_object(4);
+  pdf += "<</Length " + std::to_string(stream->size()) + "/Filter/FlateDecode>>stream\n" + *stream + "\nendstream\nendobj\n";
+  begin_object(kObjectStream);
+  pdf += "<</Type/ObjStm/N " + std::to_string(packed.size()) + "/First " + std::to_string(index.size()) + "/Length " +
+         std::to_string(objectStream->size()) + "/Filter/FlateDecode>>stream\n" + *objectStream + "\nendstream\nendobj\n";
   const std::size_t table = pdf.size();
-  pdf += "xref\n0 " + std::to_string(objects.size() + 1) + "\n0000000000 65535 f \n";
-  for (const std::size_t offset : offsets) {
-    std::array<char, 24> line{};
-    std::snprintf(line.data(), line.size(), "%010zu 00000 n \n", offset);
-    pdf += line.data();
+  begin_object(kCrossReference);
+  std::string rows;
+  for (const auto& [type, field, generation] : entries) {
+    rows += static_cast<char>(type);
+    for (int shift = 24; shift >= 0; shift -= 8) rows += static_cast<char>((field >> shift) & 0xFF);
+    rows += static_cast<char>(generation);
   }
-  pdf += "trailer\n<</Size " + std::to_string(objects.size() + 1) + "/Root 1 0 R/Info 8 0 R>>\nstartxref\n" +
+  pdf += "<</Type/XRef/Size " + std::to_string(entries.size()) + "/W[1 4 1]/Root 1 0 R/Info 8 0 R/Length " +
+         std::to_string(rows.size()) + ">>stream\n" + rows + "\nendstream\nendobj\nstartxref\n" +
          std::to_string(table) + "\n%%EOF\n";
   return pdf;
 }

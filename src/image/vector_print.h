@@ -39,8 +39,8 @@ struct PageGeometry {
 // not fit its page or compression fails.
 [[nodiscard]] std::optional<std::string> pdf_compact(const Picture& picture);
 
-// A text as a PDF string: UTF-16BE with its byte order mark, in hexadecimal. Bytes that are no
-// UTF-8 become U+FFFD.
+// A text as a literal PDF string: in PDFDocEncoding where every character is one of its Latin-1
+// ones, else UTF-16BE with its byte order mark. Bytes that are no UTF-8 become U+FFFD.
 [[nodiscard]] std::string pdf_text_string(std::string_view utf8);
 
 }  // namespace tolvex

@@ -257,32 +257,37 @@ TEST(CompactPdf, IsSmallValidTaggedAndOfThePhysicalSize) {
   const std::string file = directory.file("code.pdf");
   ASSERT_TRUE(write_picture(kText, file,
                             {.format = ImageFormat::pdf, .physicalSize = Length{40, LengthUnit::millimetre},
-                             .compactVector = true, .title = "Invoice 17", .description = "Amount: 12.50 €"}));
+                             .compactVector = true, .title = "Invoice 17", .description = "Amount: 12.50 EUR"}));
   const std::string pdf = read_file(file);
   EXPECT_LT(pdf.size(), 3000u);
   EXPECT_EQ(run_command("qpdf --check " + shell_quote(file)).status, 0);
   const test::ProcessResult info = run_command("pdfinfo " + shell_quote(file));
   EXPECT_EQ(pdfinfo_field(info.out, "Page size"), "113.386 x 113.386 pts");
   EXPECT_EQ(pdfinfo_field(info.out, "Title"), "Invoice 17");
-  EXPECT_EQ(pdfinfo_field(info.out, "Subject"), "Amount: 12.50 €");
+  EXPECT_EQ(pdfinfo_field(info.out, "Subject"), "Amount: 12.50 EUR");
   EXPECT_EQ(pdfinfo_field(info.out, "Tagged"), "yes");
-  // The figure's alternate text is the description.
-  EXPECT_NE(pdf.find("/S/Figure"), std::string::npos);
-  EXPECT_NE(pdf.find("/Alt" + pdf_text_string("Amount: 12.50 €")), std::string::npos);
+  // The figure's alternate text is the description, inside the compressed object stream.
+  const std::string plain = directory.file("plain.pdf");
+  ASSERT_EQ(run_command("qpdf --qdf --object-streams=disable " + shell_quote(file) + " " + shell_quote(plain)).status, 0);
+  const std::string expanded = read_file(plain);
+  EXPECT_NE(expanded.find("/S /Figure"), std::string::npos);
+  EXPECT_NE(expanded.find("/Alt (Amount: 12.50 EUR)"), std::string::npos);
 }
 
-TEST(PdfText, IsUtf16WithSurrogatesAndReplacesBrokenBytes) {
+TEST(PdfText, IsLatinWhereItCanElseUtf16AndEscaped) {
   struct Case {
     std::string utf8;
     std::string pdf;
   };
   const Case cases[] = {
-      {"", "<FEFF>"},
-      {"A", "<FEFF0041>"},
-      {"€", "<FEFF20AC>"},
-      {"\xF0\x9F\x98\x80", "<FEFFD83DDE00>"},
-      {"a\xFF" "b", "<FEFF0061FFFD0062>"},
-      {"\xE2\x82", "<FEFFFFFDFFFD>"},
+      {"", "()"},
+      {"Invoice 17", "(Invoice 17)"},
+      {"a (b) \\ c\r\n", "(a \\(b\\) \\\\ c\\r\n)"},
+      {"Strojírny", "(Stroj\xEDrny)"},
+      {"€", std::string("(\xFE\xFF\x20\xAC)")},
+      {"\xF0\x9F\x98\x80", std::string("(\xFE\xFF\xD8\x3D\xDE\x00)", 8)},
+      {"a\xFF", std::string("(\xFE\xFF\x00\x61\xFF\xFD)", 8)},
+      {"(\xE2\x82", std::string("(\xFE\xFF\x00\\(\xFF\xFD\xFF\xFD)", 11)},
   };
   for (const Case& c : cases) EXPECT_EQ(pdf_text_string(c.utf8), c.pdf) << c.utf8;
 }
