@@ -8,6 +8,7 @@ packages=(
   g++ cmake make pkg-config python3
   libxml2-dev libcairo2-dev liblzma-dev libpng-dev zlib1g-dev nlohmann-json3-dev
   libzxing-dev libzbar-dev libpoppler-glib-dev libturbojpeg0-dev
+  libcli11-dev scdoc
 )
 if [ "${1:-}" != tool ]; then
   packages+=(
@@ -16,6 +17,7 @@ if [ "${1:-}" != tool ]; then
     locales
     clang libclang-rt-dev clang-tidy valgrind
     python3-pytest python3-pip python3-setuptools python3-jsonschema
+    bash-completion man-db
   )
 fi
 

@@ -198,6 +198,9 @@ inline constexpr Message kLogoOnlyForKnownFamilies{ERROR_MISSING_LOGO,
 // Input files of the tools and of the scan (the file's name follows where it is known).
 inline constexpr Message kCannotReadInputFile{ERROR_IO, "Cannot read input file. "};
 inline constexpr Message kInputFileTooLarge{ERROR_ILLEGAL_ARGUMENT, "Input file too large. "};
+// The tolvex command's files; the detail is the file's name, ": " and the system's reason.
+inline constexpr Message kCannotRead{ERROR_IO, "Cannot read"};
+inline constexpr Message kCannotWrite{ERROR_IO, "Cannot write"};
 
 // Reading codes back from pictures and PDF documents.
 inline constexpr Message kUnknownScanFileFormat{ERROR_ILLEGAL_ARGUMENT,
@@ -347,6 +350,8 @@ inline constexpr std::array kEveryMessage{
     kLogoOnlyForKnownFamilies,
     kCannotReadInputFile,
     kInputFileTooLarge,
+    kCannotRead,
+    kCannotWrite,
     kUnknownScanFileFormat,
     kPictureTooLarge,
     kCannotReadPngPicture,

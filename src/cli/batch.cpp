@@ -17,6 +17,7 @@
 
 #include "base/messages.h"
 #include "cli/run.h"
+#include "tolvex/decode.hpp"
 #include "image/logo_cache.h"
 
 namespace tolvex {
@@ -45,9 +46,10 @@ bool ends_with_ignoring_case(std::string_view name, std::string_view extension) 
          equals_ignoring_case(name.substr(name.size() - extension.size()), extension);
 }
 
-std::optional<InputKind> kind_by_extension(std::string_view name) {
+std::optional<InputKind> kind_by_extension(std::string_view name, bool jsonFiles) {
   if (ends_with_ignoring_case(name, ".xml")) return InputKind::xml;
   if (ends_with_ignoring_case(name, ".txt")) return InputKind::base32hex;
+  if (jsonFiles && ends_with_ignoring_case(name, ".json")) return InputKind::json;
   return std::nullopt;
 }
 
@@ -74,16 +76,21 @@ class Gatherer {
   void add_path(const std::string& path) {
     std::error_code error;
     if (fs::is_directory(path, error)) {
+      root_ = path;
       add_directory(path);
+      root_.clear();
     } else {
-      add_file(path, settings_.inputKind ? settings_.inputKind : kind_by_extension(path));
+      add_file(path, settings_.inputKind ? settings_.inputKind : kind_by_extension(path, settings_.jsonFiles));
     }
   }
 
   void add_file(const std::string& path, std::optional<InputKind> kind) {
     BatchDocument document;
     document.path = path;
-    document.picture = (directory_ / (fs::path(path).stem().string() + extension_)).string();
+    // Mirrored, a directory's file keeps the folders between that directory and itself.
+    const fs::path folders =
+        settings_.mirror && !root_.empty() ? fs::path(path).lexically_relative(root_).parent_path() : fs::path();
+    document.picture = (directory_ / folders / (fs::path(path).stem().string() + extension_)).string();
     if (kind) {
       document.kind = *kind;
     } else {
@@ -113,7 +120,7 @@ class Gatherer {
         if (settings_.recursive && !entry.is_symlink(ignored)) add_directory(child);
         continue;
       }
-      const std::optional<InputKind> byName = kind_by_extension(child);
+      const std::optional<InputKind> byName = kind_by_extension(child, settings_.jsonFiles);
       if (byName && entry.is_regular_file(ignored))
         add_file(child, settings_.inputKind ? settings_.inputKind : byName);
     }
@@ -126,6 +133,7 @@ class Gatherer {
   const BatchSettings& settings_;
   std::FILE* list_;
   fs::path directory_;
+  fs::path root_;  // the directory named as a path, while its files are gathered
   std::string extension_;
   std::vector<BatchDocument> documents_;
 };
@@ -182,16 +190,36 @@ struct Outcome {
   bool finished = false;
   bool abandoned = false;  // stopped while its input was read: it vanishes
   std::optional<std::string> failure;
+  bool skipped = false;  // its picture was there already
 };
 
+// The text, trimmed of white space, when it decodes; else the failure is recorded.
+ErrorCode decoding_text(std::string* input) {
+  const std::size_t first = input->find_first_not_of(" \t\r\n");
+  const std::size_t last = input->find_last_not_of(" \t\r\n");
+  *input = first == std::string::npos ? std::string() : input->substr(first, last - first + 1);
+  const Result<DocumentPtr<>> document = decode(*input);
+  return document ? ERROR_OK : static_cast<ErrorCode>(document.error().code);
+}
+
 // What became of the document: its error line, none when its picture was written, or abandoned.
-Outcome draw_document(const Settings& shared, const BatchDocument& document, const std::atomic<bool>& stop) {
+Outcome draw_document(const BatchSettings& batch, const BatchDocument& document, const std::atomic<bool>& stop) {
+  const Settings& shared = batch.picture;
   if (document.refusal) return Outcome{true, false, document.refusal};
   try {
+    std::error_code ignored;
+    if (batch.skipExisting && fs::exists(document.picture, ignored)) return Outcome{true, false, std::nullopt, true};
     std::string input;
     bool abandoned = false;
     ErrorCode code = read_document(document.path, stop, &input, &abandoned);
     if (abandoned) return Outcome{true, true, std::nullopt};
+    if (code == ERROR_OK && batch.decodeTexts && document.kind == InputKind::base32hex) code = decoding_text(&input);
+    if (code == ERROR_OK && batch.mirror) {
+      std::error_code error;
+      const fs::path folder = fs::path(document.picture).parent_path();
+      if (!folder.empty()) fs::create_directories(folder, error);
+      if (error) code = report(messages::kCannotCreateOutputDirectory, folder.string());
+    }
     if (code == ERROR_OK) {
       Settings settings = shared;
       settings.inputKind = document.kind;
@@ -361,7 +389,8 @@ std::vector<std::string> picture_name_clashes(std::span<const BatchDocument> doc
 }
 
 BatchCounts draw_documents(const BatchSettings& settings, std::span<const BatchDocument> documents,
-                           const std::atomic<bool>& stop, std::FILE* err, bool progress) {
+                           const std::atomic<bool>& stop, std::FILE* err, bool progress,
+                           const BatchObserver& observer) {
   const std::size_t total = documents.size();
   const unsigned cores = std::max(1u, std::thread::hardware_concurrency());
   const std::size_t workers =
@@ -379,7 +408,7 @@ BatchCounts draw_documents(const BatchSettings& settings, std::span<const BatchD
     while (!stop.load()) {
       const std::size_t index = next.fetch_add(1);
       if (index >= total) break;
-      Outcome outcome = draw_document(settings.picture, documents[index], stop);
+      Outcome outcome = draw_document(settings, documents[index], stop);
       {
         const std::lock_guard lock(mutex);
         outcomes[index] = std::move(outcome);
@@ -415,6 +444,11 @@ BatchCounts draw_documents(const BatchSettings& settings, std::span<const BatchD
           ++abandoned;
           continue;
         }
+        if (observer) observer(BatchOutcome{documents[reported], outcome.failure, outcome.skipped});
+        if (outcome.skipped) {
+          ++counts.skipped;
+          continue;
+        }
         if (!outcome.failure) {
           ++counts.written;
           continue;
@@ -437,11 +471,12 @@ BatchCounts draw_documents(const BatchSettings& settings, std::span<const BatchD
 }
 
 std::string batch_summary(const BatchCounts& counts, std::string_view directory, bool interrupted) {
-  const std::size_t total = counts.written + counts.failed + counts.notStarted;
+  const std::size_t total = counts.written + counts.failed + counts.notStarted + counts.skipped;
   std::string line = interrupted ? "Interrupted: written " : "Written ";
   line += std::to_string(counts.written) + " of " + std::to_string(total) + " pictures to " +
           std::string(directory);
   line += "; " + std::to_string(counts.failed) + " failed";
+  if (counts.skipped > 0) line += ", " + std::to_string(counts.skipped) + " already there";
   if (interrupted) line += ", " + std::to_string(counts.notStarted) + " not started";
   return line + ".";
 }

@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
+#include <functional>
 #include <optional>
 #include <span>
 #include <string>
@@ -32,6 +33,11 @@ struct BatchSettings {
   std::optional<unsigned> threads;     // -j; absent: one a core
   bool recursive = false;              // -R, --recursive
   std::vector<std::string> paths;      // files, directories, and "-" for a list on standard input
+  // What the tolvex command adds; tolvexbatch leaves them off.
+  bool mirror = false;        // a directory's files keep their folders below the output directory
+  bool skipExisting = false;  // a picture already there is kept, and the document skipped
+  bool jsonFiles = false;     // .json files are documents too, read as JSON
+  bool decodeTexts = false;   // an encoded text is drawn only when it decodes (trimmed of white space)
 };
 
 // Reads the arguments after the program name. The options of the picture and -i are those of
@@ -57,7 +63,7 @@ struct BatchDocument {
 [[nodiscard]] std::vector<std::string> read_path_list(std::FILE* list);
 
 // The documents the paths name, in their order. A directory gives its .xml and .txt files (any
-// letter case) sorted by name, and with -R those of its subdirectories in the same walk;
+// letter case; .json too with jsonFiles) sorted by name, and with -R those of its subdirectories in the same walk;
 // symbolic links to directories are not followed. A file named on its own is taken whatever
 // its name with -i; without -i one that ends in neither .xml nor .txt is refused, as is a
 // directory that cannot be listed. "-" reads the paths from list (read_path_list).
@@ -71,7 +77,17 @@ struct BatchCounts {
   std::size_t written = 0;
   std::size_t failed = 0;
   std::size_t notStarted = 0;  // left when stop was set, or dropped while their input was read
+  std::size_t skipped = 0;     // pictures already there (skipExisting)
 };
+
+// What became of one document, told in input order as draw_documents reports: its error line,
+// or none when its picture was written (or, skipped, was there already).
+struct BatchOutcome {
+  const BatchDocument& document;
+  const std::optional<std::string>& failure;
+  bool skipped;
+};
+using BatchObserver = std::function<void(const BatchOutcome&)>;
 
 // Draws the documents on settings.threads workers (not more than there are documents), each
 // with its own logo cache, into the existing output directory. Each failure writes to err the
@@ -81,9 +97,11 @@ struct BatchCounts {
 // those being drawn are finished, so that no file is left half-written.
 [[nodiscard]] BatchCounts draw_documents(const BatchSettings& settings,
                                          std::span<const BatchDocument> documents,
-                                         const std::atomic<bool>& stop, std::FILE* err, bool progress);
+                                         const std::atomic<bool>& stop, std::FILE* err, bool progress,
+                                         const BatchObserver& observer = {});
 
-// "Written 8 of 10 pictures to DIR; 2 failed.", or after an interruption
+// "Written 8 of 10 pictures to DIR; 2 failed." (", 3 already there" when pictures were skipped),
+// or after an interruption
 // "Interrupted: written 3 of 10 pictures to DIR; 0 failed, 7 not started.".
 [[nodiscard]] std::string batch_summary(const BatchCounts& counts, std::string_view directory,
                                         bool interrupted);

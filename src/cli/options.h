@@ -16,7 +16,8 @@
 
 namespace tolvex {
 
-enum class InputKind : std::int32_t { xml = 0, base32hex = 1 };
+// json is the tolvex command's alone: tolvexqr's -i names only the first two.
+enum class InputKind : std::int32_t { xml = 0, base32hex = 1, json = 2 };
 
 struct Settings {
   std::string outputFile = "qrImage.png";

@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "tolvex/encode.hpp"
+#include "tolvex/json.hpp"
 #include "tolvex/picture.hpp"
 
 namespace tolvex {
@@ -18,8 +19,8 @@ ErrorCode draw_text(const Settings& settings, std::string_view text) {
 }  // namespace
 
 ErrorCode write_document_picture(const Settings& settings, const std::string& input) {
-  if (settings.inputKind != InputKind::xml) return draw_text(settings, input);
-  const Result<std::string> text = encode_xml(input);
+  if (settings.inputKind == InputKind::base32hex) return draw_text(settings, input);
+  const Result<std::string> text = settings.inputKind == InputKind::json ? encode_json(input) : encode_xml(input);
   if (!text) return static_cast<ErrorCode>(text.error().code);
   return draw_text(settings, *text);
 }

@@ -8,7 +8,7 @@
 
 namespace tolvex {
 
-// Encodes the input when the settings say it is XML (a base32hex text is drawn as it is) and
+// Encodes the input when the settings say it is XML or JSON (a base32hex text is drawn as it is) and
 // writes the picture as settings.outputFile in output_format(settings). Prints nothing: a
 // failure is left in the calling thread's last-error record.
 [[nodiscard]] ErrorCode write_document_picture(const Settings& settings, const std::string& input);

@@ -53,7 +53,7 @@ sed 's/c\.png/X/' "$scratch/c.out" >"$scratch/c.all"
 diff "$scratch/c.all" "$scratch/cpp.lines" || { echo "the C++ example differs from the C one"; exit 1; }
 cmp "$scratch/c.png" "$scratch/cpp.png" || { echo "the C++ example draws other bytes"; exit 1; }
 
-[ -x "$scratch/prefix/bin/tolvexqr" ] && [ -x "$scratch/prefix/bin/tolvexdecode" ]
+[ -x "$scratch/prefix/bin/tolvexqr" ] && [ -x "$scratch/prefix/bin/tolvexdecode" ] && [ -x "$scratch/prefix/bin/tolvex" ]
 [ "$(ls "$logodir" | wc -l)" -eq 96 ]
 # The library exports its C interface and the operations of its C++ headers, nothing else of the
 # core: every exported name is a tolvex_ function, a tolvex:: function or the version node.
@@ -70,4 +70,27 @@ done
 for header in tolvex.h tolvex.hpp error.hpp result.hpp encode.hpp picture.hpp picture_options.hpp scan.hpp; do
   [ -f "$scratch/prefix/include/tolvex/$header" ] || { echo "tolvex/$header is not installed"; exit 1; }
 done
+# The tolvex command run from another folder finds the installed logos, also once the whole
+# installation is moved, and draws what tolvexqr draws with them.
+mkdir "$scratch/elsewhere"
+"$scratch/prefix/bin/tolvexqr" -l="$logodir/" -f="$scratch/qr.png" <"$invoice" >/dev/null
+(cd "$scratch/elsewhere" && env -u TOLVEX_LOGO_DIR "$scratch/prefix/bin/tolvex" make -q -o code.png "$invoice")
+cmp "$scratch/elsewhere/code.png" "$scratch/qr.png" || { echo "tolvex make does not draw with the installed logos"; exit 1; }
+mv "$scratch/prefix" "$scratch/moved"
+(cd "$scratch/elsewhere" && env -u TOLVEX_LOGO_DIR "$scratch/moved/bin/tolvex" make -q -o moved.png "$invoice")
+mv "$scratch/moved" "$scratch/prefix"
+cmp "$scratch/elsewhere/moved.png" "$scratch/qr.png" || { echo "a moved installation loses its logos"; exit 1; }
+
+# Its manual page, and its bash completion.
+MANPATH="$scratch/prefix/share/man" MANWIDTH=100 man -P cat tolvex 2>/dev/null | grep -q 'tolvex make' ||
+  { echo "man tolvex does not show the installed page"; exit 1; }
+for page in tolvex tolvexqr tolvexbatch tolvexdecode; do
+  man -l -P cat "$scratch/prefix/share/man/man1/$page.1" 2>/dev/null | grep -q "^NAME" || { echo "no manual page $page"; exit 1; }
+done
+completion=$scratch/prefix/share/bash-completion/completions/tolvex
+reply=$(bash -c 'source "$1"; COMP_WORDS=(tolvex ma); COMP_CWORD=1; _tolvex; echo "${COMPREPLY[*]}"' _ "$completion")
+[ "$reply" = make ] || { echo "bash completes 'tolvex ma' to '$reply'"; exit 1; }
+reply=$(bash -c 'source "$1"; COMP_WORDS=(tolvex make --colour ""); COMP_CWORD=3; _tolvex; echo "${COMPREPLY[*]}"' _ "$completion")
+[ "$reply" = "dark medium light gray" ] || { echo "bash completes --colour to '$reply'"; exit 1; }
+[ -f "$scratch/prefix/share/zsh/vendor-completions/_tolvex" ] && [ -f "$scratch/prefix/share/fish/vendor_completions.d/tolvex.fish" ]
 echo "installed library works"

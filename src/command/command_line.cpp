@@ -1,0 +1,215 @@
+#include "command/command_line.h"
+
+#include <algorithm>
+#include <memory>
+
+#include "base/version.h"
+#include "command/common.h"
+#include "command/subcommands.h"
+
+namespace tolvex::command {
+namespace {
+
+constexpr std::array<std::string_view, 4> kPlacements = {"bottom", "top", "left", "right"};
+constexpr std::array<std::string_view, 4> kColours = {"dark", "medium", "light", "gray"};
+
+template <std::size_t N>
+std::int32_t position(const std::array<std::string_view, N>& names, std::string_view name) {
+  const auto at = std::ranges::find(names, name);
+  return at == names.end() ? 0 : static_cast<std::int32_t>(at - names.begin());
+}
+
+// Letters inserted, dropped, changed or two swapped, each counting one: the slips of typing.
+std::size_t edit_distance(std::string_view a, std::string_view b) {
+  const std::size_t width = b.size() + 1;
+  std::vector<std::size_t> d((a.size() + 1) * width);
+  const auto at = [&](std::size_t i, std::size_t j) -> std::size_t& { return d[i * width + j]; };
+  for (std::size_t i = 0; i <= a.size(); ++i) at(i, 0) = i;
+  for (std::size_t j = 0; j <= b.size(); ++j) at(0, j) = j;
+  for (std::size_t i = 1; i <= a.size(); ++i) {
+    for (std::size_t j = 1; j <= b.size(); ++j) {
+      at(i, j) = std::min({at(i - 1, j) + 1, at(i, j - 1) + 1, at(i - 1, j - 1) + (a[i - 1] == b[j - 1] ? 0 : 1)});
+      if (i > 1 && j > 1 && a[i - 1] == b[j - 2] && a[i - 2] == b[j - 1]) at(i, j) = std::min(at(i, j), at(i - 2, j - 2) + 1);
+    }
+  }
+  return at(a.size(), b.size());
+}
+
+// Every name an option of the (sub)command answers to, "--long" and "-s".
+std::vector<std::string> option_names(const CLI::App& app) {
+  std::vector<std::string> names;
+  for (const CLI::Option* option : app.get_options()) {
+    for (const std::string& name : option->get_lnames()) names.push_back("--" + name);
+    for (const std::string& name : option->get_snames()) names.push_back("-" + name);
+  }
+  return names;
+}
+
+// The usage error for what a (sub)command did not take: an unknown option, or a surplus argument.
+std::string surplus_error(const CLI::App& app, const std::string& argument) {
+  if (argument.size() > 1 && argument.front() == '-') {
+    const std::string name = argument.substr(0, argument.find('='));
+    std::string line = "unknown option '" + name + "'";
+    if (const auto meant = closest(name, option_names(app))) line += "; did you mean '" + *meant + "'?";
+    return line;
+  }
+  return "unexpected argument '" + argument + "'";
+}
+
+}  // namespace
+
+PictureOptions picture_options(const PictureChoices& choices, ImageFormat format, const std::string& logoDirectory) {
+  PictureOptions options{.format = format, .size = choices.size};
+  if (!choices.noLogo) {
+    options.logo = LogoOptions{
+        .directory = logoDirectory,
+        .rotation = static_cast<LogoRotation>(position(kPlacements, choices.placement)),
+        .variation = static_cast<LogoVariation>(position(kColours, choices.colour)),
+        .frame = !choices.noFrame,
+    };
+  }
+  return options;
+}
+
+CLI::Validator one_of(std::vector<std::string> values) {
+  std::string shown;
+  for (const std::string& value : values) shown += (shown.empty() ? "" : "|") + value;
+  return CLI::Validator(
+      [values = std::move(values)](std::string& value) -> std::string {
+        if (std::ranges::find(values, value) != values.end()) return {};
+        std::string line = "'" + value + "' is not one of ";
+        for (std::size_t i = 0; i < values.size(); ++i) line += (i == 0 ? "" : ", ") + values[i];
+        return line;
+      },
+      shown);
+}
+
+void add_picture_options(CLI::App& sub, PictureChoices& choices, bool texts) {
+  sub.add_option_function<std::string>(
+         "--size",
+         [&choices](const std::string& value) { choices.size = whole_number(value, 1, kLargestImageSize).value_or(0); },
+         "side of the plain picture in pixels (default: one pixel a module)")
+      ->check(CLI::Validator(
+          [](std::string& value) -> std::string {
+            if (whole_number(value, 1, kLargestImageSize)) return {};
+            return "'" + value + "' is not a whole number from 1 to " + std::to_string(kLargestImageSize);
+          },
+          ""))
+      ->type_name("PIXELS");
+  sub.add_flag("--no-logo", choices.noLogo, "the plain code, without a logo picture");
+  sub.add_option("--logo-dir", choices.logoDir, "where the logo pictures are")->type_name("DIR");
+  sub.add_option("--placement", choices.placement, "where the logo sits around the code (default: bottom)")
+      ->type_name("PLACE")
+      ->check(one_of({"bottom", "top", "left", "right"}));
+  sub.add_option("--colour,--color", choices.colour, "colour variant of the logo (default: dark)")
+      ->type_name("COLOUR")
+      ->check(one_of({"dark", "medium", "light", "gray"}));
+  sub.add_flag("--no-frame", choices.noFrame, "the logo picture without its frame");
+  sub.add_option("--format", choices.format, "picture format (default: by the output's extension, else png)")
+      ->type_name("FORMAT")
+      ->check(one_of({"png", "svg", "pdf"}));
+  if (texts) {
+    sub.add_option("--from", choices.from, "what the input holds (default: told by its first character)")
+        ->type_name("FORM")
+        ->check(one_of({"xml", "json", "text"}));
+  }
+  sub.add_flag("-q,--quiet", choices.quiet, "no messages but errors");
+}
+
+std::optional<std::string> closest(std::string_view typed, std::span<const std::string> candidates) {
+  std::optional<std::string> best;
+  std::size_t bestDistance = 0;
+  for (const std::string& candidate : candidates) {
+    const std::size_t distance = edit_distance(typed, candidate);
+    // Close: a few letters wrong, for a name long enough that so few still leave it recognisable.
+    const std::size_t allowed = std::min<std::size_t>(3, candidate.size() / 3);
+    // Long typed names are compared only with names of about their length: no quadratic work on
+    // an argument of megabytes.
+    if (typed.size() > candidate.size() + allowed) continue;
+    if (distance == 0 || distance > allowed) continue;
+    if (!best || distance < bestDistance) {
+      best = candidate;
+      bestDistance = distance;
+    }
+  }
+  return best;
+}
+
+std::string command_version() { return "tolvex " + std::string(kVersion); }
+
+CommandLine parse_command_line(std::span<const std::string> arguments) {
+  CommandLine result;
+  CLI::App app("tolvex: payment orders and invoices to QR codes and back", "tolvex");
+  app.set_version_flag("--version", command_version());
+  app.allow_extras();
+  app.footer(
+      "\nExamples:\n"
+      "  tolvex make invoice.xml -o invoice.png\n"
+      "  tolvex encode invoice.xml | tolvex decode --json\n"
+      "  tolvex read scan.pdf --csv\n"
+      "\nExit status: 0 success, 1 a document failed, 2 a usage error.\n"
+      "See 'tolvex COMMAND --help' and man tolvex.\n");
+
+  EncodeJob encode;
+  MakeJob make;
+  DecodeJob decode;
+  ReadJob read;
+  BatchJob batch;
+  const std::array<CLI::App*, 5> subcommands = {add_encode(app, encode), add_make(app, make), add_decode(app, decode),
+                                                add_read(app, read), add_batch(app, batch)};
+  for (CLI::App* sub : subcommands) sub->allow_extras();
+
+  std::vector<std::string> names;
+  for (const CLI::App* sub : subcommands) names.push_back(sub->get_name());
+  // The first argument names the command; a mistyped one is said as such.
+  if (!arguments.empty() && !arguments.front().starts_with('-') &&
+      std::ranges::find(names, arguments.front()) == names.end()) {
+    result.usageError = "tolvex: unknown command '" + arguments.front() + "'";
+    if (const auto meant = closest(arguments.front(), names)) result.usageError += "; did you mean '" + *meant + "'?";
+    return result;
+  }
+
+  std::vector<std::string> reversed(arguments.rbegin(), arguments.rend());  // CLI11 takes them back to front
+  const std::string shown = arguments.empty() || arguments.front().starts_with('-') ? "tolvex" : "tolvex " + arguments.front();
+  try {
+    app.parse(reversed);
+  } catch (const CLI::CallForHelp&) {
+    result.output = app.help();
+    return result;
+  } catch (const CLI::CallForAllHelp&) {
+    result.output = app.help("", CLI::AppFormatMode::All);
+    return result;
+  } catch (const CLI::CallForVersion&) {
+    result.output = command_version() + "\n";
+    return result;
+  } catch (const CLI::ParseError& error) {
+    result.usageError = shown + ": " + error.what();
+    return result;
+  }
+
+  for (const std::string& argument : app.remaining()) {
+    // The main command's extras, and what no subcommand took.
+    result.usageError = "tolvex: " + surplus_error(app, argument);
+    return result;
+  }
+  for (std::size_t i = 0; i < subcommands.size(); ++i) {
+    if (!subcommands[i]->parsed()) continue;
+    const std::vector<std::string> surplus = subcommands[i]->remaining();
+    if (!surplus.empty()) {
+      result.usageError = shown + ": " + surplus_error(*subcommands[i], surplus.front());
+      return result;
+    }
+    switch (i) {
+      case 0: result.job = std::move(encode); break;
+      case 1: result.job = std::move(make); break;
+      case 2: result.job = std::move(decode); break;
+      case 3: result.job = std::move(read); break;
+      default: result.job = std::move(batch); break;
+    }
+    return result;
+  }
+  result.usageError = "tolvex: no command given; one of encode, make, decode, read, batch (see 'tolvex --help')";
+  return result;
+}
+
+}  // namespace tolvex::command

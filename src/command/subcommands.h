@@ -1,0 +1,29 @@
+// The subcommands of the tolvex command, one file each: its options on the command line (add_*)
+// and its run (run_*, returning the exit status).
+#pragma once
+
+#include <CLI/CLI.hpp>
+
+#include "command/command_line.h"
+
+namespace tolvex::command {
+
+CLI::App* add_encode(CLI::App& app, EncodeJob& job);
+CLI::App* add_make(CLI::App& app, MakeJob& job);
+CLI::App* add_decode(CLI::App& app, DecodeJob& job);
+CLI::App* add_read(CLI::App& app, ReadJob& job);
+CLI::App* add_batch(CLI::App& app, BatchJob& job);
+
+// --size, --no-logo, --logo-dir, --placement, --colour, --no-frame, --format, --from, -q.
+void add_picture_options(CLI::App& sub, PictureChoices& choices, bool texts);
+
+// Checks a value against the allowed ones: "--placement: 'middle' is not one of bottom, top, left, right".
+[[nodiscard]] CLI::Validator one_of(std::vector<std::string> values);
+
+int run_encode(const EncodeJob& job);
+int run_make(const MakeJob& job);
+int run_decode(const DecodeJob& job);
+int run_read(const ReadJob& job);
+int run_batch(const BatchJob& job);
+
+}  // namespace tolvex::command
