@@ -3,9 +3,27 @@
 
 #include "command/common.h"
 #include "command/subcommands.h"
+#include "tolvex/decode.hpp"
 #include "tolvex/picture.hpp"
+#include "tolvex/summary.hpp"
 
 namespace tolvex::command {
+namespace {
+
+// The summary as the picture's description, its first line (naming the document) as the title.
+// A text that does not decode has none, and the picture is drawn without them.
+void describe(std::string_view text, PictureOptions& options) {
+  const Result<DocumentPtr<>> document = decode(text);
+  if (!document) return;
+  Result<std::string> summary = tolvex::summary(**document);
+  if (!summary) return;
+  std::string description = std::move(*summary);
+  while (!description.empty() && description.back() == '\n') description.pop_back();
+  options.title = description.substr(0, description.find('\n'));
+  options.description = std::move(description);
+}
+
+}  // namespace
 
 CLI::App* add_make(CLI::App& app, MakeJob& job) {
   CLI::App* sub = app.add_subcommand("make", "the QR code picture of a document");
@@ -36,8 +54,10 @@ int run_make(const MakeJob& job) {
   }
   const ImageFormat format = choices.format ? format_named(*choices.format).value_or(ImageFormat::png)
                                             : format_of_name(job.output).value_or(ImageFormat::png);
-  const PictureOptions options =
-      picture_options(choices, format, find_logo_directory(logo_search(choices.logoDir)));
+  PictureOptions options = picture_options(choices, format, find_logo_directory(logo_search(choices.logoDir)));
+  // Vector files for print: small, the same in every run, and telling a reader what they ask for.
+  options.compactVector = true;
+  describe(encoded->text, options);
   const Result<std::vector<std::uint8_t>> picture = render(encoded->text, options);
   if (!picture) {
     print_failure(options.logo ? with_logo_file(picture.error(), encoded->family, *options.logo) : picture.error(),
