@@ -2,6 +2,7 @@
 
 #include <cairo-pdf.h>
 #include <cairo-svg.h>
+#include <librsvg/rsvg.h>
 
 #include <cmath>
 #include <new>
@@ -101,6 +102,29 @@ cairo_status_t encode_compact(const Picture& picture, ImageFormat format, std::v
   return CAIRO_STATUS_SUCCESS;
 }
 
+// The SVG twin over the PNG's place and size; false when it is not to be used or cannot be read.
+bool draw_logo_twin(const Picture& picture, cairo_t* context) {
+  if (!picture.print.compact || picture.logoTwin.empty() ||
+      cairo_surface_get_type(cairo_get_target(context)) == CAIRO_SURFACE_TYPE_IMAGE) {
+    return false;
+  }
+  GError* error = nullptr;
+  RsvgHandle* handle = rsvg_handle_new_from_file(picture.logoTwin.c_str(), &error);
+  if (handle == nullptr) {
+    g_clear_error(&error);
+    return false;
+  }
+  const RsvgRectangle viewport{picture.logoX, picture.logoY,
+                               static_cast<double>(cairo_image_surface_get_width(picture.logo.get())),
+                               static_cast<double>(cairo_image_surface_get_height(picture.logo.get()))};
+  cairo_save(context);
+  const bool drawn = rsvg_handle_render_document(handle, context, &viewport, &error) != 0;
+  cairo_restore(context);
+  g_clear_error(&error);
+  g_object_unref(handle);
+  return drawn;
+}
+
 }  // namespace
 
 RenderSettings render_settings_of(const PictureOptions& options) {
@@ -116,7 +140,7 @@ void picture_draw(const Picture& picture, cairo_t* context) {
     cairo_rectangle(context, 0, 0, picture.width, picture.height);
     cairo_fill(context);
   }
-  if (picture.logo) {
+  if (picture.logo && !draw_logo_twin(picture, context)) {
     cairo_set_source_surface(context, picture.logo.get(), picture.logoX, picture.logoY);
     cairo_paint(context);
   }

@@ -52,6 +52,7 @@ struct Picture {
   double boxSide = 0.0;
   int margin = kQuietZoneModules;  // quiet zone inside the box, in modules
   SurfacePtr logo;  // none for the plain picture
+  std::string logoTwin;  // the logo's SVG drawing beside its PNG, where there is one
   double logoX = 0.0;
   double logoY = 0.0;
   RenderSettings render;  // background and raster format
@@ -59,7 +60,9 @@ struct Picture {
 };
 
 // Draws the picture at the context's origin: its background colour over the whole
-// picture, the logo picture painted at its place, then the modules (qr_draw_modules).
+// picture, the logo picture painted at its place, then the modules (qr_draw_modules). For print
+// (PrintSettings::compact) on a vector surface, the logo's SVG twin is drawn in its place as
+// vectors, when it has one that librsvg reads.
 void picture_draw(const Picture& picture, cairo_t* context);
 
 // The picture on a new image surface in its pixel format. A size that cairo cannot

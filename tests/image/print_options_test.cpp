@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstring>
+#include <filesystem>
 #include <optional>
 #include <regex>
 #include <string>
@@ -405,6 +406,88 @@ TEST(PrintOptions, AreRefusedOutsideTheirRanges) {
     EXPECT_EQ(result.error().code, Errc::illegal_argument) << c.name;
     EXPECT_NE(result.error().line.find(c.message), std::string::npos) << c.name << ": " << result.error().line;
   }
+}
+
+}  // namespace
+}  // namespace tolvex
+
+namespace tolvex {
+namespace {
+
+// A text whose header names the family, as the logo composition reads it.
+std::string family_text(std::uint8_t family) {
+  return std::string(1, "024"[family]) + kText.substr(1);
+}
+
+// How many raster images pdfimages finds in the PDF.
+int raster_images(const std::string& pdf) {
+  const test::ProcessResult listed = run_command("pdfimages -list " + shell_quote(pdf));
+  EXPECT_EQ(listed.status, 0);
+  int lines = 0;
+  for (const char c : listed.out) lines += c == '\n';
+  return lines - 2;  // the heading and its rule
+}
+
+TEST(VectorLogos, TheTwinsKeepFrameAndLabelVectorsAndTheCodeReadsBack) {
+  const std::string logoDir = TOLVEX_SOURCE_DIR "/logo/";
+  TempDir directory;
+  for (const std::uint8_t family : {0, 1, 2}) {
+    const std::string text = family_text(family);
+    for (const bool frame : {true, false}) {
+      PictureOptions options{.format = ImageFormat::pdf,
+                             .logo = LogoOptions{.directory = logoDir, .rotation = LogoRotation::right, .frame = frame},
+                             .compactVector = true};
+      const std::string file = directory.file("logo.pdf");
+      ASSERT_TRUE(write_picture(text, file, options));
+      EXPECT_EQ(raster_images(file), 0) << static_cast<int>(family) << frame;
+      ASSERT_EQ(run_command("pdftoppm -png -r 150 -singlefile " + shell_quote(file) + " " + shell_quote(directory.file("back")))
+                    .status,
+                0);
+      EXPECT_EQ(test::zbar_decode(directory.file("back.png")), text);
+      // Without print, the PNG is embedded as it always was.
+      options.compactVector = false;
+      ASSERT_TRUE(write_picture(text, file, options));
+      EXPECT_EQ(raster_images(file), 1);
+      // PNG pictures always compose the PNG, pixels unchanged.
+      options.format = ImageFormat::png;
+      const auto plain = render(text, options);
+      options.compactVector = true;
+      EXPECT_EQ(render(text, options).value(), plain.value());
+    }
+  }
+}
+
+TEST(VectorLogos, ADirectoryOfPngsAloneEmbedsThePng) {
+  const std::string logoDir = TOLVEX_SOURCE_DIR "/logo/";
+  TempDir directory;
+  const std::string own = directory.file("own/");
+  std::filesystem::create_directories(own);
+  std::filesystem::copy_file(logoDir + "invoice-bottom-dark.png", own + "invoice-bottom-dark.png");
+  const std::string file = directory.file("own.pdf");
+  ASSERT_TRUE(write_picture(family_text(1), file,
+                            {.format = ImageFormat::pdf, .logo = LogoOptions{.directory = own}, .compactVector = true}));
+  EXPECT_EQ(raster_images(file), 1);
+  // A twin librsvg cannot read is passed over for the PNG.
+  write_file(own + "invoice-bottom-dark.svg", "<svg");
+  ASSERT_TRUE(write_picture(family_text(1), file,
+                            {.format = ImageFormat::pdf, .logo = LogoOptions{.directory = own}, .compactVector = true}));
+  EXPECT_EQ(raster_images(file), 1);
+}
+
+TEST(VectorLogos, TheCommittedTwinsAreWhatDrawLogosDraws) {
+  TempDir directory;
+  ASSERT_EQ(run_command(shell_quote(TOLVEX_DRAW_LOGOS) + " " + shell_quote(directory.path() + "/")).status, 0);
+  int twins = 0;
+  for (const auto& entry : std::filesystem::directory_iterator(TOLVEX_SOURCE_DIR "/logo")) {
+    if (entry.path().extension() != ".png") continue;
+    std::filesystem::path twin = entry.path();
+    twin.replace_extension(".svg");
+    const std::string drawn = directory.file(twin.filename().string());
+    EXPECT_EQ(read_file(twin.string()), read_file(drawn)) << twin;
+    EXPECT_EQ(read_file(entry.path().string()), read_file(directory.file(entry.path().filename().string()))) << entry.path();
+    ++twins;
+  }
+  EXPECT_EQ(twins, 96);
 }
 
 }  // namespace
