@@ -181,6 +181,9 @@ inline constexpr Message kPaperOnlyInPdf{ERROR_ILLEGAL_ARGUMENT, "Paper placemen
 inline constexpr Message kPlaceAndPositionTogether{ERROR_ILLEGAL_ARGUMENT,
                                                    "Give a place or a position on the page, not both. "};
 inline constexpr Message kPictureOffThePage{ERROR_ILLEGAL_ARGUMENT, "Picture does not fit on the page there. "};
+// Stamping a PDF; the file or the page number follows.
+inline constexpr Message kPdfIsEncrypted{ERROR_ILLEGAL_ARGUMENT, "PDF is encrypted and cannot be stamped. "};
+inline constexpr Message kPdfHasNoSuchPage{ERROR_ILLEGAL_ARGUMENT, "PDF has no such page. "};
 inline constexpr Message kIllegalPaperOrPosition{ERROR_ILLEGAL_ARGUMENT, "Illegal argument value for paper or position."};
 
 // Logo pictures.
@@ -342,6 +345,8 @@ inline constexpr std::array kEveryMessage{
     kPlaceAndPositionTogether,
     kPictureOffThePage,
     kIllegalPaperOrPosition,
+    kPdfIsEncrypted,
+    kPdfHasNoSuchPage,
     kCannotCreateLogo,
     kCannotFindLogoFile,
     kCannotReadLogoFile,

@@ -8,6 +8,8 @@
 #include "base/version.h"
 #include "command/common.h"
 #include "command/subcommands.h"
+#include "tolvex/decode.hpp"
+#include "tolvex/summary.hpp"
 
 namespace tolvex::command {
 namespace {
@@ -92,6 +94,19 @@ CLI::Validator parses_as(Parse parse, std::string what) {
 
 }  // namespace
 
+PagePosition position_named(std::string_view name) { return static_cast<PagePosition>(position(kPositions, name)); }
+
+void describe(std::string_view text, PictureOptions& options) {
+  const Result<DocumentPtr<>> document = decode(text);
+  if (!document) return;
+  Result<std::string> summary = tolvex::summary(**document);
+  if (!summary) return;
+  std::string description = std::move(*summary);
+  while (!description.empty() && description.back() == '\n') description.pop_back();
+  options.title = description.substr(0, description.find('\n'));
+  options.description = std::move(description);
+}
+
 std::optional<Length> length_named(std::string_view text) {
   constexpr std::array<std::pair<std::string_view, LengthUnit>, 3> kUnits = {
       {{"mm", LengthUnit::millimetre}, {"in", LengthUnit::inch}, {"pt", LengthUnit::point}}};
@@ -146,7 +161,7 @@ CLI::Validator one_of(std::vector<std::string> values) {
       shown);
 }
 
-void add_picture_options(CLI::App& sub, PictureChoices& choices, bool texts) {
+void add_picture_options(CLI::App& sub, PictureChoices& choices, bool texts, bool paper) {
   sub.add_option_function<std::string>(
          "--size",
          [&choices](const std::string& value) {
@@ -188,29 +203,39 @@ void add_picture_options(CLI::App& sub, PictureChoices& choices, bool texts) {
       ->check(one_of({"L", "M", "Q", "H"}));
   sub.add_flag("--boost-level", choices.boostLevel,
                "raise the level as far as the same code size allows: more robust, no larger");
-  CLI::Option* paper = sub.add_option("--paper", choices.paper, "PDF: a sheet of paper with the picture on it")
-                           ->type_name("PAPER")
-                           ->check(one_of({"a4", "a5", "a6", "letter"}));
-  sub.add_option_function<std::string>(
-         "--at", [&choices](const std::string& value) { choices.at = page_point(value); },
-         "the picture's top-left corner on the paper, millimetres from the page's top-left corner")
-      ->check(parses_as([](const std::string& value) { return page_point(value).has_value(); },
-                        "two millimetre values X,Y such as 150,240"))
-      ->type_name("X,Y")
-      ->needs(paper);
-  sub.add_option("--position", choices.position, "where on the paper, inside --page-margin (default: top-left)")
-      ->type_name("POSITION")
-      ->check(one_of({"top-left", "top", "top-right", "left", "centre", "right", "bottom-left", "bottom",
-                      "bottom-right"}))
-      ->needs(paper)
-      ->excludes("--at");
-  sub.add_option_function<std::string>(
-         "--page-margin", [&choices](const std::string& value) { choices.pageMargin = length_named(value); },
-         "margin of the paper around --position (default: 10mm)")
-      ->check(parses_as([](const std::string& value) { return length_named(value).has_value(); },
-                        "a length such as 10mm, 0.5in or 36pt"))
-      ->type_name("LENGTH")
-      ->needs(paper);
+  CLI::Option* sheet = nullptr;
+  if (paper) {
+    sheet = sub.add_option("--paper", choices.paper, "the picture on a sheet of paper (PDF only)")
+                ->type_name("PAPER")
+                ->check(one_of({"a4", "a5", "a6", "letter"}));
+  }
+  CLI::Option* at =
+      sub.add_option_function<std::string>(
+             "--at", [&choices](const std::string& value) { choices.at = page_point(value); },
+             "the picture's top-left corner on the page, millimetres from the page's top-left corner")
+          ->check(parses_as([](const std::string& value) { return page_point(value).has_value(); },
+                            "two millimetre values X,Y such as 150,240"))
+          ->type_name("X,Y");
+  CLI::Option* where =
+      sub.add_option("--position", choices.position,
+                     paper ? "where on the paper, inside --page-margin (default: top-left)"
+                           : "where on the page, inside --page-margin (default: bottom-right)")
+          ->type_name("POSITION")
+          ->check(one_of({"top-left", "top", "top-right", "left", "centre", "right", "bottom-left", "bottom",
+                          "bottom-right"}))
+          ->excludes(at);
+  CLI::Option* margin =
+      sub.add_option_function<std::string>(
+             "--page-margin", [&choices](const std::string& value) { choices.pageMargin = length_named(value); },
+             "margin of the page around --position (default: 10mm)")
+          ->check(parses_as([](const std::string& value) { return length_named(value).has_value(); },
+                            "a length such as 10mm, 0.5in or 36pt"))
+          ->type_name("LENGTH");
+  if (sheet != nullptr) {
+    at->needs(sheet);
+    where->needs(sheet);
+    margin->needs(sheet);
+  }
   sub.add_flag("--no-logo", choices.noLogo, "the plain code, without a logo picture");
   sub.add_option("--logo-dir", choices.logoDir, "where the logo pictures are")->type_name("DIR");
   sub.add_option("--placement", choices.placement, "where the logo sits around the code (default: bottom)")
@@ -270,8 +295,9 @@ CommandLine parse_command_line(std::span<const std::string> arguments) {
   DecodeJob decode;
   ReadJob read;
   BatchJob batch;
-  const std::array<CLI::App*, 5> subcommands = {add_encode(app, encode), add_make(app, make), add_decode(app, decode),
-                                                add_read(app, read), add_batch(app, batch)};
+  StampJob stamp;
+  const std::array<CLI::App*, 6> subcommands = {add_encode(app, encode), add_make(app, make),   add_decode(app, decode),
+                                                add_read(app, read),     add_batch(app, batch), add_stamp(app, stamp)};
   for (CLI::App* sub : subcommands) sub->allow_extras();
 
   std::vector<std::string> names;
@@ -319,11 +345,12 @@ CommandLine parse_command_line(std::span<const std::string> arguments) {
       case 1: result.job = std::move(make); break;
       case 2: result.job = std::move(decode); break;
       case 3: result.job = std::move(read); break;
-      default: result.job = std::move(batch); break;
+      case 4: result.job = std::move(batch); break;
+      default: result.job = std::move(stamp); break;
     }
     return result;
   }
-  result.usageError = "tolvex: no command given; one of encode, make, decode, read, batch (see 'tolvex --help')";
+  result.usageError = "tolvex: no command given; one of encode, make, decode, read, batch, stamp (see 'tolvex --help')";
   return result;
 }
 

@@ -38,6 +38,13 @@ struct PictureChoices {
   std::optional<Length> pageMargin;      // --page-margin
 };
 
+// The page position of a --position value.
+[[nodiscard]] PagePosition position_named(std::string_view name);
+
+// The summary of the encoded text as the picture's description, its first line as the title; a
+// text that does not decode leaves both absent.
+void describe(std::string_view text, PictureOptions& options);
+
 // A length on paper as written on the command line: a decimal number and mm, in or pt.
 [[nodiscard]] std::optional<Length> length_named(std::string_view text);
 
@@ -82,7 +89,15 @@ struct BatchJob {
   PictureChoices picture;
 };
 
-using Job = std::variant<EncodeJob, MakeJob, DecodeJob, ReadJob, BatchJob>;
+struct StampJob {
+  std::string pdf;                   // the PDF to stamp
+  std::optional<std::string> file;   // the document; absent or "-": standard input
+  std::string output;                // -o
+  std::optional<std::int32_t> page;  // --page; absent: the last
+  PictureChoices picture;            // --at, --position and --page-margin on the page itself
+};
+
+using Job = std::variant<EncodeJob, MakeJob, DecodeJob, ReadJob, BatchJob, StampJob>;
 
 // What a command line asks for: a job, a text to print and exit 0 with (help, version), or a
 // usage error in one line (exit 2).

@@ -3,27 +3,9 @@
 
 #include "command/common.h"
 #include "command/subcommands.h"
-#include "tolvex/decode.hpp"
 #include "tolvex/picture.hpp"
-#include "tolvex/summary.hpp"
 
 namespace tolvex::command {
-namespace {
-
-// The summary as the picture's description, its first line (naming the document) as the title.
-// A text that does not decode has none, and the picture is drawn without them.
-void describe(std::string_view text, PictureOptions& options) {
-  const Result<DocumentPtr<>> document = decode(text);
-  if (!document) return;
-  Result<std::string> summary = tolvex::summary(**document);
-  if (!summary) return;
-  std::string description = std::move(*summary);
-  while (!description.empty() && description.back() == '\n') description.pop_back();
-  options.title = description.substr(0, description.find('\n'));
-  options.description = std::move(description);
-}
-
-}  // namespace
 
 CLI::App* add_make(CLI::App& app, MakeJob& job) {
   CLI::App* sub = app.add_subcommand("make", "the QR code picture of a document");

@@ -13,9 +13,12 @@ CLI::App* add_make(CLI::App& app, MakeJob& job);
 CLI::App* add_decode(CLI::App& app, DecodeJob& job);
 CLI::App* add_read(CLI::App& app, ReadJob& job);
 CLI::App* add_batch(CLI::App& app, BatchJob& job);
+CLI::App* add_stamp(CLI::App& app, StampJob& job);
 
 // --size, --no-logo, --logo-dir, --placement, --colour, --no-frame, --format, --from, -q.
-void add_picture_options(CLI::App& sub, PictureChoices& choices, bool texts);
+// With paper, --paper and the place on it need --paper; without, --at, --position and
+// --page-margin place the picture on a page of the input.
+void add_picture_options(CLI::App& sub, PictureChoices& choices, bool texts, bool paper = true);
 
 // Checks a value against the allowed ones: "--placement: 'middle' is not one of bottom, top, left, right".
 [[nodiscard]] CLI::Validator one_of(std::vector<std::string> values);
@@ -25,5 +28,6 @@ int run_make(const MakeJob& job);
 int run_decode(const DecodeJob& job);
 int run_read(const ReadJob& job);
 int run_batch(const BatchJob& job);
+int run_stamp(const StampJob& job);
 
 }  // namespace tolvex::command

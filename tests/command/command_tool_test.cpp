@@ -276,6 +276,36 @@ TEST(Make, PutsTheCodeOnPaperAndRefusesPaperOutsidePdf) {
   EXPECT_NE(png.err.find("Paper placement is only for PDF."), std::string::npos) << png.err;
 }
 
+TEST(Stamp, PutsTheCodeOnTheInvoicesPageAndNamesAPdfItCannotRead) {
+  const TempDir scratch;
+  const std::string invoice = scratch.file("invoice.pdf");
+  ASSERT_EQ(tolvex("make --no-logo --paper=a4 --position=top-left --size=20mm -o " + shell_quote(invoice) + " " +
+                   shell_quote(example_path("pay-single")))
+                .status,
+            0);
+  const std::string out = scratch.file("out.pdf");
+  const ProcessResult stamped = tolvex("stamp " + shell_quote(invoice) + " " + shell_quote(example_path("invoice")) +
+                                       " --page=1 --position=bottom-right --size=40mm -o " + shell_quote(out));
+  ASSERT_EQ(stamped.status, 0) << stamped.err;
+  EXPECT_EQ(stamped.err, "wrote " + out + "\n");
+  EXPECT_EQ(run_command("qpdf --check " + shell_quote(out)).status, 0);
+  // Both codes are on the page now: the one it had and the one stamped.
+  ASSERT_EQ(run_command("pdftoppm -png -r 150 -singlefile " + shell_quote(out) + " " + shell_quote(scratch.file("page"))).status, 0);
+  const ProcessResult read = tolvex("read --text " + shell_quote(scratch.file("page.png")));
+  EXPECT_NE(read.out.find(text_of("invoice")), std::string::npos) << read.out << read.err;
+  EXPECT_NE(read.out.find(text_of("pay-single")), std::string::npos) << read.out << read.err;
+
+  const std::string notPdf = scratch.file("not.pdf");
+  write_file(notPdf, "no PDF");
+  const ProcessResult failed = tolvex("stamp " + shell_quote(notPdf) + " " + shell_quote(example_path("invoice")) +
+                                      " -o " + shell_quote(out));
+  EXPECT_EQ(failed.status, 1);
+  EXPECT_NE(failed.err.find("ERROR_IO: Cannot read PDF document."), std::string::npos) << failed.err;
+  const ProcessResult usage = tolvex("stamp " + shell_quote(invoice) + " --page=0 -o x.pdf");
+  EXPECT_EQ(usage.status, 2);
+  EXPECT_EQ(usage.err, "tolvex stamp: --page: '0' is not a whole number from 1 to 1000000\n");
+}
+
 TEST(Make, TakesJsonAndEncodedTextsAndRefusesATextThatDoesNotDecode) {
   const TempDir scratch;
   const std::string text = text_of("pay-standing-order");

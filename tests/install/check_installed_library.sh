@@ -54,7 +54,9 @@ diff "$scratch/c.all" "$scratch/cpp.lines" || { echo "the C++ example differs fr
 cmp "$scratch/c.png" "$scratch/cpp.png" || { echo "the C++ example draws other bytes"; exit 1; }
 
 [ -x "$scratch/prefix/bin/tolvexqr" ] && [ -x "$scratch/prefix/bin/tolvexdecode" ] && [ -x "$scratch/prefix/bin/tolvex" ]
-[ "$(ls "$logodir" | wc -l)" -eq 96 ]
+# Each logo picture with its SVG twin.
+[ "$(ls "$logodir" | grep -c "\.png$")" -eq 96 ]
+[ "$(ls "$logodir" | grep -c "\.svg$")" -eq 96 ]
 # The library exports its C interface and the operations of its C++ headers, nothing else of the
 # core: every exported name is a tolvex_ function, a tolvex:: function or the version node.
 library="$(pkg-config --variable=libdir tolvex)/libtolvex.so"
