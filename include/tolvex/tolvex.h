@@ -277,6 +277,13 @@ TOLVEX_API void tolvex_print_options_init(tolvex_print_options* options);
  * fit on its paper; with describe, a text that does not decode fails as decoding it does.
  * options must not be NULL. */
 TOLVEX_API int tolvex_print_write_file(const char* text, const tolvex_print_options* options, const char* file_name);
+/* The picture placed onto page (1 the first, 0 the last) of the PDF input, written to output
+ * (replaced once complete; it may be input), everything else of the PDF kept. The options' format
+ * and paper are not looked at; position (or at, with position -1) and page_margin place it on
+ * that page as on paper; a physical size of 0 gives 30 mm. A PDF that cannot be read is TOLVEX_ERROR_IO, an encrypted
+ * one, a page it does not have or a place off the page TOLVEX_ERROR_ILLEGAL_ARGUMENT. */
+TOLVEX_API int tolvex_stamp_pdf(const char* text, const tolvex_print_options* options, int32_t page,
+                                const char* input, const char* output);
 TOLVEX_API int tolvex_print_write_memory(const char* text, const tolvex_print_options* options,
                                          unsigned char** data, int32_t* data_size);
 

@@ -14,6 +14,7 @@
 #include "image/render.h"
 #include "tolvex/decode.hpp"
 #include "tolvex/encode.hpp"
+#include "tolvex/stamp.hpp"
 #include "tolvex/summary.hpp"
 #if TOLVEX_READERS
 #include "tolvex/scan.hpp"
@@ -184,6 +185,33 @@ int tolvex_print_write_file(const char* text, const tolvex_print_options* option
       return code;
     const tolvex::Result<void> written = tolvex::write_picture(text != nullptr ? text : "", file_name, picture);
     return written ? tolvex::ERROR_OK : static_cast<ErrorCode>(written.error().code);
+  });
+}
+
+int tolvex_stamp_pdf(const char* text, const tolvex_print_options* options, int32_t page, const char* input,
+                     const char* output) {
+  return guarded([&] {
+    if (const ErrorCode code = tolvex::capi::require(options, tolvex::messages::kOptionsPointerCannotBeNull)) return code;
+    // The page's own place: no paper, and the format is the stamp's.
+    tolvex_print_options own = *options;
+    own.paper = -1;
+    own.format = TOLVEX_FORMAT_PDF;
+    tolvex::StampOptions stamp;
+    if (const ErrorCode code = print_options(text, &own, &stamp.picture)) return code;
+    if (options->position > static_cast<int32_t>(tolvex::PagePosition::bottom_right) || options->position < -1) {
+      return tolvex::report(tolvex::messages::kIllegalPaperOrPosition);
+    }
+    if (options->position < 0) {
+      stamp.at = tolvex::PagePoint{{options->at_x}, {options->at_y}};
+    } else {
+      stamp.position = static_cast<tolvex::PagePosition>(options->position);
+    }
+    stamp.pageMargin = tolvex::Length{options->page_margin};
+    if (page != 0) stamp.page = page;
+    if (const ErrorCode code = tolvex::capi::require(input, tolvex::messages::kFileNamePointerCannotBeNull)) return code;
+    if (const ErrorCode code = tolvex::capi::require(output, tolvex::messages::kFileNamePointerCannotBeNull)) return code;
+    const tolvex::Result<void> done = tolvex::stamp_pdf(text != nullptr ? text : "", input, output, stamp);
+    return done ? tolvex::ERROR_OK : static_cast<ErrorCode>(done.error().code);
   });
 }
 

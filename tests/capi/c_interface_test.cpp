@@ -367,4 +367,29 @@ TEST(CPrint, RefusesWhatItCannotDraw) {
   EXPECT_EQ(tolvex_print_write_memory("hello", &options, &out.data, &out.size), TOLVEX_OK);
 }
 
+TEST(CPrint, StampsAPdfAndRefusesOneItCannotRead) {
+  const std::string text = encoded(example("invoice.xml"));
+  const std::string dir = ::testing::TempDir();
+  const std::string page = dir + "/c-page.pdf";
+  const std::string out = dir + "/c-stamped.pdf";
+  tolvex_print_options options;
+  tolvex_print_options_init(&options);
+  options.format = TOLVEX_FORMAT_PDF;
+  options.paper = 0;
+  options.physical_size = 20;
+  ASSERT_EQ(tolvex_print_write_file(text.c_str(), &options, page.c_str()), TOLVEX_OK);
+  tolvex_print_options stamp;
+  tolvex_print_options_init(&stamp);
+  stamp.position = 8;
+  ASSERT_EQ(tolvex_stamp_pdf(text.c_str(), &stamp, 0, page.c_str(), out.c_str()), TOLVEX_OK);
+  std::ifstream in(out, std::ios::binary);
+  const std::string stamped{std::istreambuf_iterator<char>(in), {}};
+  EXPECT_EQ(stamped.rfind("%PDF-", 0), 0u);
+  EXPECT_GT(stamped.size(), 0u);
+  EXPECT_EQ(tolvex_stamp_pdf(text.c_str(), &stamp, 2, page.c_str(), out.c_str()), TOLVEX_ERROR_ILLEGAL_ARGUMENT);
+  EXPECT_EQ(tolvex_stamp_pdf(text.c_str(), &stamp, 0, (dir + "/missing.pdf").c_str(), out.c_str()), TOLVEX_ERROR_IO);
+  EXPECT_EQ(tolvex_stamp_pdf(text.c_str(), nullptr, 0, page.c_str(), out.c_str()), TOLVEX_ERROR_NULL_POINTER);
+  EXPECT_EQ(tolvex_stamp_pdf(text.c_str(), &stamp, 0, page.c_str(), nullptr), TOLVEX_ERROR_NULL_POINTER);
+}
+
 }  // namespace print
