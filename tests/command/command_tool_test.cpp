@@ -285,7 +285,7 @@ TEST(Stamp, PutsTheCodeOnTheInvoicesPageAndNamesAPdfItCannotRead) {
             0);
   const std::string out = scratch.file("out.pdf");
   const ProcessResult stamped = tolvex("stamp " + shell_quote(invoice) + " " + shell_quote(example_path("invoice")) +
-                                       " --page=1 --position=bottom-right --size=40mm -o " + shell_quote(out));
+                                       " --no-logo --page=1 --position=bottom-right --size=40mm -o " + shell_quote(out));
   ASSERT_EQ(stamped.status, 0) << stamped.err;
   EXPECT_EQ(stamped.err, "wrote " + out + "\n");
   EXPECT_EQ(run_command("qpdf --check " + shell_quote(out)).status, 0);
@@ -297,8 +297,8 @@ TEST(Stamp, PutsTheCodeOnTheInvoicesPageAndNamesAPdfItCannotRead) {
 
   const std::string notPdf = scratch.file("not.pdf");
   write_file(notPdf, "no PDF");
-  const ProcessResult failed = tolvex("stamp " + shell_quote(notPdf) + " " + shell_quote(example_path("invoice")) +
-                                      " -o " + shell_quote(out));
+  const ProcessResult failed = tolvex("stamp --no-logo " + shell_quote(notPdf) + " " +
+                                      shell_quote(example_path("invoice")) + " -o " + shell_quote(out));
   EXPECT_EQ(failed.status, 1);
   EXPECT_NE(failed.err.find("ERROR_IO: Cannot read PDF document."), std::string::npos) << failed.err;
   const ProcessResult usage = tolvex("stamp " + shell_quote(invoice) + " --page=0 -o x.pdf");
