@@ -14,7 +14,7 @@ packages=(
 if [ "${1:-}" != tool ]; then
   packages+=(
     libgtest-dev libbenchmark-dev libqrencode-dev
-    zbar-tools zxing-cpp-tools qrencode librsvg2-bin poppler-utils qpdf
+    zbar-tools zxing-cpp-tools qrencode librsvg2-bin poppler-utils qpdf python3-segno
     locales
     clang libclang-rt-dev clang-tidy valgrind
     python3-pytest python3-pip python3-setuptools python3-jsonschema

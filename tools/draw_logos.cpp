@@ -3,6 +3,7 @@
 //
 // Usage: draw_logos [directory]   (default ./logo/)
 
+#include <cairo-svg.h>
 #include <cairo.h>
 
 #include <cmath>
@@ -136,14 +137,11 @@ int band_height(std::int32_t rotation) {
 
 // A framed picture is the unframed composition of the band with a framed white square in
 // place of the code: the band sits where that composition paints it.
-SurfacePtr draw_framed(unsigned family, std::int32_t rotation, const Palette& palette) {
+void paint_framed(cairo_t* cr, unsigned family, std::int32_t rotation, const Palette& palette) {
   const LogoLayout band =
       logo_layout(static_cast<LogoRotation>(rotation), false, band_width(rotation), band_height(rotation));
-  SurfacePtr surface(cairo_image_surface_create(CAIRO_FORMAT_RGB24, band.resultWidth, band.resultHeight));
-  ContextPtr cr(cairo_create(surface.get()));
-  fill_rectangle(cr.get(), 0, 0, band.resultWidth, band.resultHeight, palette.card);
-  draw_band(cr.get(), rotation, family, palette, band.logoX, band.logoY, band_width(rotation),
-            band_height(rotation));
+  fill_rectangle(cr, 0, 0, band.resultWidth, band.resultHeight, palette.card);
+  draw_band(cr, rotation, family, palette, band.logoX, band.logoY, band_width(rotation), band_height(rotation));
 
   // Whole pixels that touch the box are white, the frame lies on whole pixels around them.
   const LogoLayout code =
@@ -152,19 +150,51 @@ SurfacePtr draw_framed(unsigned family, std::int32_t rotation, const Palette& pa
   const double top = std::floor(code.boxY);
   const double right = std::ceil(code.boxX + code.boxSide);
   const double bottom = std::ceil(code.boxY + code.boxSide);
-  fill_rectangle(cr.get(), left - kFrameWidth, top - kFrameWidth, right - left + 2 * kFrameWidth,
+  fill_rectangle(cr, left - kFrameWidth, top - kFrameWidth, right - left + 2 * kFrameWidth,
                  bottom - top + 2 * kFrameWidth, palette.frame);
-  fill_rectangle(cr.get(), left, top, right - left, bottom - top, kBoxColour);
-  return surface;
+  fill_rectangle(cr, left, top, right - left, bottom - top, kBoxColour);
 }
 
-SurfacePtr draw_unframed(unsigned family, std::int32_t rotation, const Palette& palette) {
-  const int width = band_width(rotation);
-  const int height = band_height(rotation);
+// The picture's size in pixels.
+std::pair<int, int> picture_size(std::int32_t rotation, bool frame) {
+  if (!frame) return {band_width(rotation), band_height(rotation)};
+  const LogoLayout band =
+      logo_layout(static_cast<LogoRotation>(rotation), false, band_width(rotation), band_height(rotation));
+  return {band.resultWidth, band.resultHeight};
+}
+
+// The same drawing onto any surface: pixels for the PNG, vectors for its SVG twin.
+void paint(cairo_t* cr, unsigned family, std::int32_t rotation, const Palette& palette, bool frame) {
+  if (frame) {
+    paint_framed(cr, family, rotation, palette);
+  } else {
+    draw_band(cr, rotation, family, palette, 0, 0, band_width(rotation), band_height(rotation));
+  }
+}
+
+cairo_status_t write_png(const std::filesystem::path& path, unsigned family, std::int32_t rotation,
+                         const Palette& palette, bool frame) {
+  const auto [width, height] = picture_size(rotation, frame);
   SurfacePtr surface(cairo_image_surface_create(CAIRO_FORMAT_RGB24, width, height));
-  ContextPtr cr(cairo_create(surface.get()));
-  draw_band(cr.get(), rotation, family, palette, 0, 0, width, height);
-  return surface;
+  {
+    ContextPtr cr(cairo_create(surface.get()));
+    paint(cr.get(), family, rotation, palette, frame);
+  }
+  return cairo_surface_write_to_png(surface.get(), path.c_str());
+}
+
+// The twin: one SVG pixel a picture pixel, the label's glyphs as outlines.
+cairo_status_t write_svg(const std::filesystem::path& path, unsigned family, std::int32_t rotation,
+                         const Palette& palette, bool frame) {
+  const auto [width, height] = picture_size(rotation, frame);
+  SurfacePtr surface(cairo_svg_surface_create(path.c_str(), width, height));
+  cairo_svg_surface_set_document_unit(surface.get(), CAIRO_SVG_UNIT_PX);
+  {
+    ContextPtr cr(cairo_create(surface.get()));
+    paint(cr.get(), family, rotation, palette, frame);
+  }
+  cairo_surface_finish(surface.get());
+  return cairo_surface_status(surface.get());
 }
 
 int draw_all(const std::filesystem::path& directory) {
@@ -179,16 +209,17 @@ int draw_all(const std::filesystem::path& directory) {
       for (std::int32_t variation = 0; variation < 4; ++variation) {
         for (const bool frame : {true, false}) {
           const Palette& palette = kPalettes[variation];
-          const SurfacePtr surface =
-              frame ? draw_framed(family, rotation, palette) : draw_unframed(family, rotation, palette);
           const std::filesystem::path path =
               directory / std::string(logo_file_name(family, static_cast<LogoRotation>(rotation),
                                                      static_cast<LogoVariation>(variation), frame));
-          const cairo_status_t status = cairo_surface_write_to_png(surface.get(), path.c_str());
-          if (status != CAIRO_STATUS_SUCCESS) {
-            std::fprintf(stderr, "draw_logos: cannot write %s: %s\n", path.c_str(),
-                         cairo_status_to_string(status));
-            return 1;
+          std::filesystem::path twin = path;
+          twin.replace_extension(".svg");
+          for (const auto& [file, status] : {std::pair{path, write_png(path, family, rotation, palette, frame)},
+                                             std::pair{twin, write_svg(twin, family, rotation, palette, frame)}}) {
+            if (status != CAIRO_STATUS_SUCCESS) {
+              std::fprintf(stderr, "draw_logos: cannot write %s: %s\n", file.c_str(), cairo_status_to_string(status));
+              return 1;
+            }
           }
         }
       }

@@ -250,6 +250,51 @@ TOLVEX_API int tolvex_qr_logo_write_png_memory(const char* text, int32_t rotatio
                                                int32_t frame, const char* logo_directory,
                                                unsigned char** data, int32_t* data_size);
 
+/* Pictures for print: every option of a picture in one record. Start from
+ * tolvex_print_options_init, which gives the plain code as compact vector files with the
+ * document's summary as its texts, then change what is wanted. Lengths are in millimetres. */
+typedef struct tolvex_print_options {
+  int32_t format;           /* TOLVEX_FORMAT_... */
+  int32_t size;             /* side in pixels, 0: from module_size, else one pixel a module */
+  int32_t module_size;      /* whole pixels a module, 0: none asked (at most 100) */
+  int32_t margin;           /* quiet zone in modules, 4 to 100 */
+  int32_t dpi;              /* PNG resolution; 0: none recorded */
+  int32_t level;            /* error correction 0 L, 1 M, 2 Q, 3 H */
+  int32_t boost_level;      /* nonzero: the highest level of the same version */
+  double physical_size;     /* width on paper, 0: none */
+  int32_t paper;            /* -1 none (a page of the picture's size), 0 A4, 1 A5, 2 A6, 3 letter */
+  int32_t position;         /* 0-8 top-left, top, top-right, left, centre, right, bottom-left,
+                               bottom, bottom-right; -1: at (at_x, at_y) from the top-left corner */
+  double at_x;
+  double at_y;
+  double page_margin;       /* around the positions, default 10 */
+  int32_t compact;          /* nonzero: the compact SVG and PDF of the plain code */
+  int32_t describe;         /* nonzero: title and description from the decoded document's summary */
+  const char* logo_directory; /* NULL: the plain code; else the logo pictures' directory, ending in "/" */
+  int32_t rotation;
+  int32_t variation;
+  int32_t frame;
+} tolvex_print_options;
+
+/* The defaults: PNG, one pixel a module, margin 4, level L, no paper, compact, described, plain. */
+TOLVEX_API void tolvex_print_options_init(tolvex_print_options* options);
+
+/* The picture of an encoded text with the options, as a file (replaced once complete) or as the
+ * bytes of one (*data malloc'd, released with tolvex_free). Adds to the failures of the entries
+ * above TOLVEX_ERROR_ILLEGAL_ARGUMENT for an option outside its range or a picture that does not
+ * fit on its paper; with describe, a text that does not decode fails as decoding it does.
+ * options must not be NULL. */
+TOLVEX_API int tolvex_print_write_file(const char* text, const tolvex_print_options* options, const char* file_name);
+/* The picture placed onto page (1 the first, 0 the last) of the PDF input, written to output
+ * (replaced once complete; it may be input), everything else of the PDF kept. The options' format
+ * and paper are not looked at; position (or at, with position -1) and page_margin place it on
+ * that page as on paper; a physical size of 0 gives 30 mm. A PDF that cannot be read is TOLVEX_ERROR_IO, an encrypted
+ * one, a page it does not have or a place off the page TOLVEX_ERROR_ILLEGAL_ARGUMENT. */
+TOLVEX_API int tolvex_stamp_pdf(const char* text, const tolvex_print_options* options, int32_t page,
+                                const char* input, const char* output);
+TOLVEX_API int tolvex_print_write_memory(const char* text, const tolvex_print_options* options,
+                                         unsigned char** data, int32_t* data_size);
+
 /* Settings of the calling thread: background colour (0 to 1 each, default opaque white) of every
  * picture and cairo image format (default CAIRO_FORMAT_ARGB32 = 0) of every PNG picture. */
 TOLVEX_API void tolvex_render_set_background(double red, double green, double blue, double alpha);

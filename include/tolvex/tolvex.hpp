@@ -20,6 +20,7 @@
 #include "tolvex/pointer_list.hpp"
 #include "tolvex/result.hpp"
 #include "tolvex/scan.hpp"
+#include "tolvex/stamp.hpp"
 #include "tolvex/summary.hpp"
 #include "tolvex/value.hpp"
 #include "tolvex/xml.hpp"

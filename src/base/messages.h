@@ -53,6 +53,9 @@ inline constexpr Message kSvgBufferPointerCannotBeNull{ERROR_NULL_POINTER,
 inline constexpr Message kPdfBufferPointerCannotBeNull{ERROR_NULL_POINTER,
                                                        "PDF buffer pointer cannot be NULL. "};
 inline constexpr Message kCodesPointerCannotBeNull{ERROR_NULL_POINTER, "Codes pointer cannot be NULL. "};
+inline constexpr Message kOptionsPointerCannotBeNull{ERROR_NULL_POINTER, "Options pointer cannot be NULL. "};
+inline constexpr Message kFileNamePointerCannotBeNull{ERROR_NULL_POINTER, "File name pointer cannot be NULL. "};
+inline constexpr Message kDataPointerCannotBeNull{ERROR_NULL_POINTER, "Data pointer cannot be NULL. "};
 inline constexpr Message kInputCannotBeNull{ERROR_NULL_POINTER, "Input cannot be NULL. "};
 inline constexpr Message kFileNameCannotBeNull{ERROR_NULL_POINTER, "File name cannot be NULL. "};
 inline constexpr Message kIndexPointerCannotBeNull{ERROR_NULL_POINTER, "Index pointer cannot be NULL. "};
@@ -164,6 +167,24 @@ inline constexpr Message kImageSizeTooLarge{ERROR_ILLEGAL_ARGUMENT,
 inline constexpr Message kImageSizeTooLargeUnit{ERROR_ILLEGAL_ARGUMENT, " pixels. "};
 inline constexpr Message kCannotWriteImageToOutputFile{ERROR_IO, "Cannot write image to output file. "};
 inline constexpr Message kCannotWriteImage{ERROR_IO, "Cannot write image. "};
+// The print options of a picture.
+inline constexpr Message kModuleSizeOutOfRange{ERROR_ILLEGAL_ARGUMENT, "Module size is outside 0 to 100 pixels. "};
+inline constexpr Message kMarginOutOfRange{ERROR_ILLEGAL_ARGUMENT, "Margin is outside 4 to 100 modules. "};
+inline constexpr Message kResolutionOutOfRange{ERROR_ILLEGAL_ARGUMENT, "Resolution is outside 0 to 10000 dpi. "};
+inline constexpr Message kIllegalErrorCorrectionLevel{ERROR_ILLEGAL_ARGUMENT,
+                                                      "Error correction level is none of L, M, Q and H. "};
+inline constexpr Message kSizesExcludeEachOther{ERROR_ILLEGAL_ARGUMENT,
+                                                "Give one of size, module size and physical size. "};
+inline constexpr Message kPhysicalSizeOutOfRange{ERROR_ILLEGAL_ARGUMENT,
+                                                 "Physical size is outside 1 to 14400 points. "};
+inline constexpr Message kPaperOnlyInPdf{ERROR_ILLEGAL_ARGUMENT, "Paper placement is only for PDF. "};
+inline constexpr Message kPlaceAndPositionTogether{ERROR_ILLEGAL_ARGUMENT,
+                                                   "Give a place or a position on the page, not both. "};
+inline constexpr Message kPictureOffThePage{ERROR_ILLEGAL_ARGUMENT, "Picture does not fit on the page there. "};
+// Stamping a PDF; the file or the page number follows.
+inline constexpr Message kPdfIsEncrypted{ERROR_ILLEGAL_ARGUMENT, "PDF is encrypted and cannot be stamped. "};
+inline constexpr Message kPdfHasNoSuchPage{ERROR_ILLEGAL_ARGUMENT, "PDF has no such page. "};
+inline constexpr Message kIllegalPaperOrPosition{ERROR_ILLEGAL_ARGUMENT, "Illegal argument value for paper or position."};
 
 // Logo pictures.
 inline constexpr Message kCannotCreateLogo{ERROR_MISSING_LOGO, "Cannot create logo. "};
@@ -301,6 +322,9 @@ inline constexpr std::array kEveryMessage{
     kSvgBufferPointerCannotBeNull,
     kPdfBufferPointerCannotBeNull,
     kCodesPointerCannotBeNull,
+    kOptionsPointerCannotBeNull,
+    kFileNamePointerCannotBeNull,
+    kDataPointerCannotBeNull,
     kInputCannotBeNull,
     kFileNameCannotBeNull,
     kIndexPointerCannotBeNull,
@@ -358,6 +382,18 @@ inline constexpr std::array kEveryMessage{
     kImageSizeTooLargeUnit,
     kCannotWriteImageToOutputFile,
     kCannotWriteImage,
+    kModuleSizeOutOfRange,
+    kMarginOutOfRange,
+    kResolutionOutOfRange,
+    kIllegalErrorCorrectionLevel,
+    kSizesExcludeEachOther,
+    kPhysicalSizeOutOfRange,
+    kPaperOnlyInPdf,
+    kPlaceAndPositionTogether,
+    kPictureOffThePage,
+    kIllegalPaperOrPosition,
+    kPdfIsEncrypted,
+    kPdfHasNoSuchPage,
     kCannotCreateLogo,
     kCannotFindLogoFile,
     kCannotReadLogoFile,

@@ -14,6 +14,8 @@
 #include "image/render.h"
 #include "tolvex/decode.hpp"
 #include "tolvex/encode.hpp"
+#include "tolvex/stamp.hpp"
+#include "tolvex/summary.hpp"
 #if TOLVEX_READERS
 #include "tolvex/scan.hpp"
 #endif
@@ -112,9 +114,119 @@ int logo_write_memory(const char* text, int32_t rotation, int32_t variation, int
   return hand_out_bytes(bytes, data, data_size);
 }
 
+// The options of the C record, with the summary's texts when asked for.
+ErrorCode print_options(const char* text, const tolvex_print_options* in, tolvex::PictureOptions* out) {
+  if (const ErrorCode code = tolvex::capi::require(in, tolvex::messages::kOptionsPointerCannotBeNull)) return code;
+  if (const ErrorCode code = image_format(in->format, &out->format)) return code;
+  using tolvex::Length;
+  using tolvex::LengthUnit;
+  const auto mm = [](double value) { return Length{value, LengthUnit::millimetre}; };
+  out->size = in->size;
+  out->moduleSize = in->module_size;
+  out->margin = in->margin;
+  out->dpi = in->dpi;
+  out->level = static_cast<tolvex::ErrorCorrection>(in->level);
+  out->boostLevel = in->boost_level != 0;
+  if (in->physical_size != 0) out->physicalSize = mm(in->physical_size);
+  if (in->paper >= 0) {
+    tolvex::PaperPlacement placement{.paper = static_cast<tolvex::Paper>(in->paper), .pageMargin = mm(in->page_margin)};
+    if (in->paper > static_cast<int32_t>(tolvex::Paper::letter) || in->position < -1 ||
+        in->position > static_cast<int32_t>(tolvex::PagePosition::bottom_right)) {
+      return tolvex::report(tolvex::messages::kIllegalPaperOrPosition);
+    }
+    if (in->position < 0) {
+      placement.at = tolvex::PagePoint{mm(in->at_x), mm(in->at_y)};
+    } else {
+      placement.position = static_cast<tolvex::PagePosition>(in->position);
+    }
+    out->paper = placement;
+  }
+  out->compactVector = in->compact != 0;
+  if (in->logo_directory != nullptr) {
+    out->logo = tolvex::LogoOptions{.directory = in->logo_directory,
+                                    .rotation = static_cast<tolvex::LogoRotation>(in->rotation),
+                                    .variation = static_cast<tolvex::LogoVariation>(in->variation),
+                                    .frame = in->frame != 0};
+  }
+  if (in->describe != 0) {
+    const tolvex::Result<tolvex::DocumentPtr<>> document = tolvex::decode(text != nullptr ? text : "");
+    if (!document) return static_cast<ErrorCode>(document.error().code);
+    const tolvex::Result<std::string> summary = tolvex::summary(**document);
+    if (!summary) return static_cast<ErrorCode>(summary.error().code);
+    // The first line names the document; the whole summary tells what it asks for.
+    std::string description = *summary;
+    while (!description.empty() && description.back() == '\n') description.pop_back();
+    out->title = description.substr(0, description.find('\n'));
+    out->description = std::move(description);
+  }
+  return tolvex::ERROR_OK;
+}
+
 }  // namespace
 
 extern "C" {
+
+void tolvex_print_options_init(tolvex_print_options* options) {
+  if (options == nullptr) return;
+  *options = tolvex_print_options{};
+  options->margin = tolvex::kQuietZoneModules;
+  options->paper = -1;
+  options->page_margin = 10.0;
+  options->compact = 1;
+  options->describe = 1;
+  options->frame = 1;
+}
+
+int tolvex_print_write_file(const char* text, const tolvex_print_options* options, const char* file_name) {
+  return guarded([&] {
+    tolvex::PictureOptions picture;
+    if (const ErrorCode code = print_options(text, options, &picture)) return code;
+    if (const ErrorCode code = tolvex::capi::require(file_name, tolvex::messages::kFileNamePointerCannotBeNull))
+      return code;
+    const tolvex::Result<void> written = tolvex::write_picture(text != nullptr ? text : "", file_name, picture);
+    return written ? tolvex::ERROR_OK : static_cast<ErrorCode>(written.error().code);
+  });
+}
+
+int tolvex_stamp_pdf(const char* text, const tolvex_print_options* options, int32_t page, const char* input,
+                     const char* output) {
+  return guarded([&] {
+    if (const ErrorCode code = tolvex::capi::require(options, tolvex::messages::kOptionsPointerCannotBeNull)) return code;
+    // The page's own place: no paper, and the format is the stamp's.
+    tolvex_print_options own = *options;
+    own.paper = -1;
+    own.format = TOLVEX_FORMAT_PDF;
+    tolvex::StampOptions stamp;
+    if (const ErrorCode code = print_options(text, &own, &stamp.picture)) return code;
+    if (options->position > static_cast<int32_t>(tolvex::PagePosition::bottom_right) || options->position < -1) {
+      return tolvex::report(tolvex::messages::kIllegalPaperOrPosition);
+    }
+    if (options->position < 0) {
+      stamp.at = tolvex::PagePoint{{options->at_x}, {options->at_y}};
+    } else {
+      stamp.position = static_cast<tolvex::PagePosition>(options->position);
+    }
+    stamp.pageMargin = tolvex::Length{options->page_margin};
+    if (page != 0) stamp.page = page;
+    if (const ErrorCode code = tolvex::capi::require(input, tolvex::messages::kFileNamePointerCannotBeNull)) return code;
+    if (const ErrorCode code = tolvex::capi::require(output, tolvex::messages::kFileNamePointerCannotBeNull)) return code;
+    const tolvex::Result<void> done = tolvex::stamp_pdf(text != nullptr ? text : "", input, output, stamp);
+    return done ? tolvex::ERROR_OK : static_cast<ErrorCode>(done.error().code);
+  });
+}
+
+int tolvex_print_write_memory(const char* text, const tolvex_print_options* options, unsigned char** data,
+                              int32_t* data_size) {
+  return guarded([&] {
+    tolvex::PictureOptions picture;
+    if (const ErrorCode code = print_options(text, options, &picture)) return code;
+    if (const ErrorCode code = tolvex::capi::require(data, tolvex::messages::kDataPointerCannotBeNull))
+      return code;
+    const tolvex::Result<std::vector<std::uint8_t>> bytes = tolvex::render(text != nullptr ? text : "", picture);
+    if (!bytes) return static_cast<ErrorCode>(bytes.error().code);
+    return hand_out_bytes(*bytes, data, data_size);
+  });
+}
 
 int tolvex_qr_write_file(const char* text, int32_t size, int32_t format, const char* file_name) {
   return guarded([&] { return write_file(text, size, format, file_name); });

@@ -1,17 +1,26 @@
 #include "command/command_line.h"
 
 #include <algorithm>
+#include <charconv>
+#include <cmath>
 #include <memory>
 
 #include "base/version.h"
 #include "command/common.h"
 #include "command/subcommands.h"
+#include "tolvex/decode.hpp"
+#include "tolvex/summary.hpp"
 
 namespace tolvex::command {
 namespace {
 
 constexpr std::array<std::string_view, 4> kPlacements = {"bottom", "top", "left", "right"};
 constexpr std::array<std::string_view, 4> kColours = {"dark", "medium", "light", "gray"};
+constexpr std::array<std::string_view, 4> kLevels = {"L", "M", "Q", "H"};
+constexpr std::array<std::string_view, 4> kPapers = {"a4", "a5", "a6", "letter"};
+// In the order of PagePosition.
+constexpr std::array<std::string_view, 9> kPositions = {"top-left", "top", "top-right", "left", "centre",
+                                                        "right", "bottom-left", "bottom", "bottom-right"};
 
 template <std::size_t N>
 std::int32_t position(const std::array<std::string_view, N>& names, std::string_view name) {
@@ -56,10 +65,78 @@ std::string surplus_error(const CLI::App& app, const std::string& argument) {
   return "unexpected argument '" + argument + "'";
 }
 
+// "150,240": millimetres across and down.
+std::optional<PagePoint> page_point(std::string_view text) {
+  const std::size_t comma = text.find(',');
+  if (comma == std::string_view::npos) return std::nullopt;
+  const auto millimetres = [](std::string_view part) -> std::optional<Length> {
+    double value = 0;
+    const auto [end, error] = std::from_chars(part.data(), part.data() + part.size(), value);
+    if (error != std::errc{} || end != part.data() + part.size() || !std::isfinite(value) || value < 0) return std::nullopt;
+    return Length{value, LengthUnit::millimetre};
+  };
+  const auto x = millimetres(text.substr(0, comma));
+  const auto y = millimetres(text.substr(comma + 1));
+  if (!x || !y) return std::nullopt;
+  return PagePoint{*x, *y};
+}
+
+// A validator from a parser: the value must parse, else the line names what it should be.
+template <typename Parse>
+CLI::Validator parses_as(Parse parse, std::string what) {
+  return CLI::Validator(
+      [parse, what = std::move(what)](std::string& value) -> std::string {
+        if (parse(value)) return {};
+        return "'" + value + "' is not " + what;
+      },
+      "");
+}
+
 }  // namespace
 
+PagePosition position_named(std::string_view name) { return static_cast<PagePosition>(position(kPositions, name)); }
+
+void describe(std::string_view text, PictureOptions& options) {
+  const Result<DocumentPtr<>> document = decode(text);
+  if (!document) return;
+  Result<std::string> summary = tolvex::summary(**document);
+  if (!summary) return;
+  std::string description = std::move(*summary);
+  while (!description.empty() && description.back() == '\n') description.pop_back();
+  options.title = description.substr(0, description.find('\n'));
+  options.description = std::move(description);
+}
+
+std::optional<Length> length_named(std::string_view text) {
+  constexpr std::array<std::pair<std::string_view, LengthUnit>, 3> kUnits = {
+      {{"mm", LengthUnit::millimetre}, {"in", LengthUnit::inch}, {"pt", LengthUnit::point}}};
+  for (const auto& [suffix, unit] : kUnits) {
+    if (text.size() <= suffix.size() || !text.ends_with(suffix)) continue;
+    const std::string_view number = text.substr(0, text.size() - suffix.size());
+    double value = 0;
+    const auto [end, error] = std::from_chars(number.data(), number.data() + number.size(), value);
+    if (error != std::errc{} || end != number.data() + number.size() || !std::isfinite(value) || value <= 0)
+      return std::nullopt;
+    return Length{value, unit};
+  }
+  return std::nullopt;
+}
+
 PictureOptions picture_options(const PictureChoices& choices, ImageFormat format, const std::string& logoDirectory) {
-  PictureOptions options{.format = format, .size = choices.size};
+  PictureOptions options{.format = format,
+                         .size = choices.size,
+                         .moduleSize = choices.moduleSize,
+                         .margin = choices.margin,
+                         .dpi = choices.dpi,
+                         .level = static_cast<ErrorCorrection>(position(kLevels, choices.level)),
+                         .boostLevel = choices.boostLevel,
+                         .physicalSize = choices.physicalSize};
+  if (choices.paper) {
+    PaperPlacement placement{.paper = static_cast<Paper>(position(kPapers, *choices.paper)), .at = choices.at};
+    if (choices.position) placement.position = static_cast<PagePosition>(position(kPositions, *choices.position));
+    if (choices.pageMargin) placement.pageMargin = *choices.pageMargin;
+    options.paper = placement;
+  }
   if (!choices.noLogo) {
     options.logo = LogoOptions{
         .directory = logoDirectory,
@@ -84,18 +161,81 @@ CLI::Validator one_of(std::vector<std::string> values) {
       shown);
 }
 
-void add_picture_options(CLI::App& sub, PictureChoices& choices, bool texts) {
+void add_picture_options(CLI::App& sub, PictureChoices& choices, bool texts, bool paper) {
   sub.add_option_function<std::string>(
          "--size",
-         [&choices](const std::string& value) { choices.size = whole_number(value, 1, kLargestImageSize).value_or(0); },
-         "side of the plain picture in pixels (default: one pixel a module)")
+         [&choices](const std::string& value) {
+           choices.physicalSize = length_named(value);
+           if (!choices.physicalSize) choices.size = whole_number(value, 1, kLargestImageSize).value_or(0);
+         },
+         "side of the plain picture in pixels (default: one pixel a module), or its width on paper "
+         "(plain code or whole logo picture) as 40mm, 1.5in or 113pt")
       ->check(CLI::Validator(
           [](std::string& value) -> std::string {
-            if (whole_number(value, 1, kLargestImageSize)) return {};
+            if (whole_number(value, 1, kLargestImageSize) || length_named(value)) return {};
+            if (value.ends_with("mm") || value.ends_with("in") || value.ends_with("pt")) {
+              return "'" + value + "' is not a length above 0";
+            }
             return "'" + value + "' is not a whole number from 1 to " + std::to_string(kLargestImageSize);
           },
           ""))
+      ->type_name("PIXELS|LENGTH");
+  sub.add_option_function<std::string>(
+         "--module-size", [&choices](const std::string& value) { choices.moduleSize = whole_number(value, 1, 100).value_or(0); },
+         "whole pixels a module of the plain code, so that every module has the same size")
+      ->check(parses_as([](const std::string& value) { return whole_number(value, 1, 100).has_value(); },
+                        "a whole number from 1 to 100"))
       ->type_name("PIXELS");
+  sub.add_option_function<std::string>(
+         "--margin", [&choices](const std::string& value) { choices.margin = whole_number(value, 4, 100).value_or(4); },
+         "quiet zone around the plain code in modules (default: 4, the least scanners need)")
+      ->check(parses_as([](const std::string& value) { return whole_number(value, 4, 100).has_value(); },
+                        "a whole number from 4 to 100"))
+      ->type_name("MODULES");
+  sub.add_option_function<std::string>(
+         "--dpi", [&choices](const std::string& value) { choices.dpi = whole_number(value, 1, 10000).value_or(0); },
+         "resolution recorded in the PNG, and the pixels of a --size on paper (default: 72 there)")
+      ->check(parses_as([](const std::string& value) { return whole_number(value, 1, 10000).has_value(); },
+                        "a whole number from 1 to 10000"))
+      ->type_name("N");
+  sub.add_option("--level", choices.level, "error correction level (default: L)")
+      ->type_name("LEVEL")
+      ->check(one_of({"L", "M", "Q", "H"}));
+  sub.add_flag("--boost-level", choices.boostLevel,
+               "raise the level as far as the same code size allows: more robust, no larger");
+  CLI::Option* sheet = nullptr;
+  if (paper) {
+    sheet = sub.add_option("--paper", choices.paper, "the picture on a sheet of paper (PDF only)")
+                ->type_name("PAPER")
+                ->check(one_of({"a4", "a5", "a6", "letter"}));
+  }
+  CLI::Option* at =
+      sub.add_option_function<std::string>(
+             "--at", [&choices](const std::string& value) { choices.at = page_point(value); },
+             "the picture's top-left corner on the page, millimetres from the page's top-left corner")
+          ->check(parses_as([](const std::string& value) { return page_point(value).has_value(); },
+                            "two millimetre values X,Y such as 150,240"))
+          ->type_name("X,Y");
+  CLI::Option* where =
+      sub.add_option("--position", choices.position,
+                     paper ? "where on the paper, inside --page-margin (default: top-left)"
+                           : "where on the page, inside --page-margin (default: bottom-right)")
+          ->type_name("POSITION")
+          ->check(one_of({"top-left", "top", "top-right", "left", "centre", "right", "bottom-left", "bottom",
+                          "bottom-right"}))
+          ->excludes(at);
+  CLI::Option* margin =
+      sub.add_option_function<std::string>(
+             "--page-margin", [&choices](const std::string& value) { choices.pageMargin = length_named(value); },
+             "margin of the page around --position (default: 10mm)")
+          ->check(parses_as([](const std::string& value) { return length_named(value).has_value(); },
+                            "a length such as 10mm, 0.5in or 36pt"))
+          ->type_name("LENGTH");
+  if (sheet != nullptr) {
+    at->needs(sheet);
+    where->needs(sheet);
+    margin->needs(sheet);
+  }
   sub.add_flag("--no-logo", choices.noLogo, "the plain code, without a logo picture");
   sub.add_option("--logo-dir", choices.logoDir, "where the logo pictures are")->type_name("DIR");
   sub.add_option("--placement", choices.placement, "where the logo sits around the code (default: bottom)")
@@ -157,9 +297,10 @@ CommandLine parse_command_line(std::span<const std::string> arguments) {
   ReadJob read;
   BatchJob batch;
   CheckJob check;
-  const std::array<CLI::App*, 6> subcommands = {add_encode(app, encode), add_make(app, make),
-                                                add_decode(app, decode), add_read(app, read),
-                                                add_batch(app, batch),   add_check(app, check)};
+  StampJob stamp;
+  const std::array<CLI::App*, 7> subcommands = {add_encode(app, encode), add_make(app, make),   add_decode(app, decode),
+                                                add_read(app, read),     add_batch(app, batch), add_check(app, check),
+                                                add_stamp(app, stamp)};
   for (CLI::App* sub : subcommands) sub->allow_extras();
 
   std::vector<std::string> names;
@@ -208,11 +349,12 @@ CommandLine parse_command_line(std::span<const std::string> arguments) {
       case 2: result.job = std::move(decode); break;
       case 3: result.job = std::move(read); break;
       case 4: result.job = std::move(batch); break;
-      default: result.job = std::move(check); break;
+      case 5: result.job = std::move(check); break;
+      default: result.job = std::move(stamp); break;
     }
     return result;
   }
-  result.usageError = "tolvex: no command given; one of encode, make, decode, read, batch, check (see 'tolvex --help')";
+  result.usageError = "tolvex: no command given; one of encode, make, decode, read, batch, check, stamp (see 'tolvex --help')";
   return result;
 }
 

@@ -25,7 +25,28 @@ struct PictureChoices {
   std::optional<std::string> format;     // --format: png, svg, pdf
   std::optional<std::string> from;       // --from: xml, json, text
   bool quiet = false;                    // -q
+  // Print.
+  std::optional<Length> physicalSize;    // --size with a unit: 40mm, 1.5in, 113pt
+  std::int32_t moduleSize = 0;           // --module-size, 1 to 100
+  std::int32_t margin = kQuietZoneModules;  // --margin, 4 to 100 modules
+  std::int32_t dpi = 0;                  // --dpi, 1 to 10000
+  std::string level = "L";               // --level: L, M, Q, H
+  bool boostLevel = false;               // --boost-level
+  std::optional<std::string> paper;      // --paper: a4, a5, a6, letter
+  std::optional<PagePoint> at;           // --at X,Y in millimetres from the top-left corner
+  std::optional<std::string> position;   // --position: top-left ... bottom-right
+  std::optional<Length> pageMargin;      // --page-margin
 };
+
+// The page position of a --position value.
+[[nodiscard]] PagePosition position_named(std::string_view name);
+
+// The summary of the encoded text as the picture's description, its first line as the title; a
+// text that does not decode leaves both absent.
+void describe(std::string_view text, PictureOptions& options);
+
+// A length on paper as written on the command line: a decimal number and mm, in or pt.
+[[nodiscard]] std::optional<Length> length_named(std::string_view text);
 
 // The picture the choices ask for, in the format given, with the logo from logoDirectory.
 [[nodiscard]] PictureOptions picture_options(const PictureChoices& choices, ImageFormat format,
@@ -77,7 +98,16 @@ struct CheckJob {
   bool quiet = false;               // -q: no summary lines, no warnings
 };
 
-using Job = std::variant<EncodeJob, MakeJob, DecodeJob, ReadJob, BatchJob, CheckJob>;
+
+struct StampJob {
+  std::string pdf;                   // the PDF to stamp
+  std::optional<std::string> file;   // the document; absent or "-": standard input
+  std::string output;                // -o
+  std::optional<std::int32_t> page;  // --page; absent: the last
+  PictureChoices picture;            // --at, --position and --page-margin on the page itself
+};
+
+using Job = std::variant<EncodeJob, MakeJob, DecodeJob, ReadJob, BatchJob, CheckJob, StampJob>;
 
 // What a command line asks for: a job, a text to print and exit 0 with (help, version), or a
 // usage error in one line (exit 2).

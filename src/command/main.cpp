@@ -33,6 +33,7 @@ int main(int argc, char** argv) {
           if constexpr (std::is_same_v<T, ReadJob>) return run_read(job);
           if constexpr (std::is_same_v<T, BatchJob>) return run_batch(job);
           if constexpr (std::is_same_v<T, CheckJob>) return run_check(job);
+          if constexpr (std::is_same_v<T, StampJob>) return run_stamp(job);
         },
         *line.job);
   } catch (const std::bad_alloc&) {

@@ -41,8 +41,10 @@ int run_make(const MakeJob& job) {
   }
   const ImageFormat format = choices.format ? format_named(*choices.format).value_or(ImageFormat::png)
                                             : format_of_name(job.output).value_or(ImageFormat::png);
-  const PictureOptions options =
-      picture_options(choices, format, find_logo_directory(logo_search(choices.logoDir)));
+  PictureOptions options = picture_options(choices, format, find_logo_directory(logo_search(choices.logoDir)));
+  // Vector files for print: small, the same in every run, and telling a reader what they ask for.
+  options.compactVector = true;
+  describe(encoded->text, options);
   const Result<std::vector<std::uint8_t>> picture = render(encoded->text, options);
   if (!picture) {
     print_failure(options.logo ? with_logo_file(picture.error(), encoded->family, *options.logo) : picture.error(),

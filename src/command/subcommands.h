@@ -17,9 +17,12 @@ CLI::App* add_decode(CLI::App& app, DecodeJob& job);
 CLI::App* add_read(CLI::App& app, ReadJob& job);
 CLI::App* add_batch(CLI::App& app, BatchJob& job);
 CLI::App* add_check(CLI::App& app, CheckJob& job);
+CLI::App* add_stamp(CLI::App& app, StampJob& job);
 
 // --size, --no-logo, --logo-dir, --placement, --colour, --no-frame, --format, --from, -q.
-void add_picture_options(CLI::App& sub, PictureChoices& choices, bool texts);
+// With paper, --paper and the place on it need --paper; without, --at, --position and
+// --page-margin place the picture on a page of the input.
+void add_picture_options(CLI::App& sub, PictureChoices& choices, bool texts, bool paper = true);
 
 // Checks a value against the allowed ones: "--placement: 'middle' is not one of bottom, top, left, right".
 [[nodiscard]] CLI::Validator one_of(std::vector<std::string> values);
@@ -36,5 +39,6 @@ int run_check(const CheckJob& job);
 // the document may be drawn. Errors without strict are left to the drawing, which reports them.
 [[nodiscard]] bool checked_before_drawing(std::string_view input, std::string_view file, bool strict, bool quiet,
                                           std::FILE* err);
+int run_stamp(const StampJob& job);
 
 }  // namespace tolvex::command

@@ -1,6 +1,7 @@
 #include "image/logo_compose.h"
 
 #include <cstring>
+#include <filesystem>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -40,8 +41,9 @@ std::string logo_prefix(const std::filesystem::path& directory) {
 }
 
 ErrorCode qr_logo_picture(std::string_view text, unsigned family, LogoRotation rotation, LogoVariation variation,
-                          bool frame, std::string_view logoPrefix, Picture* picture) {
-  const std::optional<QrSymbol> symbol = qr_encode(text);
+                          bool frame, std::string_view logoPrefix, Picture* picture, ErrorCorrection level,
+                          bool boostLevel) {
+  const std::optional<QrSymbol> symbol = qr_encode_at(text, level, boostLevel);
   if (!symbol) return report_qr_failure();
 
   if (!logo_variation_valid(variation)) {
@@ -73,6 +75,10 @@ ErrorCode qr_logo_picture(std::string_view text, unsigned family, LogoRotation r
   picture->boxY = layout.boxY;
   picture->boxSide = layout.boxSide;
   picture->logo = std::move(logo);
+  std::filesystem::path twin = path;
+  twin.replace_extension(".svg");
+  std::error_code error;
+  if (std::filesystem::is_regular_file(twin, error)) picture->logoTwin = twin.string();
   picture->logoX = layout.logoX;
   picture->logoY = layout.logoY;
   picture->render = render_settings();

@@ -2,11 +2,16 @@
 
 #include <cairo-pdf.h>
 #include <cairo-svg.h>
+#include <librsvg/rsvg.h>
 
+#include <cmath>
 #include <new>
+#include <optional>
+#include <string>
 
 #include "image/png_encode.h"
 #include "image/render.h"
+#include "image/vector_print.h"
 
 namespace tolvex {
 namespace {
@@ -25,25 +30,38 @@ cairo_status_t append_bytes(void* closure, const unsigned char* data, unsigned i
   return CAIRO_STATUS_SUCCESS;
 }
 
-SurfacePtr vector_surface(ImageFormat format, int width, int height, std::vector<std::uint8_t>* bytes) {
+SurfacePtr vector_surface(ImageFormat format, const Picture& picture, const PageGeometry& page,
+                          std::vector<std::uint8_t>* bytes) {
   if (format == ImageFormat::svg) {
-    SurfacePtr surface(cairo_svg_surface_create_for_stream(append_bytes, bytes, width, height));
-    // One picture pixel is one SVG pixel, so the document has the picture's size.
-    cairo_svg_surface_set_document_unit(surface.get(), CAIRO_SVG_UNIT_PX);
+    SurfacePtr surface(cairo_svg_surface_create_for_stream(append_bytes, bytes, page.pageWidth, page.pageHeight));
+    // One picture pixel is one SVG pixel, so the document has the picture's size; a physical
+    // size is written in points.
+    cairo_svg_surface_set_document_unit(surface.get(),
+                                        picture.print.physicalSize ? CAIRO_SVG_UNIT_PT : CAIRO_SVG_UNIT_PX);
     return surface;
   }
-  SurfacePtr surface(cairo_pdf_surface_create_for_stream(append_bytes, bytes, width, height));
+  SurfacePtr surface(cairo_pdf_surface_create_for_stream(append_bytes, bytes, page.pageWidth, page.pageHeight));
   // An empty creation date leaves it out: the same picture always gives the same file.
   cairo_pdf_surface_set_metadata(surface.get(), CAIRO_PDF_METADATA_CREATE_DATE, "");
+  if (picture.print.title) cairo_pdf_surface_set_metadata(surface.get(), CAIRO_PDF_METADATA_TITLE, picture.print.title->c_str());
+  if (picture.print.description) {
+    cairo_pdf_surface_set_metadata(surface.get(), CAIRO_PDF_METADATA_SUBJECT, picture.print.description->c_str());
+  }
   return surface;
 }
 
 cairo_status_t encode_vector(const Picture& picture, ImageFormat format, std::vector<std::uint8_t>* bytes) {
-  SurfacePtr surface = vector_surface(format, picture.width, picture.height, bytes);
+  std::optional<PageGeometry> page = page_geometry(picture);
+  if (!page) return CAIRO_STATUS_INVALID_SIZE;
+  // SVG has no paper: the document is the picture.
+  if (format == ImageFormat::svg) page = PageGeometry{page->width, page->height, 0, 0, page->width, page->height};
+  SurfacePtr surface = vector_surface(format, picture, *page, bytes);
   if (const cairo_status_t status = cairo_surface_status(surface.get()); status != CAIRO_STATUS_SUCCESS)
     return status;
   {
     const ContextPtr context(cairo_create(surface.get()));
+    cairo_translate(context.get(), page->x, page->y);
+    cairo_scale(context.get(), page->width / picture.width, page->height / picture.height);
     picture_draw(picture, context.get());
     if (const cairo_status_t status = cairo_status(context.get()); status != CAIRO_STATUS_SUCCESS)
       return status;
@@ -61,6 +79,52 @@ bool logo_covers_picture(const Picture& picture) {
   return picture.logoX == 0 && picture.logoY == 0 && width >= picture.width && height >= picture.height;
 }
 
+// A resolution asked for, else the one that prints a picture at its physical size.
+std::uint32_t pixels_per_metre(const Picture& picture) {
+  constexpr double kInchesPerMetre = 1 / 0.0254;
+  if (picture.print.dpi > 0) return static_cast<std::uint32_t>(std::lround(picture.print.dpi * kInchesPerMetre));
+  if (!picture.print.physicalSize || picture.width <= 0) return 0;
+  const double inches = points_of(*picture.print.physicalSize) / 72.0;
+  return inches > 0 ? static_cast<std::uint32_t>(std::lround(picture.width / inches * kInchesPerMetre)) : 0;
+}
+
+cairo_status_t encode_compact(const Picture& picture, ImageFormat format, std::vector<std::uint8_t>* bytes) {
+  if (picture.width <= 0 || picture.height <= 0) return CAIRO_STATUS_INVALID_SIZE;
+  std::string file;
+  if (format == ImageFormat::svg) {
+    file = svg_compact(picture);
+  } else if (std::optional<std::string> pdf = pdf_compact(picture)) {
+    file = std::move(*pdf);
+  } else {
+    return CAIRO_STATUS_INVALID_SIZE;
+  }
+  bytes->assign(file.begin(), file.end());
+  return CAIRO_STATUS_SUCCESS;
+}
+
+// The SVG twin over the PNG's place and size; false when it is not to be used or cannot be read.
+bool draw_logo_twin(const Picture& picture, cairo_t* context) {
+  if (!picture.print.compact || picture.logoTwin.empty() ||
+      cairo_surface_get_type(cairo_get_target(context)) == CAIRO_SURFACE_TYPE_IMAGE) {
+    return false;
+  }
+  GError* error = nullptr;
+  RsvgHandle* handle = rsvg_handle_new_from_file(picture.logoTwin.c_str(), &error);
+  if (handle == nullptr) {
+    g_clear_error(&error);
+    return false;
+  }
+  const RsvgRectangle viewport{picture.logoX, picture.logoY,
+                               static_cast<double>(cairo_image_surface_get_width(picture.logo.get())),
+                               static_cast<double>(cairo_image_surface_get_height(picture.logo.get()))};
+  cairo_save(context);
+  const bool drawn = rsvg_handle_render_document(handle, context, &viewport, &error) != 0;
+  cairo_restore(context);
+  g_clear_error(&error);
+  g_object_unref(handle);
+  return drawn;
+}
+
 }  // namespace
 
 RenderSettings render_settings_of(const PictureOptions& options) {
@@ -76,14 +140,14 @@ void picture_draw(const Picture& picture, cairo_t* context) {
     cairo_rectangle(context, 0, 0, picture.width, picture.height);
     cairo_fill(context);
   }
-  if (picture.logo) {
+  if (picture.logo && !draw_logo_twin(picture, context)) {
     cairo_set_source_surface(context, picture.logo.get(), picture.logoX, picture.logoY);
     cairo_paint(context);
   }
   cairo_restore(context);
   cairo_save(context);
   cairo_translate(context, picture.boxX, picture.boxY);
-  qr_draw_modules(context, picture.symbol, picture.boxSide);
+  qr_draw_modules(context, picture.symbol, picture.boxSide, picture.margin);
   cairo_restore(context);
 }
 
@@ -102,7 +166,9 @@ cairo_status_t picture_encode(const Picture& picture, ImageFormat format, std::v
     status = CAIRO_STATUS_INVALID_FORMAT;
   } else if (format == ImageFormat::png) {
     const SurfacePtr surface = picture_render_surface(picture);
-    status = png_encode_surface(surface.get(), bytes);
+    status = png_encode_surface(surface.get(), bytes, pixels_per_metre(picture));
+  } else if (picture.print.compact && !picture.logo) {
+    status = encode_compact(picture, format, bytes);
   } else if (picture.width > 0 && picture.height > 0 && picture.width <= kMaximumSide &&
              picture.height <= kMaximumSide) {
     status = encode_vector(picture, format, bytes);

@@ -6,6 +6,8 @@
 #include <cairo.h>
 
 #include <cstdint>
+#include <optional>
+#include <string>
 #include <vector>
 
 #include "image/cairo_ptr.h"
@@ -31,6 +33,16 @@ struct RenderSettings {
 // The settings that the options ask for.
 [[nodiscard]] RenderSettings render_settings_of(const PictureOptions& options);
 
+// How a picture goes onto paper, and what it says to a reader who cannot see it.
+struct PrintSettings {
+  std::int32_t dpi = 0;                  // PNG pHYs; 0: none
+  std::optional<Length> physicalSize{};  // the picture's width on paper
+  std::optional<PaperPlacement> paper{};  // PDF on a sheet
+  bool compact = false;                  // plain SVG and PDF by the compact writer
+  std::optional<std::string> title{};
+  std::optional<std::string> description{};
+};
+
 struct Picture {
   int width = 0;  // pixels, which are points in PDF
   int height = 0;
@@ -38,14 +50,19 @@ struct Picture {
   double boxX = 0.0;  // corner and side of the square that holds the symbol and its quiet zone
   double boxY = 0.0;
   double boxSide = 0.0;
+  int margin = kQuietZoneModules;  // quiet zone inside the box, in modules
   SurfacePtr logo;  // none for the plain picture
+  std::string logoTwin;  // the logo's SVG drawing beside its PNG, where there is one
   double logoX = 0.0;
   double logoY = 0.0;
   RenderSettings render;  // background and raster format
+  PrintSettings print;
 };
 
 // Draws the picture at the context's origin: its background colour over the whole
-// picture, the logo picture painted at its place, then the modules (qr_draw_modules).
+// picture, the logo picture painted at its place, then the modules (qr_draw_modules). For print
+// (PrintSettings::compact) on a vector surface, the logo's SVG twin is drawn in its place as
+// vectors, when it has one that librsvg reads.
 void picture_draw(const Picture& picture, cairo_t* context);
 
 // The picture on a new image surface in its pixel format. A size that cairo cannot

@@ -250,7 +250,7 @@ void flush(png_structp) {}
 
 // libpng reports its failures by a long jump back here, so nothing in this function has a
 // destructor: the rows and the sink belong to the caller.
-cairo_status_t write_png(const Encoding& encoding, int width, int height, Sink& sink) {
+cairo_status_t write_png(const Encoding& encoding, int width, int height, std::uint32_t pixelsPerMetre, Sink& sink) {
   png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
   if (png == nullptr) return CAIRO_STATUS_NO_MEMORY;
   png_infop info = png_create_info_struct(png);
@@ -269,6 +269,7 @@ cairo_status_t write_png(const Encoding& encoding, int width, int height, Sink& 
   png_set_IHDR(png, info, static_cast<png_uint_32>(width), static_cast<png_uint_32>(height),
                encoding.bitDepth, encoding.colourType, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
                PNG_FILTER_TYPE_DEFAULT);
+  if (pixelsPerMetre > 0) png_set_pHYs(png, info, pixelsPerMetre, pixelsPerMetre, PNG_RESOLUTION_METER);
   if (encoding.palette) {
     png_set_PLTE(png, info, encoding.entries.data(), static_cast<int>(encoding.entries.size()));
     if (!encoding.transparency.empty()) {
@@ -319,7 +320,7 @@ SurfacePtr as_rgb24(cairo_surface_t* surface, int width, int height) {
   return converted;
 }
 
-cairo_status_t encode(cairo_surface_t* surface, std::vector<std::uint8_t>& png) {
+cairo_status_t encode(cairo_surface_t* surface, std::uint32_t pixelsPerMetre, std::vector<std::uint8_t>& png) {
   if (const cairo_status_t status = cairo_surface_status(surface); status != CAIRO_STATUS_SUCCESS)
     return status;
   if (cairo_surface_get_type(surface) != CAIRO_SURFACE_TYPE_IMAGE) return CAIRO_STATUS_SURFACE_TYPE_MISMATCH;
@@ -356,17 +357,18 @@ cairo_status_t encode(cairo_surface_t* surface, std::vector<std::uint8_t>& png) 
   });
   png.reserve(encoding.rows.size() / 8 + 1024);
   Sink sink{&png};
-  return write_png(encoding, width, height, sink);
+  return write_png(encoding, width, height, pixelsPerMetre, sink);
 }
 
 }  // namespace
 
-cairo_status_t png_encode_surface(cairo_surface_t* surface, std::vector<std::uint8_t>* png) {
+cairo_status_t png_encode_surface(cairo_surface_t* surface, std::vector<std::uint8_t>* png,
+                                  std::uint32_t pixelsPerMetre) {
   if (png == nullptr) return CAIRO_STATUS_NULL_POINTER;
   png->clear();
   cairo_status_t status;
   try {
-    status = encode(surface, *png);
+    status = encode(surface, pixelsPerMetre, *png);
   } catch (const std::bad_alloc&) {
     status = CAIRO_STATUS_NO_MEMORY;
   }

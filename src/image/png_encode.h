@@ -20,6 +20,8 @@ namespace tolvex {
 // surface, CAIRO_STATUS_INVALID_FORMAT for a format cairo has no pixels for, CAIRO_STATUS_WRITE_ERROR
 // for an empty surface or a failure inside libpng, and CAIRO_STATUS_NO_MEMORY; png is empty
 // after a failure.
-[[nodiscard]] cairo_status_t png_encode_surface(cairo_surface_t* surface, std::vector<std::uint8_t>* png);
+// A resolution above 0 is recorded as the pHYs chunk, the same both ways.
+[[nodiscard]] cairo_status_t png_encode_surface(cairo_surface_t* surface, std::vector<std::uint8_t>* png,
+                                                std::uint32_t pixelsPerMetre = 0);
 
 }  // namespace tolvex

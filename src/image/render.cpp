@@ -14,9 +14,6 @@ namespace {
 
 thread_local RenderSettings settings;
 
-// Quiet zone on every side, in modules.
-constexpr int kQuietZone = 4;
-
 // The dark modules of row y as runs [begin, end) of columns.
 template <typename Visit>
 void for_each_run(const QrSymbol& symbol, int y, Visit&& visit) {
@@ -150,12 +147,12 @@ void render_set_format(std::int32_t cairoFormat) {
   settings.format = static_cast<cairo_format_t>(cairoFormat);
 }
 
-void qr_draw_modules(cairo_t* context, const QrSymbol& symbol, double box) {
+void qr_draw_modules(cairo_t* context, const QrSymbol& symbol, double box, int margin) {
   cairo_set_antialias(context, CAIRO_ANTIALIAS_NONE);
   cairo_set_source_rgb(context, 0, 0, 0);
-  const double scale = box / static_cast<double>(symbol.width() + 2 * kQuietZone);
+  const double scale = box / static_cast<double>(symbol.width() + 2 * margin);
   cairo_scale(context, scale, scale);
-  cairo_translate(context, kQuietZone, kQuietZone);
+  cairo_translate(context, margin, margin);
   if (cairo_surface_get_type(cairo_get_target(context)) == CAIRO_SURFACE_TYPE_IMAGE) {
     fill_pixel_runs(context, symbol);
   } else {
@@ -165,21 +162,41 @@ void qr_draw_modules(cairo_t* context, const QrSymbol& symbol, double box) {
 
 ErrorCode report_qr_failure() { return report(messages::kTextCannotBeEncodedAsQrCode); }
 
+std::optional<QrSymbol> qr_encode_at(std::string_view text, ErrorCorrection level, bool boost) {
+  const auto qr_level = [](ErrorCorrection value) { return static_cast<QrErrorCorrection>(value); };
+  std::optional<QrSymbol> symbol = qr_encode(text, qr_level(level));
+  if (!symbol || !boost) return symbol;
+  const int version = (symbol->width() - 17) / 4;
+  for (auto higher = static_cast<int>(ErrorCorrection::high); higher > static_cast<int>(level); --higher) {
+    if (std::optional<QrSymbol> boosted = qr_encode(text, qr_level(static_cast<ErrorCorrection>(higher)), version))
+      return boosted;
+  }
+  return symbol;
+}
+
 ErrorCode qr_picture(std::string_view text, std::int32_t pixelSize, Picture* picture) {
-  const std::optional<QrSymbol> symbol = qr_encode(text);
+  return qr_picture(text, PlainPictureOptions{.size = pixelSize}, picture);
+}
+
+ErrorCode qr_picture(std::string_view text, const PlainPictureOptions& options, Picture* picture) {
+  const std::optional<QrSymbol> symbol = qr_encode_at(text, options.level, options.boostLevel);
   if (!symbol) return report_qr_failure();
-  if (pixelSize > kLargestImageSize) {
+  const std::int64_t modules = symbol->width() + 2 * std::int64_t{options.margin};
+  const std::int64_t side = options.moduleSize > 0 ? modules * options.moduleSize
+                            : options.size != 0    ? options.size
+                                                   : modules;
+  if (side > kLargestImageSize) {
     return report_around(messages::kImageSizeTooLarge, std::to_string(kLargestImageSize),
                          messages::kImageSizeTooLargeUnit);
   }
 
   if (picture == nullptr) return ERROR_OK;
-  const int side = pixelSize != 0 ? pixelSize : symbol->width() + 2 * kQuietZone;
   *picture = Picture{};
-  picture->width = side;
-  picture->height = side;
+  picture->width = static_cast<int>(side);
+  picture->height = static_cast<int>(side);
   picture->symbol = *symbol;
-  picture->boxSide = side;
+  picture->boxSide = static_cast<double>(side);
+  picture->margin = options.margin;
   picture->render = settings;
   return ERROR_OK;
 }

@@ -5,6 +5,7 @@
 #include <cairo.h>
 
 #include <cstdint>
+#include <optional>
 #include <string_view>
 
 #include "base/error.h"
@@ -24,7 +25,20 @@ const RenderSettings& render_settings();
 // the square. Light modules are not painted. Leaves the context scaled to modules. The context
 // may be translated and scaled, not rotated. On an image surface the pixels are exactly those
 // of one fill per module; on other surfaces the runs of modules make one path, filled once.
-void qr_draw_modules(cairo_t* context, const QrSymbol& symbol, double box);
+void qr_draw_modules(cairo_t* context, const QrSymbol& symbol, double box, int margin = kQuietZoneModules);
+
+// The symbol of a text at the level, in the smallest version that holds it; with boost, at the
+// highest level that this same version still holds. nullopt when no version holds the text.
+[[nodiscard]] std::optional<QrSymbol> qr_encode_at(std::string_view text, ErrorCorrection level, bool boost);
+
+// What a plain picture is asked for (PictureOptions' members of the same names).
+struct PlainPictureOptions {
+  std::int32_t size = 0;
+  std::int32_t moduleSize = 0;
+  std::int32_t margin = kQuietZoneModules;
+  ErrorCorrection level = ErrorCorrection::low;
+  bool boostLevel = false;
+};
 
 // Records the failure of qr_encode_symbol for a text (ERROR_QR) and returns its code.
 [[nodiscard]] ErrorCode report_qr_failure();
@@ -35,6 +49,11 @@ void qr_draw_modules(cairo_t* context, const QrSymbol& symbol, double box);
 // pixelSize is above kLargestImageSize. Other sizes that no surface can take (a negative one)
 // fail when the picture is written.
 [[nodiscard]] ErrorCode qr_picture(std::string_view text, std::int32_t pixelSize, Picture* picture);
+
+// qr_picture with a level, a margin and either a side or whole pixels a module (moduleSize, which
+// gives a side of (width + 2 margin) modules of that many pixels). The caller checks the ranges of
+// margin and moduleSize; a side above kLargestImageSize is ERROR_ILLEGAL_ARGUMENT.
+[[nodiscard]] ErrorCode qr_picture(std::string_view text, const PlainPictureOptions& options, Picture* picture);
 
 // qr_picture on a raster surface (picture_render_surface); creates no surface on failure.
 [[nodiscard]] ErrorCode qr_render_surface(std::string_view text, std::int32_t pixelSize, SurfacePtr* surface);

@@ -311,3 +311,109 @@ TEST(CInterface, CheckHandsOutTheReportAsJson) {
   EXPECT_EQ(tolvex_check(xml.data(), xml.size(), nullptr, &length), TOLVEX_ERROR_NULL_POINTER);
   EXPECT_EQ(nothing, nullptr);
 }
+
+namespace print {
+
+// Bytes handed out by the library, released with tolvex_free.
+struct OwnedBytes {
+  unsigned char* data = nullptr;
+  int32_t size = 0;
+  ~OwnedBytes() { tolvex_free(data); }
+  std::string str() const { return data ? std::string(reinterpret_cast<const char*>(data), static_cast<std::size_t>(size)) : ""; }
+};
+
+std::string xml_escaped(const std::string& text) {
+  std::string out;
+  for (const char c : text) out += c == '&' ? "&amp;" : c == '<' ? "&lt;" : c == '>' ? "&gt;" : std::string(1, c);
+  return out;
+}
+
+TEST(CPrint, DescribesTheCodeWithTheDocumentsSummary) {
+  const std::string text = encoded(example("invoice.xml"));
+  std::ifstream in(std::string(TOLVEX_SOURCE_DIR) + "/tests/pipeline/summaries/invoice.txt", std::ios::binary);
+  std::string summary{std::istreambuf_iterator<char>(in), {}};
+  while (!summary.empty() && summary.back() == '\n') summary.pop_back();
+  const std::string title = summary.substr(0, summary.find('\n'));
+
+  tolvex_print_options options;
+  tolvex_print_options_init(&options);
+  options.format = TOLVEX_FORMAT_SVG;
+  OwnedBytes svg;
+  ASSERT_EQ(tolvex_print_write_memory(text.c_str(), &options, &svg.data, &svg.size), TOLVEX_OK);
+  EXPECT_NE(svg.str().find("<title>" + xml_escaped(title) + "</title><desc>" + xml_escaped(summary) + "</desc>"),
+            std::string::npos)
+      << svg.str().substr(0, 400);
+  EXPECT_EQ(svg.str().find("id="), std::string::npos);
+
+  // Without describing, no texts; the same options give the same bytes again.
+  options.describe = 0;
+  OwnedBytes bare, again;
+  ASSERT_EQ(tolvex_print_write_memory(text.c_str(), &options, &bare.data, &bare.size), TOLVEX_OK);
+  ASSERT_EQ(tolvex_print_write_memory(text.c_str(), &options, &again.data, &again.size), TOLVEX_OK);
+  EXPECT_EQ(bare.str().find("<title>"), std::string::npos);
+  EXPECT_EQ(bare.str(), again.str());
+}
+
+TEST(CPrint, RefusesWhatItCannotDraw) {
+  const std::string text = encoded(example("pay-single.xml"));
+  tolvex_print_options options;
+  tolvex_print_options_init(&options);
+  OwnedBytes out;
+  EXPECT_EQ(tolvex_print_write_memory(text.c_str(), nullptr, &out.data, &out.size), TOLVEX_ERROR_NULL_POINTER);
+  EXPECT_EQ(tolvex_print_write_memory(text.c_str(), &options, nullptr, &out.size), TOLVEX_ERROR_NULL_POINTER);
+  EXPECT_EQ(tolvex_print_write_file(text.c_str(), &options, nullptr), TOLVEX_ERROR_NULL_POINTER);
+
+  struct Case {
+    const char* name;
+    void (*change)(tolvex_print_options&);
+    int code;
+  };
+  const Case cases[] = {
+      {"format 3", [](tolvex_print_options& o) { o.format = 3; }, TOLVEX_ERROR_ILLEGAL_ARGUMENT},
+      {"margin 2", [](tolvex_print_options& o) { o.margin = 2; }, TOLVEX_ERROR_ILLEGAL_ARGUMENT},
+      {"paper 4", [](tolvex_print_options& o) { o.format = TOLVEX_FORMAT_PDF, o.paper = 4; }, TOLVEX_ERROR_ILLEGAL_ARGUMENT},
+      {"position 9", [](tolvex_print_options& o) { o.format = TOLVEX_FORMAT_PDF, o.paper = 0, o.position = 9; },
+       TOLVEX_ERROR_ILLEGAL_ARGUMENT},
+      {"paper for PNG", [](tolvex_print_options& o) { o.paper = 0; }, TOLVEX_ERROR_ILLEGAL_ARGUMENT},
+      {"off an A6 sheet",
+       [](tolvex_print_options& o) { o.format = TOLVEX_FORMAT_PDF, o.paper = 2, o.position = -1, o.at_x = 90, o.physical_size = 40; },
+       TOLVEX_ERROR_ILLEGAL_ARGUMENT},
+  };
+  for (const Case& c : cases) {
+    tolvex_print_options changed = options;
+    c.change(changed);
+    EXPECT_EQ(tolvex_print_write_memory(text.c_str(), &changed, &out.data, &out.size), c.code) << c.name;
+    EXPECT_EQ(out.data, nullptr) << c.name;
+  }
+  // Described, a text that is no tolvex text fails as decoding it does; plain, it is drawn.
+  EXPECT_EQ(tolvex_print_write_memory("hello", &options, &out.data, &out.size), TOLVEX_ERROR_BASE32HEX);
+  options.describe = 0;
+  EXPECT_EQ(tolvex_print_write_memory("hello", &options, &out.data, &out.size), TOLVEX_OK);
+}
+
+TEST(CPrint, StampsAPdfAndRefusesOneItCannotRead) {
+  const std::string text = encoded(example("invoice.xml"));
+  const std::string dir = ::testing::TempDir();
+  const std::string page = dir + "/c-page.pdf";
+  const std::string out = dir + "/c-stamped.pdf";
+  tolvex_print_options options;
+  tolvex_print_options_init(&options);
+  options.format = TOLVEX_FORMAT_PDF;
+  options.paper = 0;
+  options.physical_size = 20;
+  ASSERT_EQ(tolvex_print_write_file(text.c_str(), &options, page.c_str()), TOLVEX_OK);
+  tolvex_print_options stamp;
+  tolvex_print_options_init(&stamp);
+  stamp.position = 8;
+  ASSERT_EQ(tolvex_stamp_pdf(text.c_str(), &stamp, 0, page.c_str(), out.c_str()), TOLVEX_OK);
+  std::ifstream in(out, std::ios::binary);
+  const std::string stamped{std::istreambuf_iterator<char>(in), {}};
+  EXPECT_EQ(stamped.rfind("%PDF-", 0), 0u);
+  EXPECT_GT(stamped.size(), 0u);
+  EXPECT_EQ(tolvex_stamp_pdf(text.c_str(), &stamp, 2, page.c_str(), out.c_str()), TOLVEX_ERROR_ILLEGAL_ARGUMENT);
+  EXPECT_EQ(tolvex_stamp_pdf(text.c_str(), &stamp, 0, (dir + "/missing.pdf").c_str(), out.c_str()), TOLVEX_ERROR_IO);
+  EXPECT_EQ(tolvex_stamp_pdf(text.c_str(), nullptr, 0, page.c_str(), out.c_str()), TOLVEX_ERROR_NULL_POINTER);
+  EXPECT_EQ(tolvex_stamp_pdf(text.c_str(), &stamp, 0, page.c_str(), nullptr), TOLVEX_ERROR_NULL_POINTER);
+}
+
+}  // namespace print

@@ -67,7 +67,22 @@ INSTANTIATE_TEST_SUITE_P(
         UsageCase{{"mak", "a.xml"}, "tolvex: unknown command 'mak'; did you mean 'make'?"},
         UsageCase{{"paint"}, "tolvex: unknown command 'paint'"},
         UsageCase{{"--verison"}, "tolvex: unknown option '--verison'; did you mean '--version'?"},
-        UsageCase{{}, "tolvex: no command given; one of encode, make, decode, read, batch, check (see 'tolvex --help')"}));
+        UsageCase{{}, "tolvex: no command given; one of encode, make, decode, read, batch, check, stamp (see 'tolvex --help')"},
+        UsageCase{{"make", "--size=0mm", "-o", "x.pdf"}, "tolvex make: --size: '0mm' is not a length above 0"},
+        UsageCase{{"make", "--size=40cm", "-o", "x.pdf"}, "tolvex make: --size: '40cm' is not a whole number from 1 to 8000"},
+        UsageCase{{"make", "--module-size=0", "-o", "x.png"},
+                  "tolvex make: --module-size: '0' is not a whole number from 1 to 100"},
+        UsageCase{{"make", "--margin=3", "-o", "x.png"}, "tolvex make: --margin: '3' is not a whole number from 4 to 100"},
+        UsageCase{{"make", "--dpi=0", "-o", "x.png"}, "tolvex make: --dpi: '0' is not a whole number from 1 to 10000"},
+        UsageCase{{"make", "--level=X", "-o", "x.png"}, "tolvex make: --level: 'X' is not one of L, M, Q, H"},
+        UsageCase{{"make", "--paper=a3", "-o", "x.pdf"}, "tolvex make: --paper: 'a3' is not one of a4, a5, a6, letter"},
+        UsageCase{{"make", "--at=150,240", "-o", "x.pdf"}, "tolvex make: --at requires --paper"},
+        UsageCase{{"make", "--paper=a4", "--at=150", "-o", "x.pdf"},
+                  "tolvex make: --at: '150' is not two millimetre values X,Y such as 150,240"},
+        UsageCase{{"make", "--paper=a4", "--at=1,-2", "-o", "x.pdf"},
+                  "tolvex make: --at: '1,-2' is not two millimetre values X,Y such as 150,240"},
+        UsageCase{{"make", "--paper=a4", "--page-margin=10", "-o", "x.pdf"},
+                  "tolvex make: --page-margin: '10' is not a length such as 10mm, 0.5in or 36pt"}));
 
 TEST(UsageError, NamesTheExclusiveChoicesGivenTogether) {
   EXPECT_NE(parse({"decode", "--xml", "--json"}).usageError.find("--xml"), std::string::npos);
@@ -122,6 +137,58 @@ TEST(PictureOptions, FollowTheChoices) {
   EXPECT_FALSE(logo.logo->frame);
   choices.noLogo = true;
   EXPECT_FALSE(picture_options(choices, ImageFormat::png, "art/").logo.has_value());
+}
+
+TEST(PrintOptions, FollowTheChoices) {
+  const MakeJob job = job_of<MakeJob>({"make", "--no-logo", "--size=1.5in", "--margin=6", "--dpi=300", "--level=Q",
+                                       "--boost-level", "--paper=letter", "--position=bottom-right",
+                                       "--page-margin=36pt", "-o", "x.pdf"});
+  const PictureOptions options = picture_options(job.picture, ImageFormat::pdf, "");
+  EXPECT_EQ(options.size, 0);
+  ASSERT_TRUE(options.physicalSize.has_value());
+  EXPECT_EQ(options.physicalSize->value, 1.5);
+  EXPECT_EQ(options.physicalSize->unit, LengthUnit::inch);
+  EXPECT_EQ(options.margin, 6);
+  EXPECT_EQ(options.dpi, 300);
+  EXPECT_EQ(options.level, ErrorCorrection::quartile);
+  EXPECT_TRUE(options.boostLevel);
+  ASSERT_TRUE(options.paper.has_value());
+  EXPECT_EQ(options.paper->paper, Paper::letter);
+  EXPECT_EQ(options.paper->position, PagePosition::bottom_right);
+  EXPECT_FALSE(options.paper->at.has_value());
+  EXPECT_EQ(options.paper->pageMargin.value, 36);
+  EXPECT_EQ(options.paper->pageMargin.unit, LengthUnit::point);
+
+  const MakeJob at = job_of<MakeJob>({"make", "--size=400", "--module-size=6", "--paper=a4", "--at=150,240.5", "-o", "x"});
+  const PictureOptions placed = picture_options(at.picture, ImageFormat::pdf, "");
+  EXPECT_EQ(placed.size, 400);
+  EXPECT_FALSE(placed.physicalSize.has_value());
+  EXPECT_EQ(placed.moduleSize, 6);
+  EXPECT_EQ(placed.level, ErrorCorrection::low);
+  ASSERT_TRUE(placed.paper && placed.paper->at);
+  EXPECT_EQ(placed.paper->at->x.value, 150);
+  EXPECT_EQ(placed.paper->at->y.value, 240.5);
+  EXPECT_EQ(placed.paper->at->y.unit, LengthUnit::millimetre);
+  EXPECT_EQ(placed.paper->pageMargin.value, 10);
+  EXPECT_FALSE(job_of<MakeJob>({"make", "-o", "x"}).picture.paper.has_value());
+}
+
+TEST(Lengths, TakeTheirUnitsAndRefuseTheRest) {
+  struct Case {
+    const char* text;
+    std::optional<std::pair<double, LengthUnit>> length;
+  };
+  const Case cases[] = {{"40mm", {{40, LengthUnit::millimetre}}}, {"0.5in", {{0.5, LengthUnit::inch}}},
+                        {"113.4pt", {{113.4, LengthUnit::point}}}, {"40", std::nullopt},
+                        {"mm", std::nullopt},  {"-3mm", std::nullopt}, {"0pt", std::nullopt},
+                        {"4 mm", std::nullopt}, {"infmm", std::nullopt}, {"40MM", std::nullopt}};
+  for (const Case& c : cases) {
+    const std::optional<Length> length = length_named(c.text);
+    ASSERT_EQ(length.has_value(), c.length.has_value()) << c.text;
+    if (!length) continue;
+    EXPECT_EQ(length->value, c.length->first) << c.text;
+    EXPECT_EQ(length->unit, c.length->second) << c.text;
+  }
 }
 
 TEST(OtherJobs, TakeTheirOptions) {

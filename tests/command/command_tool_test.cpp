@@ -191,6 +191,121 @@ TEST(Make, SizeGivesThePlainPicturesSide) {
   EXPECT_EQ(said.err, "wrote " + out + "\n");
 }
 
+// What pdfinfo says on one of its lines.
+std::string pdfinfo(const std::string& file, const std::string& field) {
+  const std::string report = "\n" + run_command("pdfinfo " + shell_quote(file)).out;
+  const std::size_t at = report.find("\n" + field + ":");
+  if (at == std::string::npos) return "(none)";
+  const std::size_t begin = report.find_first_not_of(' ', at + field.size() + 2);
+  return report.substr(begin, report.find('\n', begin) - begin);
+}
+
+TEST(Make, PrintsAtAPhysicalSizeThatReadsBackAt150Dpi) {
+  const TempDir scratch;
+  const std::string out = scratch.file("x.pdf");
+  ASSERT_EQ(tolvex("make --no-logo --size=40mm -o " + shell_quote(out) + " " + shell_quote(example_path("invoice"))).status, 0);
+  EXPECT_EQ(pdfinfo(out, "Page size"), "113.386 x 113.386 pts");
+  EXPECT_EQ(pdfinfo(out, "Title"), "Invoice 2026010087");
+  EXPECT_EQ(pdfinfo(out, "Tagged"), "yes");
+  EXPECT_EQ(run_command("qpdf --check " + shell_quote(out)).status, 0);
+  ASSERT_EQ(run_command("pdftoppm -png -r 150 -singlefile " + shell_quote(out) + " " + shell_quote(scratch.file("page"))).status, 0);
+  EXPECT_EQ(test::zbar_decode(scratch.file("page.png")), text_of("invoice"));
+  const ProcessResult read = tolvex("read --text " + shell_quote(scratch.file("page.png")));
+  EXPECT_EQ(without_line_end(read.out), text_of("invoice")) << read.err;
+}
+
+TEST(Make, WritesTheSameCompactSvgEveryRunWithTheSummary) {
+  const TempDir scratch;
+  const std::string first = scratch.file("a.svg");
+  const std::string second = scratch.file("b.svg");
+  for (const std::string& out : {first, second}) {
+    ASSERT_EQ(tolvex("make --no-logo -o " + shell_quote(out) + " " + shell_quote(example_path("pay-single"))).status, 0);
+  }
+  const std::string svg = read_file(first);
+  EXPECT_EQ(svg, read_file(second));
+  const Result<DocumentPtr<>> document = decode(text_of("pay-single"));
+  ASSERT_TRUE(document);
+  const Result<std::string> summary = tolvex::summary(**document);
+  ASSERT_TRUE(summary);
+  EXPECT_NE(svg.find("<title>" + summary->substr(0, summary->find('\n')) + "</title>"), std::string::npos);
+  EXPECT_EQ(svg.find("id="), std::string::npos);
+  ASSERT_EQ(run_command("rsvg-convert -z 4 -o " + shell_quote(scratch.file("a.png")) + " " + shell_quote(first)).status, 0);
+  EXPECT_EQ(test::zbar_decode(scratch.file("a.png")), text_of("pay-single"));
+}
+
+TEST(Make, ModuleSizeAndDpiGiveWholeModulesAndTheResolution) {
+  const TempDir scratch;
+  const std::string out = scratch.file("m.png");
+  ASSERT_EQ(tolvex("make --no-logo --module-size=6 --margin=5 --dpi=300 --level=M -o " + shell_quote(out) + " " +
+                   shell_quote(example_path("pay-single")))
+                .status,
+            0);
+  const std::string png = read_file(out);
+  const auto big_endian = [&png](std::size_t at) {
+    return (static_cast<unsigned char>(png[at]) << 24) | (static_cast<unsigned char>(png[at + 1]) << 16) |
+           (static_cast<unsigned char>(png[at + 2]) << 8) | static_cast<unsigned char>(png[at + 3]);
+  };
+  // The side is whole modules of 6 pixels: the symbol and twice the margin.
+  EXPECT_EQ(big_endian(16) % 6, 0);
+  EXPECT_EQ((big_endian(16) / 6 - 10 - 17) % 4, 0);
+  const std::size_t chunk = png.find("pHYs");
+  ASSERT_NE(chunk, std::string::npos);
+  EXPECT_EQ(big_endian(chunk + 4), 11811);
+  EXPECT_EQ(big_endian(chunk + 8), 11811);
+  EXPECT_EQ(test::zbar_decode(out), text_of("pay-single"));
+}
+
+TEST(Make, PutsTheCodeOnPaperAndRefusesPaperOutsidePdf) {
+  const TempDir scratch;
+  const std::string out = scratch.file("a4.pdf");
+  ASSERT_EQ(tolvex("make --no-logo --size=40mm --paper=a4 --at=150,240 -o " + shell_quote(out) + " " +
+                   shell_quote(example_path("invoice")))
+                .status,
+            0);
+  EXPECT_EQ(pdfinfo(out, "Page size"), "595.276 x 841.89 pts (A4)");
+  // Cropped to the picture's square at 150 dpi (2.5 mm of slack each side), the code reads back.
+  const auto pixels = [](double mm) { return std::to_string(static_cast<int>(mm / 25.4 * 150)); };
+  ASSERT_EQ(run_command("pdftoppm -png -r 150 -singlefile -x " + pixels(147.5) + " -y " + pixels(237.5) + " -W " +
+                        pixels(45) + " -H " + pixels(45) + " " + shell_quote(out) + " " + shell_quote(scratch.file("crop")))
+                .status,
+            0);
+  EXPECT_EQ(test::zbar_decode(scratch.file("crop.png")), text_of("invoice"));
+  const ProcessResult png = tolvex("make --no-logo --paper=a4 -o " + shell_quote(scratch.file("a.png")) + " " +
+                                   shell_quote(example_path("invoice")));
+  EXPECT_EQ(png.status, 1);
+  EXPECT_NE(png.err.find("Paper placement is only for PDF."), std::string::npos) << png.err;
+}
+
+TEST(Stamp, PutsTheCodeOnTheInvoicesPageAndNamesAPdfItCannotRead) {
+  const TempDir scratch;
+  const std::string invoice = scratch.file("invoice.pdf");
+  ASSERT_EQ(tolvex("make --no-logo --paper=a4 --position=top-left --size=20mm -o " + shell_quote(invoice) + " " +
+                   shell_quote(example_path("pay-single")))
+                .status,
+            0);
+  const std::string out = scratch.file("out.pdf");
+  const ProcessResult stamped = tolvex("stamp " + shell_quote(invoice) + " " + shell_quote(example_path("invoice")) +
+                                       " --no-logo --page=1 --position=bottom-right --size=40mm -o " + shell_quote(out));
+  ASSERT_EQ(stamped.status, 0) << stamped.err;
+  EXPECT_EQ(stamped.err, "wrote " + out + "\n");
+  EXPECT_EQ(run_command("qpdf --check " + shell_quote(out)).status, 0);
+  // Both codes are on the page now: the one it had and the one stamped.
+  ASSERT_EQ(run_command("pdftoppm -png -r 150 -singlefile " + shell_quote(out) + " " + shell_quote(scratch.file("page"))).status, 0);
+  const ProcessResult read = tolvex("read --text " + shell_quote(scratch.file("page.png")));
+  EXPECT_NE(read.out.find(text_of("invoice")), std::string::npos) << read.out << read.err;
+  EXPECT_NE(read.out.find(text_of("pay-single")), std::string::npos) << read.out << read.err;
+
+  const std::string notPdf = scratch.file("not.pdf");
+  write_file(notPdf, "no PDF");
+  const ProcessResult failed = tolvex("stamp --no-logo " + shell_quote(notPdf) + " " +
+                                      shell_quote(example_path("invoice")) + " -o " + shell_quote(out));
+  EXPECT_EQ(failed.status, 1);
+  EXPECT_NE(failed.err.find("ERROR_IO: Cannot read PDF document."), std::string::npos) << failed.err;
+  const ProcessResult usage = tolvex("stamp " + shell_quote(invoice) + " --page=0 -o x.pdf");
+  EXPECT_EQ(usage.status, 2);
+  EXPECT_EQ(usage.err, "tolvex stamp: --page: '0' is not a whole number from 1 to 1000000\n");
+}
+
 TEST(Make, TakesJsonAndEncodedTextsAndRefusesATextThatDoesNotDecode) {
   const TempDir scratch;
   const std::string text = text_of("pay-standing-order");
