@@ -8,7 +8,7 @@ packages=(
   g++ cmake make pkg-config python3
   libxml2-dev libcairo2-dev liblzma-dev libpng-dev zlib1g-dev nlohmann-json3-dev iso-codes
   libzxing-dev libzbar-dev libpoppler-glib-dev libturbojpeg0-dev libseccomp-dev
-  libcli11-dev scdoc
+  libcli11-dev scdoc librsvg2-dev libqpdf-dev
   libtiff-dev libwebp-dev libheif-dev libjpeg62-turbo-dev
 )
 if [ "${1:-}" != tool ]; then
