@@ -1,4 +1,4 @@
-// Arbitrary bytes as a picture into scan_memory. Input starting with byte 0x01 is a JPEG whose
+// Arbitrary bytes as a picture read in this process. Input starting with byte 0x01 is a JPEG whose
 // first bytes are supplied here, so that the fuzzer works on JPEG markers as well as on PNG
 // chunks from the seeds. A picture either fails as unreadable or beyond the limits, or gives
 // codes whose documents are those their texts decode to.
@@ -19,7 +19,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }
   if (bytes.size() >= 5 && scan_format(bytes.data(), bytes.size()) == ScanFormat::pdf) return 0;
   std::vector<ScannedCode> codes;
-  const ErrorCode code = scan_memory(bytes.data(), bytes.size(), &codes);
+  const ErrorCode code = fuzz::scan_here(bytes.data(), bytes.size(), &codes);
   if (code != ERROR_OK) {
     fuzz::require_clean_failure(code, codes);
     return 0;

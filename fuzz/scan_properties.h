@@ -1,7 +1,9 @@
-// What holds for every code that scan_memory reports, whatever bytes it read.
+// What holds for every code that reading reports, whatever bytes it read; reading in this process.
 #pragma once
 
+#include <span>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "tolvex/decode.hpp"
@@ -9,6 +11,15 @@
 #include "tolvex/scan.hpp"
 
 namespace tolvex::fuzz {
+
+// The decoders themselves, in this process: through the reading worker a fuzzer would see only
+// the answers of another process.
+inline ErrorCode scan_here(const std::uint8_t* data, std::size_t size, std::vector<ScannedCode>* codes) {
+  Result<std::vector<ScannedCode>> found = scan(std::span<const std::uint8_t>(data, size), ScanOptions{.isolated = false});
+  if (!found) return static_cast<ErrorCode>(found.error().code);
+  *codes = std::move(*found);
+  return ERROR_OK;
+}
 
 inline void require_consistent(const std::vector<ScannedCode>& codes) {
   for (const ScannedCode& code : codes) {
