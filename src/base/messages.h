@@ -239,6 +239,8 @@ inline constexpr Message kCannotReadBmpPicture{ERROR_IO, "Cannot read BMP pictur
 inline constexpr Message kUnsupportedBmpPicture{ERROR_ILLEGAL_ARGUMENT,
                                                 "BMP picture of a kind not read (compression or depth). "};
 // The scanning entries of a library built with TOLVEX_READERS=OFF.
+// stamp_pdf of a library built without qpdf.
+inline constexpr Message kStampingNotBuilt{ERROR_ILLEGAL_ARGUMENT, "Stamping PDFs is not built in. "};
 inline constexpr Message kReadingNotBuilt{ERROR_ILLEGAL_ARGUMENT, "Reading codes is not built in. "};
 inline constexpr Message kNoQrCodeFound{ERROR_UNKNOWN_DOCUMENT, "No QR code found. "};
 inline constexpr Message kNotATolvexCode{ERROR_BAD_FORMAT, "Not a tolvex code. "};
@@ -428,6 +430,7 @@ inline constexpr std::array kEveryMessage{
     kHeicDecoderMissing,
     kCannotReadBmpPicture,
     kUnsupportedBmpPicture,
+    kStampingNotBuilt,
     kReadingNotBuilt,
     kNoQrCodeFound,
     kNotATolvexCode,
