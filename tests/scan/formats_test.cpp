@@ -254,7 +254,7 @@ TEST(Formats, AFailureOnAPageNamesThePage) {
   Bytes tiff = test::tiff_of({white, white, white}, test::TiffPage::gray);
   // The last directory written is the third page's; its width tag is patched in place.
   bool patched = false;
-  for (std::size_t i = tiff.size(); i-- > 12 && !patched;) {
+  for (std::size_t i = tiff.size() - 12; i-- > 12 && !patched;) {
     // Tag 256 (ImageWidth), type SHORT or LONG, count 1, little-endian.
     if (tiff[i] == 0x00 && tiff[i + 1] == 0x01 && (tiff[i + 2] == 3 || tiff[i + 2] == 4) && tiff[i + 3] == 0 &&
         tiff[i + 4] == 1 && tiff[i + 5] == 0 && tiff[i + 6] == 0 && tiff[i + 7] == 0) {
