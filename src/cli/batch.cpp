@@ -15,6 +15,7 @@
 #include <thread>
 #include <unordered_map>
 
+#include "base/descriptor.h"
 #include "base/messages.h"
 #include "cli/run.h"
 #include "tolvex/decode.hpp"
@@ -138,19 +139,6 @@ class Gatherer {
   std::vector<BatchDocument> documents_;
 };
 
-class Descriptor {
- public:
-  explicit Descriptor(int descriptor) : descriptor_(descriptor) {}
-  ~Descriptor() {
-    if (descriptor_ >= 0) ::close(descriptor_);
-  }
-  Descriptor(const Descriptor&) = delete;
-  Descriptor& operator=(const Descriptor&) = delete;
-  int get() const { return descriptor_; }
-
- private:
-  int descriptor_;
-};
 
 // Files whose reading ends: regular files, and FIFOs and sockets, which a writer ends. A
 // directory or a device (/dev/zero, a terminal, a disk) is no document and is never opened.

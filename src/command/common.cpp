@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "base/descriptor.h"
 #include "base/guard.h"
 #include "base/messages.h"
 #include "cli/options.h"
@@ -29,19 +30,6 @@ constexpr std::string_view kWhiteSpace = " \t\r\n\f\v";
 
 bool is_base32hex_letter(char c) { return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'V') || c == '='; }
 
-class Descriptor {
- public:
-  explicit Descriptor(int descriptor) : descriptor_(descriptor) {}
-  ~Descriptor() {
-    if (descriptor_ >= 0) ::close(descriptor_);
-  }
-  Descriptor(const Descriptor&) = delete;
-  Descriptor& operator=(const Descriptor&) = delete;
-  int get() const { return descriptor_; }
-
- private:
-  int descriptor_;
-};
 
 }  // namespace
 

@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "base/messages.h"
+#include "base/descriptor.h"
 #include "scan/reader_protocol.h"
 #include "scan/scan_isolation.h"
 
@@ -31,31 +32,6 @@ using Clock = std::chrono::steady_clock;
 // Started workers kept for the next file: starting one costs more than a tenth of a read.
 constexpr std::size_t kIdleWorkers = 4;
 
-class Descriptor {
- public:
-  Descriptor() = default;
-  explicit Descriptor(int fd) : fd_(fd) {}
-  Descriptor(Descriptor&& other) noexcept : fd_(std::exchange(other.fd_, -1)) {}
-  Descriptor& operator=(Descriptor&& other) noexcept {
-    if (this != &other) {
-      reset();
-      fd_ = std::exchange(other.fd_, -1);
-    }
-    return *this;
-  }
-  Descriptor(const Descriptor&) = delete;
-  Descriptor& operator=(const Descriptor&) = delete;
-  ~Descriptor() { reset(); }
-
-  [[nodiscard]] int get() const { return fd_; }
-  void reset() {
-    if (fd_ >= 0) close(fd_);
-    fd_ = -1;
-  }
-
- private:
-  int fd_ = -1;
-};
 
 // A started worker, ended (killed and reaped) when dropped unless it was reaped already.
 class Worker {
