@@ -3,21 +3,11 @@
 // beyond the limits, or gives codes whose documents are those their texts decode to.
 #include <cstddef>
 #include <cstdint>
-#include <vector>
 
-#include "scan/picture_load.h"
 #include "scan_properties.h"
 
 using namespace tolvex;
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  if (scan_format(data, size) != ScanFormat::heic) return 0;
-  std::vector<ScannedCode> codes;
-  const ErrorCode code = fuzz::scan_here(data, size, &codes);
-  if (code != ERROR_OK) {
-    fuzz::require_clean_failure(code, codes);
-    return 0;
-  }
-  fuzz::require_consistent(codes);
-  return 0;
+  return fuzz::fuzz_one_format(ScanFormat::heic, data, size);
 }

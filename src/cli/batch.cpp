@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <csignal>
 #include <array>
 #include <chrono>
 #include <condition_variable>
@@ -472,6 +473,25 @@ std::string batch_summary(const BatchCounts& counts, std::string_view directory,
 int batch_exit_status(const BatchCounts& counts, bool interrupted) {
   if (interrupted) return 130;
   return counts.failed > 0 ? 1 : 0;
+}
+
+namespace {
+
+std::atomic<bool> interrupted{false};
+static_assert(std::atomic<bool>::is_always_lock_free, "the flag is set from a signal handler");
+
+extern "C" void request_stop(int) { interrupted.store(true); }
+
+}  // namespace
+
+const std::atomic<bool>& stop_on_signals() {
+  struct sigaction action {};
+  action.sa_handler = request_stop;
+  action.sa_flags = SA_RESETHAND;
+  sigemptyset(&action.sa_mask);
+  sigaction(SIGINT, &action, nullptr);
+  sigaction(SIGTERM, &action, nullptr);
+  return interrupted;
 }
 
 }  // namespace tolvex

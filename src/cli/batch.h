@@ -109,4 +109,9 @@ using BatchObserver = std::function<void(const BatchOutcome&)>;
 // 130 after an interruption, 1 when a document failed, else 0.
 [[nodiscard]] int batch_exit_status(const BatchCounts& counts, bool interrupted);
 
+// Ctrl-C and SIGTERM let the documents being drawn finish and start no more; a second one ends
+// the process at once, as the default would. Returns the flag the signals set, for
+// draw_documents.
+[[nodiscard]] const std::atomic<bool>& stop_on_signals();
+
 }  // namespace tolvex

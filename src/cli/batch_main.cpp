@@ -16,22 +16,6 @@
 
 namespace {
 
-std::atomic<bool> interrupted{false};
-static_assert(std::atomic<bool>::is_always_lock_free, "the flag is set from a signal handler");
-
-extern "C" void request_stop(int) { interrupted.store(true); }
-
-// Ctrl-C and SIGTERM let the documents being drawn finish and start no more; a second one ends
-// the process at once, as the default would.
-void stop_on_signals() {
-  struct sigaction action {};
-  action.sa_handler = request_stop;
-  action.sa_flags = SA_RESETHAND;
-  sigemptyset(&action.sa_mask);
-  sigaction(SIGINT, &action, nullptr);
-  sigaction(SIGTERM, &action, nullptr);
-}
-
 int fail(tolvex::ErrorCode code) {
   std::fprintf(stderr, "%s\n", tolvex::error_line().c_str());
   return code;
@@ -65,7 +49,7 @@ int main(int argc, char** argv) {
     return fail(report(messages::kCannotCreateOutputDirectory, settings.outputDirectory));
   }
 
-  stop_on_signals();
+  const std::atomic<bool>& interrupted = stop_on_signals();
   const BatchCounts counts =
       draw_documents(settings, documents, interrupted, stderr, ::isatty(STDERR_FILENO) != 0);
   const bool stopped = interrupted.load();

@@ -19,22 +19,6 @@
 namespace tolvex::command {
 namespace {
 
-std::atomic<bool> interrupted{false};
-static_assert(std::atomic<bool>::is_always_lock_free, "the flag is set from a signal handler");
-
-extern "C" void request_stop(int) { interrupted.store(true); }
-
-// As tolvexbatch: Ctrl-C and SIGTERM finish the documents being drawn and start no more; a
-// second one ends the process at once.
-void stop_on_signals() {
-  struct sigaction action {};
-  action.sa_handler = request_stop;
-  action.sa_flags = SA_RESETHAND;
-  sigemptyset(&action.sa_mask);
-  sigaction(SIGINT, &action, nullptr);
-  sigaction(SIGTERM, &action, nullptr);
-}
-
 struct FileCloser {
   void operator()(std::FILE* file) const { std::fclose(file); }
 };
@@ -140,7 +124,7 @@ int run_batch(const BatchJob& job) {
     std::fflush(reportFile.get());
   };
 
-  stop_on_signals();
+  const std::atomic<bool>& interrupted = stop_on_signals();
   const bool progress = !job.picture.quiet && ::isatty(STDERR_FILENO) != 0;
   const BatchCounts counts = draw_documents(settings, documents, interrupted, stderr, progress, observe);
   const bool stopped = interrupted.load();
