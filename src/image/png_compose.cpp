@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <array>
-#include <bit>
 #include <cmath>
 #include <cstring>
 #include <memory>
@@ -113,6 +112,8 @@ std::optional<cairo_status_t> compose_plain(const Picture& picture, std::uint32_
   std::vector<std::uint8_t> mask(rowBytes * static_cast<std::size_t>(height), 0);
   std::vector<std::uint8_t> line(rowBytes);
   const ModulePixels pixels = pixels_of(picture);
+  bool anyDark = false;
+  int written = 0;  // rows below this one are still empty
   for (std::size_t row = 0; row < pixels.top.size(); ++row) {
     const int top = std::max(pixels.top[row], 0);
     const int bottom = std::min(pixels.bottom[row], height);
@@ -121,23 +122,36 @@ std::optional<cairo_status_t> compose_plain(const Picture& picture, std::uint32_
     for (std::size_t run = pixels.first[row]; run < pixels.first[row + 1]; ++run) {
       const int left = std::max(pixels.runs[run].left, 0);
       const int right = std::min(pixels.runs[run].right, width);
-      if (left < right) set_bits(line.data(), left, right);
+      if (left < right) {
+        set_bits(line.data(), left, right);
+        anyDark = true;
+      }
     }
     for (int y = top; y < bottom; ++y) {
       std::uint8_t* out = mask.data() + static_cast<std::size_t>(y) * rowBytes;
-      for (std::size_t i = 0; i < rowBytes; ++i) out[i] |= line[i];
+      if (y >= written) {
+        std::memcpy(out, line.data(), rowBytes);
+      } else {
+        for (std::size_t i = 0; i < rowBytes; ++i) out[i] |= line[i];
+      }
     }
+    written = std::max(written, bottom);
   }
-  std::uint64_t darkCount = 0;
-  for (const std::uint8_t byte : mask) darkCount += static_cast<unsigned>(std::popcount(byte));
+  const auto padding = static_cast<std::uint8_t>(0xFFu >> (width & 7 ? width & 7 : 8));
+  const auto all_dark = [&] {
+    for (std::size_t i = 0; i < mask.size(); ++i) {
+      const bool last = (i + 1) % rowBytes == 0;
+      if (mask[i] != (last ? static_cast<std::uint8_t>(~padding) : 0xFFu)) return false;
+    }
+    return true;
+  };
 
   // The palette in the order the writer meets the values, from the top left pixel on.
   const std::uint32_t dark = dark_value(format);
-  const std::uint64_t all = static_cast<std::uint64_t>(width) * static_cast<std::uint64_t>(height);
   std::vector<std::uint32_t> values;
-  if (*background == dark || darkCount == 0) {
+  if (*background == dark || !anyDark) {
     values = {*background};
-  } else if (darkCount == all) {
+  } else if ((mask[0] & 0x80u) != 0 && all_dark()) {
     values = {dark};
   } else if ((mask[0] & 0x80u) != 0) {
     values = {dark, *background};
@@ -151,10 +165,9 @@ std::optional<cairo_status_t> compose_plain(const Picture& picture, std::uint32_
     std::fill(mask.begin(), mask.end(), 0);
   } else if (entries[values[0] == dark ? 0 : 1] == 0) {
     // The modules take entry 0: every bit turns over, the padding at the end of a row stays 0.
-    const auto padding = static_cast<std::uint8_t>(0xFFu >> (width & 7 ? width & 7 : 8));
-    for (std::size_t i = 0; i < mask.size(); ++i) {
-      mask[i] = static_cast<std::uint8_t>(~mask[i]);
-      if (i % rowBytes == rowBytes - 1) mask[i] &= static_cast<std::uint8_t>(~padding);
+    for (std::size_t row = 0; row < mask.size(); row += rowBytes) {
+      for (std::size_t i = row; i < row + rowBytes; ++i) mask[i] = static_cast<std::uint8_t>(~mask[i]);
+      mask[row + rowBytes - 1] &= static_cast<std::uint8_t>(~padding);
     }
   }
   return png_encode_palette_rows(width, height, palette, mask, pixelsPerMetre, png);
