@@ -8,6 +8,7 @@
 #include <cstring>
 #include <memory>
 #include <new>
+#include <random>
 #include <string>
 
 #include "image/logo_cache.h"
@@ -15,6 +16,185 @@
 #include "image/render.h"
 
 namespace tolvex {
+
+namespace {
+
+// Deflate by hand for the code rows: a run of a byte is the byte and copies at distance 1,
+// which is all that rows of a few flat colours need, in one block of Huffman codes made once
+// per logo.
+struct Code {
+  std::uint32_t bits;  // in the order they are written, least significant first
+  int length;
+};
+
+constexpr std::size_t kLiteralLengthSymbols = 286;
+constexpr std::size_t kEndOfBlock = 256;
+constexpr std::array<int, 29> kLengthBase = {3,  4,  5,  6,  7,  8,  9,  10, 11,  13,  15,  17,  19,  23, 27,
+                                             31, 35, 43, 51, 59, 67, 83, 99, 115, 131, 163, 195, 227, 258};
+constexpr std::array<int, 29> kLengthExtra = {0, 0, 0, 0, 0, 0, 0, 0, 1, 1, 1, 1, 2, 2, 2,
+                                              2, 3, 3, 3, 3, 4, 4, 4, 4, 5, 5, 5, 5, 0};
+
+std::size_t length_index(std::size_t length) {
+  std::size_t index = 0;
+  while (index + 1 < kLengthBase.size() && static_cast<std::size_t>(kLengthBase[index + 1]) <= length) ++index;
+  return index;
+}
+
+struct RunCodes {
+  std::array<Code, 256> literal{};
+  std::array<Code, 259> copy{};  // a length 3 to 258 with its extra bits and distance 1
+  Code endOfBlock{};
+  std::vector<Code> header;  // the block's header: not the last, dynamic codes, their lengths
+};
+
+// Symbols as literals and copies of the byte before, for counting or writing.
+template <typename Out>
+void put_run(Out& out, std::uint8_t value, std::size_t run) {
+  out.literal(value);
+  while (run >= 3) {
+    // A copy leaves no remainder of 1 or 2 behind a longest one.
+    const std::size_t copy = run <= 258 ? run : run - 258 < 3 ? run - 3 : 258;
+    out.copy(copy);
+    run -= copy;
+  }
+  for (; run > 0; --run) out.literal(value);
+}
+
+template <typename Out>
+void put_runs(Out& out, const std::uint8_t* bytes, std::size_t size) {
+  for (std::size_t i = 0; i < size;) {
+    std::size_t end = i + 1;
+    while (end < size && bytes[end] == bytes[i]) ++end;
+    put_run(out, bytes[i], end - i - 1);
+    i = end;
+  }
+}
+
+struct SymbolCounts {
+  std::vector<std::uint32_t> counts = std::vector<std::uint32_t>(kLiteralLengthSymbols, 0);
+  void literal(std::uint8_t value) { ++counts[value]; }
+  void copy(std::size_t length) { ++counts[257 + length_index(length)]; }
+};
+
+// Code lengths of a Huffman code for the counts, none longer than limit; a symbol counted 0 gets
+// none.
+std::vector<int> huffman_lengths(std::vector<std::uint32_t> counts, int limit) {
+  const std::size_t size = counts.size();
+  for (;;) {
+    std::vector<std::pair<std::uint64_t, std::vector<std::size_t>>> nodes;
+    for (std::size_t symbol = 0; symbol < size; ++symbol) {
+      if (counts[symbol] > 0) nodes.push_back({counts[symbol], {symbol}});
+    }
+    std::vector<int> lengths(size, 0);
+    if (nodes.size() == 1) lengths[nodes[0].second[0]] = 1;
+    while (nodes.size() > 1) {
+      std::sort(nodes.begin(), nodes.end(), [](const auto& a, const auto& b) { return a.first > b.first; });
+      auto last = std::move(nodes.back());
+      nodes.pop_back();
+      auto& next = nodes.back();
+      next.first += last.first;
+      next.second.insert(next.second.end(), last.second.begin(), last.second.end());
+      for (const std::size_t symbol : next.second) ++lengths[symbol];
+    }
+    if (*std::max_element(lengths.begin(), lengths.end()) <= limit) return lengths;
+    // Flatter counts give a shallower tree.
+    for (std::uint32_t& count : counts) {
+      if (count > 0) count = count / 2 + 1;
+    }
+  }
+}
+
+// The canonical codes of the lengths, bits reversed for writing.
+std::vector<Code> canonical_codes(const std::vector<int>& lengths) {
+  std::array<std::uint32_t, 17> perLength{};
+  for (const int length : lengths) ++perLength[static_cast<std::size_t>(length)];
+  perLength[0] = 0;
+  std::array<std::uint32_t, 17> next{};
+  std::uint32_t code = 0;
+  for (std::size_t bits = 1; bits < next.size(); ++bits) {
+    code = (code + perLength[bits - 1]) << 1;
+    next[bits] = code;
+  }
+  std::vector<Code> codes(lengths.size(), Code{0, 0});
+  for (std::size_t symbol = 0; symbol < lengths.size(); ++symbol) {
+    const int length = lengths[symbol];
+    if (length == 0) continue;
+    std::uint32_t value = next[static_cast<std::size_t>(length)]++;
+    std::uint32_t bits = 0;
+    for (int i = 0; i < length; ++i, value >>= 1) bits = bits << 1 | (value & 1u);
+    codes[symbol] = {bits, length};
+  }
+  return codes;
+}
+
+// Codes for the counts, every literal and length given one; one distance code, 1.
+RunCodes run_codes(std::vector<std::uint32_t> counts) {
+  for (std::uint32_t& count : counts) count = std::max<std::uint32_t>(count, 1);
+  const std::vector<int> lengths = huffman_lengths(counts, 15);
+  const std::vector<Code> codes = canonical_codes(lengths);
+  RunCodes run;
+  for (std::size_t value = 0; value < 256; ++value) run.literal[value] = codes[value];
+  run.endOfBlock = codes[kEndOfBlock];
+  constexpr Code kDistanceOne{0, 1};
+  for (std::size_t length = 3; length <= 258; ++length) {
+    const std::size_t index = length_index(length);
+    const Code& code = codes[257 + index];
+    const auto extra = static_cast<std::uint32_t>(length - static_cast<std::size_t>(kLengthBase[index]));
+    run.copy[length] = {code.bits | extra << code.length | kDistanceOne.bits << (code.length + kLengthExtra[index]),
+                        code.length + kLengthExtra[index] + kDistanceOne.length};
+  }
+  // The header: the code lengths of 286 literal and length symbols and of one distance symbol,
+  // themselves coded by a code of the 16 lengths 0 to 15, whose lengths come in the usual order.
+  std::vector<int> all(lengths.begin(), lengths.end());
+  all.push_back(kDistanceOne.length);
+  std::vector<std::uint32_t> lengthCounts(19, 0);
+  for (const int length : all) ++lengthCounts[static_cast<std::size_t>(length)];
+  const std::vector<int> lengthLengths = huffman_lengths(lengthCounts, 7);
+  const std::vector<Code> lengthCodes = canonical_codes(lengthLengths);
+  static constexpr std::array<std::size_t, 19> kOrder = {16, 17, 18, 0, 8, 7, 9, 6, 10, 5, 11, 4, 12, 3, 13, 2, 14, 1, 15};
+  run.header.push_back({0 | 2u << 1, 3});  // not the last block, dynamic codes
+  run.header.push_back({static_cast<std::uint32_t>(kLiteralLengthSymbols - 257), 5});
+  run.header.push_back({0, 5});  // one distance code
+  run.header.push_back({static_cast<std::uint32_t>(kOrder.size() - 4), 4});
+  for (const std::size_t symbol : kOrder) run.header.push_back({static_cast<std::uint32_t>(lengthLengths[symbol]), 3});
+  for (const int length : all) run.header.push_back(lengthCodes[static_cast<std::size_t>(length)]);
+  return run;
+}
+
+class BitWriter {
+ public:
+  BitWriter(std::vector<std::uint8_t>& out, const RunCodes& codes) : out_(out), codes_(codes) {}
+
+  void put(Code code) {
+    bits_ |= static_cast<std::uint64_t>(code.bits) << count_;
+    count_ += code.length;
+    if (count_ >= 32) {
+      for (int i = 0; i < 4; ++i) out_.push_back(static_cast<std::uint8_t>(bits_ >> (8 * i)));
+      bits_ >>= 32;
+      count_ -= 32;
+    }
+  }
+  void literal(std::uint8_t value) { put(codes_.literal[value]); }
+  void copy(std::size_t length) { put(codes_.copy[length]); }
+
+  // The last bits, padded with zeros to a whole byte.
+  void align() {
+    for (; count_ > 0; count_ -= 8) {
+      out_.push_back(static_cast<std::uint8_t>(bits_));
+      bits_ >>= 8;
+    }
+    count_ = 0;
+    bits_ = 0;
+  }
+
+ private:
+  std::vector<std::uint8_t>& out_;
+  const RunCodes& codes_;
+  std::uint64_t bits_ = 0;
+  int count_ = 0;
+};
+
+}  // namespace
 
 // A logo picture split where the modules can fall: the rows above and below are compressed
 // once, the rows between kept as palette entries (each distinct row once) for the modules to
@@ -27,6 +207,7 @@ struct LogoPngParts {
   std::vector<std::uint8_t> baseRows;  // distinct rows of the code part, width entries each
   std::vector<std::size_t> baseRow;  // offset in baseRows of each row of the code part
   std::uint8_t dark = 0;  // the modules' entry
+  RunCodes codes;
   std::vector<std::uint8_t> head;  // signature, IHDR, PLTE and tRNS
   std::vector<std::uint8_t> top;  // zlib header and the rows above, ending in a full flush
   uLong topAdler = 1;
@@ -173,101 +354,6 @@ std::optional<cairo_status_t> compose_plain(const Picture& picture, std::uint32_
   return png_encode_palette_rows(width, height, palette, mask, pixelsPerMetre, png);
 }
 
-// ---- Deflate by hand for the code rows: one block of zlib's fixed codes, every run of a byte
-// a copy at distance 1, which is all that rows of a few flat colours need.
-
-struct Code {
-  std::uint32_t bits;  // in the order they are written, least significant first
-  int length;
-};
-
-std::uint32_t reversed(std::uint32_t code, int length) {
-  std::uint32_t result = 0;
-  for (int i = 0; i < length; ++i) result |= ((code >> i) & 1u) << (length - 1 - i);
-  return result;
-}
-
-struct FixedCodes {
-  std::array<Code, 256> literal{};
-  std::array<Code, 259> copy{};  // a length 3 to 258 with its extra bits and distance 1
-  Code endOfBlock{};
-
-  FixedCodes() {
-    for (std::uint32_t value = 0; value < 256; ++value) {
-      literal[value] = value < 144 ? Code{reversed(0x30 + value, 8), 8} : Code{reversed(0x190 + value - 144, 9), 9};
-    }
-    endOfBlock = {0, 7};
-    static constexpr std::array<int, 29> kBase = {3,  4,  5,  6,  7,  8,  9,  10, 11,  13,  15,  17,  19,  23, 27,
-                                                  31, 35, 43, 51, 59, 67, 83, 99, 115, 131, 163, 195, 227, 258};
-    static constexpr std::array<int, 29> kExtra = {0, 0, 0, 0, 0, 0, 0, 0, 1, 1, 1, 1, 2, 2, 2,
-                                                   2, 3, 3, 3, 3, 4, 4, 4, 4, 5, 5, 5, 5, 0};
-    for (int length = 3; length <= 258; ++length) {
-      std::size_t symbol = 0;
-      while (symbol + 1 < kBase.size() && kBase[symbol + 1] <= length) ++symbol;
-      const auto code = static_cast<std::uint32_t>(257 + symbol);
-      const Code huffman = code < 280 ? Code{reversed(code - 256, 7), 7} : Code{reversed(0xC0 + code - 280, 8), 8};
-      const auto extra = static_cast<std::uint32_t>(length - kBase[symbol]);
-      // Distance 1 is distance code 0: five zero bits.
-      copy[static_cast<std::size_t>(length)] = {huffman.bits | extra << huffman.length,
-                                                huffman.length + kExtra[symbol] + 5};
-    }
-  }
-};
-
-const FixedCodes& fixed_codes() {
-  static const FixedCodes codes;
-  return codes;
-}
-
-class BitWriter {
- public:
-  explicit BitWriter(std::vector<std::uint8_t>& out) : out_(out) {}
-
-  void put(Code code) {
-    bits_ |= static_cast<std::uint64_t>(code.bits) << count_;
-    count_ += code.length;
-    if (count_ >= 32) {
-      for (int i = 0; i < 4; ++i) out_.push_back(static_cast<std::uint8_t>(bits_ >> (8 * i)));
-      bits_ >>= 32;
-      count_ -= 32;
-    }
-  }
-
-  // The last bits, padded with zeros to a whole byte.
-  void align() {
-    for (; count_ > 0; count_ -= 8) {
-      out_.push_back(static_cast<std::uint8_t>(bits_));
-      bits_ >>= 8;
-    }
-    count_ = 0;
-    bits_ = 0;
-  }
-
- private:
-  std::vector<std::uint8_t>& out_;
-  std::uint64_t bits_ = 0;
-  int count_ = 0;
-};
-
-// The bytes as literals and copies of the byte before.
-void put_runs(BitWriter& writer, const FixedCodes& codes, const std::uint8_t* bytes, std::size_t size) {
-  for (std::size_t i = 0; i < size;) {
-    const std::uint8_t value = bytes[i];
-    writer.put(codes.literal[value]);
-    std::size_t end = i + 1;
-    while (end < size && bytes[end] == value) ++end;
-    std::size_t run = end - i - 1;
-    while (run >= 3) {
-      // A copy leaves no remainder of 1 or 2 behind a longest one.
-      const std::size_t copy = run <= 258 ? run : run - 258 < 3 ? run - 3 : 258;
-      writer.put(codes.copy[copy]);
-      run -= copy;
-    }
-    for (; run > 0; --run) writer.put(codes.literal[value]);
-    i = end;
-  }
-}
-
 // ---- The logo picture.
 
 void put_u32(std::vector<std::uint8_t>& out, std::uint32_t value) {
@@ -314,6 +400,66 @@ bool deflate_rows(const std::vector<std::uint8_t>& indices, int width, int begin
   out.resize(stream.total_out);
   deflateEnd(&stream);
   return done;
+}
+
+// The code rows as symbols, and their Adler-32 when asked: a row that the same base row and the
+// same module rows make repeats the one above and goes as an "up" row of zeros.
+template <typename Out>
+uLong code_rows(const LogoPngParts& parts, const ModulePixels& pixels, Out& out, bool checksum) {
+  const int width = parts.width;
+  const std::size_t moduleRows = pixels.top.size();
+  std::vector<std::uint8_t> line(static_cast<std::size_t>(width) + 1);
+  line[0] = kFilterNone;
+  uLong adler = adler32(0, nullptr, 0);
+  const z_off_t rowLength = width + 1;
+  std::size_t first = 0;  // the module rows that cover y are [first, last)
+  std::size_t last = 0;
+  std::size_t previousBase = SIZE_MAX;
+  std::size_t previousFirst = SIZE_MAX;
+  std::size_t previousLast = SIZE_MAX;
+  for (int y = parts.codeTop; y < parts.codeBottom; ++y) {
+    while (first < moduleRows && pixels.bottom[first] <= y) ++first;
+    last = std::max(last, first);
+    while (last < moduleRows && pixels.top[last] <= y) ++last;
+    const std::size_t base = parts.baseRow[static_cast<std::size_t>(y - parts.codeTop)];
+    if (base == previousBase && first == previousFirst && last == previousLast) {
+      out.literal(kFilterUp);
+      put_run(out, 0, static_cast<std::size_t>(width) - 1);
+      if (checksum) adler = adler32_combine(adler, parts.upAdler, rowLength);
+      continue;
+    }
+    previousBase = base;
+    previousFirst = first;
+    previousLast = last;
+    std::memcpy(line.data() + 1, parts.baseRows.data() + base, static_cast<std::size_t>(width));
+    for (std::size_t row = first; row < last; ++row) {
+      for (std::size_t run = pixels.first[row]; run < pixels.first[row + 1]; ++run) {
+        const int left = std::max(pixels.runs[run].left, 0);
+        const int right = std::min(pixels.runs[run].right, width);
+        if (left < right) std::memset(line.data() + 1 + left, parts.dark, static_cast<std::size_t>(right - left));
+      }
+    }
+    put_runs(out, line.data(), line.size());
+    if (checksum) adler = adler32(adler, line.data(), static_cast<uInt>(line.size()));
+  }
+  return adler;
+}
+
+// Codes for the code rows of a logo, made from the rows of a code of random modules of a
+// middling version drawn into them: the same for every document, so that a picture's file does
+// not depend on which document came first.
+RunCodes sample_codes(const LogoPngParts& parts, const Picture& picture) {
+  constexpr int kSampleWidth = 57;
+  QrBitMatrix modules{};
+  std::mt19937 random(kSampleWidth);
+  for (std::uint8_t& byte : modules) byte = static_cast<std::uint8_t>(random());
+  const QrSymbol sample(kSampleWidth, modules);
+  const ModulePixels pixels =
+      module_pixels(module_matrix(picture.boxX, picture.boxY, picture.boxSide, kSampleWidth, picture.margin), sample);
+  SymbolCounts counts;
+  code_rows(parts, pixels, counts, false);
+  ++counts.counts[kEndOfBlock];
+  return run_codes(counts.counts);
 }
 
 std::shared_ptr<const LogoPngParts> prepare_logo(const Picture& picture) {
@@ -383,6 +529,7 @@ std::shared_ptr<const LogoPngParts> prepare_logo(const Picture& picture) {
   parts->topCrc = crc32(crc32(0, reinterpret_cast<const Bytef*>("IDAT"), 4), parts->top.data(),
                         static_cast<uInt>(parts->top.size()));
   parts->bottomCrc = crc32(0, parts->bottom.data(), static_cast<uInt>(parts->bottom.size()));
+  parts->codes = sample_codes(*parts, picture);
   std::vector<std::uint8_t> up(width + 1, 0);
   up[0] = kFilterUp;
   parts->upAdler = adler32(adler32(0, nullptr, 0), up.data(), static_cast<uInt>(up.size()));
@@ -420,64 +567,20 @@ std::optional<cairo_status_t> compose_logo(const Picture& picture, std::uint32_t
     }
   }
 
-  // The code rows: a row that the same base row and the same module rows make repeats the one
-  // above and goes as an "up" row of zeros.
-  const FixedCodes& codes = fixed_codes();
   std::vector<std::uint8_t> code;
   code.reserve(16384);
-  BitWriter writer(code);
-  writer.put({2, 3});  // a block, not the last, of fixed codes
-  std::vector<std::uint8_t> line(static_cast<std::size_t>(width) + 1);
-  line[0] = kFilterNone;
-  uLong adler = adler32(0, nullptr, 0);
-  const z_off_t rowLength = width + 1;
-  std::size_t first = 0;  // the module rows that cover y are [first, last)
-  std::size_t last = 0;
-  std::size_t previousBase = SIZE_MAX;
-  std::size_t previousFirst = SIZE_MAX;
-  std::size_t previousLast = SIZE_MAX;
-  for (int y = parts->codeTop; y < parts->codeBottom; ++y) {
-    while (first < moduleRows && pixels.bottom[first] <= y) ++first;
-    last = std::max(last, first);
-    while (last < moduleRows && pixels.top[last] <= y) ++last;
-    const std::size_t base = parts->baseRow[static_cast<std::size_t>(y - parts->codeTop)];
-    if (base == previousBase && first == previousFirst && last == previousLast) {
-      writer.put(codes.literal[kFilterUp]);
-      writer.put(codes.literal[0]);
-      for (int run = width - 1; run > 0;) {
-        const int copy = run <= 258 ? run : run - 258 < 3 ? run - 3 : 258;
-        if (copy < 3) {
-          writer.put(codes.literal[0]);
-          --run;
-          continue;
-        }
-        writer.put(codes.copy[static_cast<std::size_t>(copy)]);
-        run -= copy;
-      }
-      adler = adler32_combine(adler, parts->upAdler, rowLength);
-      continue;
-    }
-    previousBase = base;
-    previousFirst = first;
-    previousLast = last;
-    std::memcpy(line.data() + 1, parts->baseRows.data() + base, static_cast<std::size_t>(width));
-    for (std::size_t row = first; row < last; ++row) {
-      for (std::size_t run = pixels.first[row]; run < pixels.first[row + 1]; ++run) {
-        const int left = std::max(pixels.runs[run].left, 0);
-        const int right = std::min(pixels.runs[run].right, width);
-        if (left < right) std::memset(line.data() + 1 + left, parts->dark, static_cast<std::size_t>(right - left));
-      }
-    }
-    put_runs(writer, codes, line.data(), line.size());
-    adler = adler32(adler, line.data(), static_cast<uInt>(line.size()));
-  }
-  writer.put(codes.endOfBlock);
+  BitWriter writer(code, parts->codes);
+  for (const Code& bits : parts->codes.header) writer.put(bits);
+  const uLong codeAdler = code_rows(*parts, pixels, writer, true);
+  writer.put(parts->codes.endOfBlock);
   // An empty stored block brings the part to a byte boundary, where the rows below begin.
   writer.put({0, 3});
   writer.align();
   code.insert(code.end(), {0x00, 0x00, 0xFF, 0xFF});
+  const z_off_t rowLength = width + 1;
   const z_off_t codeLength = rowLength * (parts->codeBottom - parts->codeTop);
-  adler = adler32_combine(adler32_combine(parts->topAdler, adler, codeLength), parts->bottomAdler, parts->bottomLength);
+  const uLong adler =
+      adler32_combine(adler32_combine(parts->topAdler, codeAdler, codeLength), parts->bottomAdler, parts->bottomLength);
 
   png->clear();
   png->reserve(parts->head.size() + parts->top.size() + code.size() + parts->bottom.size() + 64);
