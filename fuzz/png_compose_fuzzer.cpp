@@ -32,7 +32,7 @@ std::vector<png_byte> pixels_of(const std::vector<std::uint8_t>& file) {
 }
 
 constexpr RenderSettings kBackgrounds[] = {
-    {1, 1, 1, 1, CAIRO_FORMAT_ARGB32},       {0, 0, 0, 0, CAIRO_FORMAT_ARGB32},
+    {1, 1, 1, 1, CAIRO_FORMAT_ARGB32},         {0, 0, 0, 0, CAIRO_FORMAT_ARGB32},
     {0.3, 0.6, 0.1, 0.5, CAIRO_FORMAT_ARGB32}, {0, 0, 0, 1, CAIRO_FORMAT_ARGB32},
     {0.9, 0.2, 0.4, 1, CAIRO_FORMAT_RGB24},
 };
@@ -55,13 +55,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // 96 logos: family, placement, colour, frame.
     const unsigned logo = choice % 96;
     if (qr_logo_picture(text, logo / 32, static_cast<LogoRotation>(logo / 8 % 4),
-                        static_cast<LogoVariation>(logo / 2 % 4), logo % 2 == 0, TOLVEX_LOGO_DIR, &picture) !=
-        ERROR_OK) {
+                        static_cast<LogoVariation>(logo / 2 % 4), logo % 2 == 0, TOLVEX_LOGO_DIR,
+                        &picture) != ERROR_OK) {
       return 0;
     }
   } else {
-    const PlainPictureOptions options{.size = side * 3, .moduleSize = choice % 4 == 0 ? side % 12 : 0,
-                                      .margin = choice % 9};
+    const PlainPictureOptions options{
+        .size = side * 3, .moduleSize = choice % 4 == 0 ? side % 12 : 0, .margin = choice % 9};
     if (qr_picture(text, options, &picture) != ERROR_OK) return 0;
   }
   picture.render = background;

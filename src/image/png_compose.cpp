@@ -36,7 +36,8 @@ constexpr std::array<int, 29> kLengthExtra = {0, 0, 0, 0, 0, 0, 0, 0, 1, 1, 1, 1
 
 std::size_t length_index(std::size_t length) {
   std::size_t index = 0;
-  while (index + 1 < kLengthBase.size() && static_cast<std::size_t>(kLengthBase[index + 1]) <= length) ++index;
+  while (index + 1 < kLengthBase.size() && static_cast<std::size_t>(kLengthBase[index + 1]) <= length)
+    ++index;
   return index;
 }
 
@@ -140,8 +141,9 @@ RunCodes run_codes(std::vector<std::uint32_t> counts) {
     const std::size_t index = length_index(length);
     const Code& code = codes[257 + index];
     const auto extra = static_cast<std::uint32_t>(length - static_cast<std::size_t>(kLengthBase[index]));
-    run.copy[length] = {code.bits | extra << code.length | kDistanceOne.bits << (code.length + kLengthExtra[index]),
-                        code.length + kLengthExtra[index] + kDistanceOne.length};
+    run.copy[length] = {
+        code.bits | extra << code.length | kDistanceOne.bits << (code.length + kLengthExtra[index]),
+        code.length + kLengthExtra[index] + kDistanceOne.length};
   }
   // The header: the code lengths of 286 literal and length symbols and of one distance symbol,
   // themselves coded by a code of the 16 lengths 0 to 15, whose lengths come in the usual order.
@@ -151,12 +153,14 @@ RunCodes run_codes(std::vector<std::uint32_t> counts) {
   for (const int length : all) ++lengthCounts[static_cast<std::size_t>(length)];
   const std::vector<int> lengthLengths = huffman_lengths(lengthCounts, 7);
   const std::vector<Code> lengthCodes = canonical_codes(lengthLengths);
-  static constexpr std::array<std::size_t, 19> kOrder = {16, 17, 18, 0, 8, 7, 9, 6, 10, 5, 11, 4, 12, 3, 13, 2, 14, 1, 15};
+  static constexpr std::array<std::size_t, 19> kOrder = {16, 17, 18, 0, 8,  7, 9,  6, 10, 5,
+                                                         11, 4,  12, 3, 13, 2, 14, 1, 15};
   run.header.push_back({0 | 2u << 1, 3});  // not the last block, dynamic codes
   run.header.push_back({static_cast<std::uint32_t>(kLiteralLengthSymbols - 257), 5});
   run.header.push_back({0, 5});  // one distance code
   run.header.push_back({static_cast<std::uint32_t>(kOrder.size() - 4), 4});
-  for (const std::size_t symbol : kOrder) run.header.push_back({static_cast<std::uint32_t>(lengthLengths[symbol]), 3});
+  for (const std::size_t symbol : kOrder)
+    run.header.push_back({static_cast<std::uint32_t>(lengthLengths[symbol]), 3});
   for (const int length : all) run.header.push_back(lengthCodes[static_cast<std::size_t>(length)]);
   return run;
 }
@@ -205,13 +209,13 @@ struct LogoPngParts {
   int codeTop = 0;  // pixel rows [codeTop, codeBottom) are built for every code
   int codeBottom = 0;
   std::vector<std::uint8_t> baseRows;  // distinct rows of the code part, width entries each
-  std::vector<std::size_t> baseRow;  // offset in baseRows of each row of the code part
-  std::uint8_t dark = 0;  // the modules' entry
+  std::vector<std::size_t> baseRow;    // offset in baseRows of each row of the code part
+  std::uint8_t dark = 0;               // the modules' entry
   RunCodes codes;
   std::vector<std::uint8_t> head;  // signature, IHDR, PLTE and tRNS
-  std::vector<std::uint8_t> top;  // zlib header and the rows above, ending in a full flush
+  std::vector<std::uint8_t> top;   // zlib header and the rows above, ending in a full flush
   uLong topAdler = 1;
-  uLong topCrc = 0;  // of "IDAT" and top
+  uLong topCrc = 0;                  // of "IDAT" and top
   std::vector<std::uint8_t> bottom;  // the rows below, ending the stream's last block
   uLong bottomAdler = 1;
   z_off_t bottomLength = 0;  // filtered bytes
@@ -225,7 +229,9 @@ constexpr int kMaximumSide = 32767;
 constexpr std::uint8_t kFilterNone = 0;
 constexpr std::uint8_t kFilterUp = 2;
 
-bool composable(cairo_format_t format) { return format == CAIRO_FORMAT_ARGB32 || format == CAIRO_FORMAT_RGB24; }
+bool composable(cairo_format_t format) {
+  return format == CAIRO_FORMAT_ARGB32 || format == CAIRO_FORMAT_RGB24;
+}
 
 std::uint32_t stored(cairo_format_t format, std::uint32_t pixel) {
   return format == CAIRO_FORMAT_RGB24 ? pixel & 0xFFFFFFu : pixel;
@@ -266,19 +272,22 @@ std::optional<std::uint32_t> background_value(const Picture& picture) {
 }
 
 ModulePixels pixels_of(const Picture& picture) {
-  return module_pixels(module_matrix(picture.boxX, picture.boxY, picture.boxSide, picture.symbol.width(), picture.margin),
-                       picture.symbol);
+  return module_pixels(
+      module_matrix(picture.boxX, picture.boxY, picture.boxSide, picture.symbol.width(), picture.margin),
+      picture.symbol);
 }
 
 // ---- The plain picture: one bit a pixel, written by the usual writer from rows built here.
 
 void set_bits(std::uint8_t* row, int left, int right) {
-  for (int x = left; x < right && (x & 7) != 0; ++x) row[x >> 3] |= static_cast<std::uint8_t>(0x80u >> (x & 7));
+  for (int x = left; x < right && (x & 7) != 0; ++x)
+    row[x >> 3] |= static_cast<std::uint8_t>(0x80u >> (x & 7));
   int x = (left + 7) & ~7;
   if (x >= right) return;
   const int whole = (right & ~7) - x;
   if (whole > 0) std::memset(row + (x >> 3), 0xFF, static_cast<std::size_t>(whole >> 3));
-  for (x = std::max(x, right & ~7); x < right; ++x) row[x >> 3] |= static_cast<std::uint8_t>(0x80u >> (x & 7));
+  for (x = std::max(x, right & ~7); x < right; ++x)
+    row[x >> 3] |= static_cast<std::uint8_t>(0x80u >> (x & 7));
 }
 
 std::optional<cairo_status_t> compose_plain(const Picture& picture, std::uint32_t pixelsPerMetre,
@@ -365,7 +374,8 @@ void put_chunk(std::vector<std::uint8_t>& out, const char* type, const std::uint
   const std::size_t start = out.size();
   out.insert(out.end(), type, type + 4);
   if (size > 0) out.insert(out.end(), data, data + size);
-  put_u32(out, static_cast<std::uint32_t>(crc32(0, out.data() + start, static_cast<uInt>(out.size() - start))));
+  put_u32(out,
+          static_cast<std::uint32_t>(crc32(0, out.data() + start, static_cast<uInt>(out.size() - start))));
 }
 
 // The rows [begin, end) of the indices filtered as the writer filters them ("up" for a repeated
@@ -389,7 +399,8 @@ bool deflate_rows(const std::vector<std::uint8_t>& indices, int width, int begin
   adler = adler32(adler32(0, nullptr, 0), filtered.data(), static_cast<uInt>(filtered.size()));
   length = static_cast<z_off_t>(filtered.size());
   z_stream stream{};
-  if (deflateInit2(&stream, Z_DEFAULT_COMPRESSION, Z_DEFLATED, first ? 15 : -15, 8, Z_RLE) != Z_OK) return false;
+  if (deflateInit2(&stream, Z_DEFAULT_COMPRESSION, Z_DEFLATED, first ? 15 : -15, 8, Z_RLE) != Z_OK)
+    return false;
   out.resize(deflateBound(&stream, static_cast<uLong>(filtered.size())) + 16);
   stream.next_in = filtered.data();
   stream.avail_in = static_cast<uInt>(filtered.size());
@@ -436,7 +447,8 @@ uLong code_rows(const LogoPngParts& parts, const ModulePixels& pixels, Out& out,
       for (std::size_t run = pixels.first[row]; run < pixels.first[row + 1]; ++run) {
         const int left = std::max(pixels.runs[run].left, 0);
         const int right = std::min(pixels.runs[run].right, width);
-        if (left < right) std::memset(line.data() + 1 + left, parts.dark, static_cast<std::size_t>(right - left));
+        if (left < right)
+          std::memset(line.data() + 1 + left, parts.dark, static_cast<std::size_t>(right - left));
       }
     }
     put_runs(out, line.data(), line.size());
@@ -454,8 +466,8 @@ RunCodes sample_codes(const LogoPngParts& parts, const Picture& picture) {
   std::mt19937 random(kSampleWidth);
   for (std::uint8_t& byte : modules) byte = static_cast<std::uint8_t>(random());
   const QrSymbol sample(kSampleWidth, modules);
-  const ModulePixels pixels =
-      module_pixels(module_matrix(picture.boxX, picture.boxY, picture.boxSide, kSampleWidth, picture.margin), sample);
+  const ModulePixels pixels = module_pixels(
+      module_matrix(picture.boxX, picture.boxY, picture.boxSide, kSampleWidth, picture.margin), sample);
   SymbolCounts counts;
   code_rows(parts, pixels, counts, false);
   ++counts.counts[kEndOfBlock];
@@ -488,8 +500,8 @@ std::shared_ptr<const LogoPngParts> prepare_logo(const Picture& picture) {
   parts->dark = static_cast<std::uint8_t>(dark - palette.begin());
   // The box and a pixel around it for rounding.
   parts->codeTop = std::clamp(static_cast<int>(std::floor(picture.boxY)) - 1, 0, picture.height);
-  parts->codeBottom =
-      std::clamp(static_cast<int>(std::ceil(picture.boxY + picture.boxSide)) + 1, parts->codeTop, picture.height);
+  parts->codeBottom = std::clamp(static_cast<int>(std::ceil(picture.boxY + picture.boxSide)) + 1,
+                                 parts->codeTop, picture.height);
   const auto width = static_cast<std::size_t>(picture.width);
   for (int y = parts->codeTop; y < parts->codeBottom; ++y) {
     const std::uint8_t* row = indices.data() + static_cast<std::size_t>(y) * width;
@@ -521,7 +533,8 @@ std::shared_ptr<const LogoPngParts> prepare_logo(const Picture& picture) {
   if (!transparency.empty()) put_chunk(parts->head, "tRNS", transparency.data(), transparency.size());
 
   z_off_t topLength = 0;
-  if (!deflate_rows(indices, picture.width, 0, parts->codeTop, true, parts->top, parts->topAdler, topLength) ||
+  if (!deflate_rows(indices, picture.width, 0, parts->codeTop, true, parts->top, parts->topAdler,
+                    topLength) ||
       !deflate_rows(indices, picture.width, parts->codeBottom, picture.height, false, parts->bottom,
                     parts->bottomAdler, parts->bottomLength)) {
     return nullptr;
@@ -538,9 +551,16 @@ std::shared_ptr<const LogoPngParts> prepare_logo(const Picture& picture) {
 
 // What the parts of a logo depend on besides the logo picture itself.
 std::string parts_key(const Picture& picture) {
-  const double values[] = {static_cast<double>(picture.width), static_cast<double>(picture.height), picture.boxY,
-                           picture.boxSide, picture.logoX, picture.logoY, picture.render.red,
-                           picture.render.green, picture.render.blue, picture.render.alpha,
+  const double values[] = {static_cast<double>(picture.width),
+                           static_cast<double>(picture.height),
+                           picture.boxY,
+                           picture.boxSide,
+                           picture.logoX,
+                           picture.logoY,
+                           picture.render.red,
+                           picture.render.green,
+                           picture.render.blue,
+                           picture.render.alpha,
                            static_cast<double>(picture.render.format)};
   return std::string(reinterpret_cast<const char*>(values), sizeof values);
 }
@@ -579,8 +599,8 @@ std::optional<cairo_status_t> compose_logo(const Picture& picture, std::uint32_t
   code.insert(code.end(), {0x00, 0x00, 0xFF, 0xFF});
   const z_off_t rowLength = width + 1;
   const z_off_t codeLength = rowLength * (parts->codeBottom - parts->codeTop);
-  const uLong adler =
-      adler32_combine(adler32_combine(parts->topAdler, codeAdler, codeLength), parts->bottomAdler, parts->bottomLength);
+  const uLong adler = adler32_combine(adler32_combine(parts->topAdler, codeAdler, codeLength),
+                                      parts->bottomAdler, parts->bottomLength);
 
   png->clear();
   png->reserve(parts->head.size() + parts->top.size() + code.size() + parts->bottom.size() + 64);
@@ -595,8 +615,10 @@ std::optional<cairo_status_t> compose_logo(const Picture& picture, std::uint32_t
     put_chunk(*png, "pHYs", physical.data(), physical.size());
   }
   std::array<std::uint8_t, 4> trailer{};
-  for (int i = 0; i < 4; ++i) trailer[static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(adler >> (24 - 8 * i));
-  put_u32(*png, static_cast<std::uint32_t>(parts->top.size() + code.size() + parts->bottom.size() + trailer.size()));
+  for (int i = 0; i < 4; ++i)
+    trailer[static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(adler >> (24 - 8 * i));
+  put_u32(*png, static_cast<std::uint32_t>(parts->top.size() + code.size() + parts->bottom.size() +
+                                           trailer.size()));
   png->insert(png->end(), {'I', 'D', 'A', 'T'});
   png->insert(png->end(), parts->top.begin(), parts->top.end());
   png->insert(png->end(), code.begin(), code.end());
@@ -620,8 +642,8 @@ std::optional<cairo_status_t> png_compose(const Picture& picture, std::uint32_t 
     return std::nullopt;
   }
   try {
-    std::optional<cairo_status_t> status =
-        picture.logo ? compose_logo(picture, pixelsPerMetre, png) : compose_plain(picture, pixelsPerMetre, png);
+    std::optional<cairo_status_t> status = picture.logo ? compose_logo(picture, pixelsPerMetre, png)
+                                                        : compose_plain(picture, pixelsPerMetre, png);
     if (status && *status != CAIRO_STATUS_SUCCESS) *png = {};
     return status;
   } catch (const std::bad_alloc&) {

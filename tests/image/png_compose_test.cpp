@@ -52,7 +52,8 @@ Decoded decode(const std::vector<std::uint8_t>& file) {
 }
 
 std::uint32_t be32(const std::uint8_t* bytes) {
-  return std::uint32_t{bytes[0]} << 24 | std::uint32_t{bytes[1]} << 16 | std::uint32_t{bytes[2]} << 8 | bytes[3];
+  return std::uint32_t{bytes[0]} << 24 | std::uint32_t{bytes[1]} << 16 | std::uint32_t{bytes[2]} << 8 |
+         bytes[3];
 }
 
 // Every chunk's CRC, and the image data as one zlib stream that inflates with its Adler-32 to
@@ -91,7 +92,8 @@ void expect_as_drawn(const Picture& picture, const std::string& what, std::uint3
   ASSERT_TRUE(status.has_value()) << what;
   ASSERT_EQ(*status, CAIRO_STATUS_SUCCESS) << what;
   std::vector<std::uint8_t> drawn;
-  ASSERT_EQ(png_encode_surface(picture_render_surface(picture).get(), &drawn, pixelsPerMetre), CAIRO_STATUS_SUCCESS);
+  ASSERT_EQ(png_encode_surface(picture_render_surface(picture).get(), &drawn, pixelsPerMetre),
+            CAIRO_STATUS_SUCCESS);
   EXPECT_EQ(check_file(composed), "") << what;
   const Decoded expected = decode(drawn);
   const Decoded actual = decode(composed);
@@ -156,16 +158,18 @@ TEST(PngCompose, RandomTextsOfEveryLengthOnLogosAndPlain) {
   std::mt19937 random(2026);
   for (const auto& [shortest, longest] : kLengthClasses) {
     for (int i = 0; i < 60; ++i) {
-      const int length = shortest + static_cast<int>(random() % static_cast<unsigned>(longest - shortest + 1));
+      const int length =
+          shortest + static_cast<int>(random() % static_cast<unsigned>(longest - shortest + 1));
       const std::string text = random_text(random, length);
       const LogoChoice logo{static_cast<unsigned>(random() % 3), test::kAllRotations[random() % 4],
                             test::kAllVariations[random() % 4], random() % 2 == 0};
       const std::string what = "length " + std::to_string(length);
       expect_as_drawn(logo_picture(text, logo), what + " with logo");
       Picture plain;
-      const PlainPictureOptions options{.size = static_cast<std::int32_t>(random() % 700),
-                                        .moduleSize = i % 3 == 0 ? static_cast<std::int32_t>(1 + random() % 9) : 0,
-                                        .margin = static_cast<std::int32_t>(random() % 9)};
+      const PlainPictureOptions options{
+          .size = static_cast<std::int32_t>(random() % 700),
+          .moduleSize = i % 3 == 0 ? static_cast<std::int32_t>(1 + random() % 9) : 0,
+          .margin = static_cast<std::int32_t>(random() % 9)};
       ASSERT_EQ(qr_picture(text, options, &plain), ERROR_OK);
       expect_as_drawn(plain, what + " plain, side " + std::to_string(plain.width) + " margin " +
                                  std::to_string(options.margin));
@@ -178,9 +182,9 @@ TEST(PngCompose, RandomTextsOfEveryLengthOnLogosAndPlain) {
 // without the cache; a resolution written alike.
 TEST(PngCompose, BackgroundsFormatsAndResolution) {
   const RenderSettings settings[] = {
-      {1, 1, 1, 1, CAIRO_FORMAT_ARGB32},    {0, 0, 0, 0, CAIRO_FORMAT_ARGB32},
+      {1, 1, 1, 1, CAIRO_FORMAT_ARGB32},         {0, 0, 0, 0, CAIRO_FORMAT_ARGB32},
       {0.2, 0.5, 0.9, 0.4, CAIRO_FORMAT_ARGB32}, {0, 0, 0, 1, CAIRO_FORMAT_ARGB32},
-      {1, 0.8, 0.1, 1, CAIRO_FORMAT_RGB24},  {0, 0, 0, 0, CAIRO_FORMAT_RGB24},
+      {1, 0.8, 0.1, 1, CAIRO_FORMAT_RGB24},      {0, 0, 0, 0, CAIRO_FORMAT_RGB24},
   };
   for (const bool cached : {false, true}) {
     logo_cache_set_budget(cached ? 64 << 20 : 0);
@@ -188,8 +192,9 @@ TEST(PngCompose, BackgroundsFormatsAndResolution) {
       const std::string what = "settings " + std::to_string(i) + (cached ? " cached" : "");
       for (const int margin : {0, 4}) {
         Picture plain;
-        ASSERT_EQ(qr_picture("HTTPS://EXAMPLE.COM/PAY", PlainPictureOptions{.size = 203, .margin = margin}, &plain),
-                  ERROR_OK);
+        ASSERT_EQ(
+            qr_picture("HTTPS://EXAMPLE.COM/PAY", PlainPictureOptions{.size = 203, .margin = margin}, &plain),
+            ERROR_OK);
         plain.render = settings[i];
         expect_as_drawn(plain, what + " plain margin " + std::to_string(margin), 11811);
       }
