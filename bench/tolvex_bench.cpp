@@ -302,7 +302,8 @@ void bench_picture(benchmark::State& state, const std::vector<Example>& examples
     next = (next + 1) % examples.size();
   }
   state.SetItemsProcessed(state.iterations());
-  state.counters["bytes"] = static_cast<double>(bytes) / static_cast<double>(std::max<benchmark::IterationCount>(state.iterations(), 1));
+  state.counters["bytes"] = static_cast<double>(bytes) /
+                            static_cast<double>(std::max<benchmark::IterationCount>(state.iterations(), 1));
   logo_cache_free();
 }
 
@@ -345,7 +346,8 @@ std::string library_name(bool cache, bool cairoWriter = false) {
   return std::string("library/logo_cache_") + (cache ? "on" : "off") + (cairoWriter ? "/cairo_writer" : "");
 }
 std::string picture_name(bool logo, bool composed) {
-  return std::string("picture/") + (logo ? "xml_logo_png" : "plain400_png") + (composed ? "/composed" : "/drawn");
+  return std::string("picture/") + (logo ? "xml_logo_png" : "plain400_png") +
+         (composed ? "/composed" : "/drawn");
 }
 
 std::string png_name(const char* picture, bool ours) {
@@ -447,8 +449,9 @@ class SummaryReporter : public benchmark::ConsoleReporter {
                   peer->cpu_time / ours->cpu_time, ours->counters.at("bytes"), peer->counters.at("bytes"));
     }
 
-    std::printf("\nA PNG in memory a document, one thread, logo cache on: composed now against drawn on a\n"
-                "cairo surface and indexed from it as before; XML to logo PNG, text to plain 400 px PNG\n");
+    std::printf(
+        "\nA PNG in memory a document, one thread, logo cache on: composed now against drawn on a\n"
+        "cairo surface and indexed from it as before; XML to logo PNG, text to plain 400 px PNG\n");
     std::printf("%-14s %14s %14s %10s %12s %12s %8s\n", "picture", "composed /s", "drawn /s", "speed-up",
                 "composed B", "drawn B", "target");
     for (const bool logo : {true, false}) {
@@ -458,8 +461,8 @@ class SummaryReporter : public benchmark::ConsoleReporter {
       const double rate = composed->counters.at("items_per_second");
       const double before = drawn->counters.at("items_per_second");
       const double target = logo ? kLogoPngTarget : kPlainPngTarget;
-      std::printf("%-14s %14.0f %14.0f %9.1fx %12.0f %12.0f %8s\n", logo ? "xml->logo png" : "plain 400 png", rate,
-                  before, rate / before, composed->counters.at("bytes"), drawn->counters.at("bytes"),
+      std::printf("%-14s %14.0f %14.0f %9.1fx %12.0f %12.0f %8s\n", logo ? "xml->logo png" : "plain 400 png",
+                  rate, before, rate / before, composed->counters.at("bytes"), drawn->counters.at("bytes"),
                   rate >= target ? "met" : "MISSED");
     }
 
@@ -543,7 +546,8 @@ int main(int argc, char** argv) {
       ->Unit(benchmark::kMillisecond);
   for (const bool logo : {true, false}) {
     for (const bool composed : {true, false}) {
-      benchmark::RegisterBenchmark(picture_name(logo, composed).c_str(), bench_picture, examples, logo, composed)
+      benchmark::RegisterBenchmark(picture_name(logo, composed).c_str(), bench_picture, examples, logo,
+                                   composed)
           ->Unit(benchmark::kMicrosecond);
     }
   }

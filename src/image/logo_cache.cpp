@@ -118,7 +118,8 @@ std::shared_ptr<const LogoPngParts> logo_cache_parts(cairo_surface_t* logo, cons
   return nullptr;
 }
 
-void logo_cache_keep_parts(cairo_surface_t* logo, const std::string& key, std::shared_ptr<const LogoPngParts> parts) {
+void logo_cache_keep_parts(cairo_surface_t* logo, const std::string& key,
+                           std::shared_ptr<const LogoPngParts> parts) {
   LogoCacheEntry* entry = cached(logo);
   if (entry == nullptr) return;
   try {

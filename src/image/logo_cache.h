@@ -21,10 +21,12 @@ SurfacePtr logo_cache_load(const std::string& path);
 // picture and dropped with it, a few for each: under a key that says what they were made for.
 // None when the cache does not hold the picture or no parts under the key.
 struct LogoPngParts;
-[[nodiscard]] std::shared_ptr<const LogoPngParts> logo_cache_parts(cairo_surface_t* logo, const std::string& key);
+[[nodiscard]] std::shared_ptr<const LogoPngParts> logo_cache_parts(cairo_surface_t* logo,
+                                                                   const std::string& key);
 // Keeps the parts beside the cached picture, the oldest parts making room; nothing when the
 // cache does not hold the picture.
-void logo_cache_keep_parts(cairo_surface_t* logo, const std::string& key, std::shared_ptr<const LogoPngParts> parts);
+void logo_cache_keep_parts(cairo_surface_t* logo, const std::string& key,
+                           std::shared_ptr<const LogoPngParts> parts);
 
 // What the cache of the calling thread holds, for callers and tests that watch it.
 struct LogoCacheState {

@@ -170,7 +170,8 @@ cairo_status_t picture_encode(const Picture& picture, ImageFormat format, std::v
   if (!image_format_valid(format)) {
     status = CAIRO_STATUS_INVALID_FORMAT;
   } else if (format == ImageFormat::png) {
-    if (const std::optional<cairo_status_t> composed = png_compose(picture, pixels_per_metre(picture), bytes)) {
+    if (const std::optional<cairo_status_t> composed =
+            png_compose(picture, pixels_per_metre(picture), bytes)) {
       status = *composed;
     } else {
       const SurfacePtr surface = picture_render_surface(picture);

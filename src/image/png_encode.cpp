@@ -388,7 +388,8 @@ bool png_palette_of(cairo_format_t format, const std::vector<std::uint32_t>& raw
   return true;
 }
 
-bool png_index_surface(cairo_surface_t* surface, std::vector<PngColour>* palette, std::vector<std::uint8_t>* indices) {
+bool png_index_surface(cairo_surface_t* surface, std::vector<PngColour>* palette,
+                       std::vector<std::uint8_t>* indices) {
   if (cairo_surface_status(surface) != CAIRO_STATUS_SUCCESS ||
       cairo_surface_get_type(surface) != CAIRO_SURFACE_TYPE_IMAGE) {
     return false;
@@ -398,7 +399,8 @@ bool png_index_surface(cairo_surface_t* surface, std::vector<PngColour>* palette
                       cairo_image_surface_get_stride(surface), cairo_image_surface_get_data(surface)};
   if (!supported(format) || pixels.width <= 0 || pixels.height <= 0) return false;
   cairo_surface_flush(surface);
-  return with_layout(format, [&](auto layout) { return index_pixels<decltype(layout)>(pixels, *palette, *indices); });
+  return with_layout(format,
+                     [&](auto layout) { return index_pixels<decltype(layout)>(pixels, *palette, *indices); });
 }
 
 cairo_status_t png_encode_palette_rows(int width, int height, const std::vector<PngColour>& palette,
@@ -410,7 +412,8 @@ cairo_status_t png_encode_palette_rows(int width, int height, const std::vector<
   try {
     Encoding encoding;
     set_palette(palette, encoding);
-    encoding.rowBytes = (static_cast<std::size_t>(width) * static_cast<std::size_t>(encoding.bitDepth) + 7) / 8;
+    encoding.rowBytes =
+        (static_cast<std::size_t>(width) * static_cast<std::size_t>(encoding.bitDepth) + 7) / 8;
     encoding.rows = rows;
     png->reserve(encoding.rows.size() / 8 + 1024);
     Sink sink{png};

@@ -43,8 +43,10 @@ struct PngColour {
 
 // The PNG file of rows already packed at the palette's depth (1, 2, 4 or 8 bits, the leftmost
 // pixel in the most significant bits), written as png_encode_surface writes a palette picture.
-[[nodiscard]] cairo_status_t png_encode_palette_rows(int width, int height, const std::vector<PngColour>& palette,
+[[nodiscard]] cairo_status_t png_encode_palette_rows(int width, int height,
+                                                     const std::vector<PngColour>& palette,
                                                      const std::vector<std::uint8_t>& rows,
-                                                     std::uint32_t pixelsPerMetre, std::vector<std::uint8_t>* png);
+                                                     std::uint32_t pixelsPerMetre,
+                                                     std::vector<std::uint8_t>* png);
 
 }  // namespace tolvex

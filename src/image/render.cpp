@@ -73,8 +73,8 @@ void fill_pixel_runs(cairo_t* context, const QrSymbol& symbol) {
   for (std::size_t row = 0; row < pixels.top.size(); ++row) {
     const int height = pixels.bottom[row] - pixels.top[row];
     for (std::size_t run = pixels.first[row]; run < pixels.first[row + 1]; ++run)
-      cairo_rectangle(context, pixels.runs[run].left, pixels.top[row], pixels.runs[run].right - pixels.runs[run].left,
-                      height);
+      cairo_rectangle(context, pixels.runs[run].left, pixels.top[row],
+                      pixels.runs[run].right - pixels.runs[run].left, height);
   }
   cairo_fill(context);
   cairo_restore(context);
