@@ -1,25 +1,48 @@
 #!/usr/bin/env bash
-# Times tolvexbatch with logo over a few hundred documents (the nine examples under 34 names
-# each) against a loop of tolvexqr processes over the same files, and checks that both wrote
-# the same bytes: scripts/bench-batch.sh [build directory, default build].
+# Times tolvexbatch -j=2 and tolvex batch -j 2 with logo over 405 documents (the nine examples
+# under 45 names each) against a loop of tolvexqr processes over the same files, and checks that
+# all three wrote the same pictures: scripts/bench-batch.sh [build directory, default build]
+# [build directory of the tools before, to time side by side in the same run].
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build=${1:-build}
-cmake --build "$build" --target tolvexqr tolvexbatch -j"$(nproc)" >/dev/null
+before=${2:-}
+cmake --build "$build" --target tolvexqr tolvexbatch tolvex_command_tool -j2 >/dev/null
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-mkdir "$work/in" "$work/batch" "$work/loop"
-for i in $(seq 1 34); do
+mkdir "$work/in"
+for i in $(seq 1 45); do
   for f in examples/*.xml; do cp "$f" "$work/in/$(basename "$f" .xml)-$i.xml"; done
 done
 count=$(ls "$work/in" | wc -l)
 
 seconds() { local start=$(date +%s%N); "$@"; awk -v ns=$(($(date +%s%N) - start)) 'BEGIN { print ns / 1e9 }'; }
-batch() { "$build/tolvexbatch" -l=logo/ -o="$work/batch" "$work/in" 2>/dev/null; }
-loop() { for f in "$work"/in/*.xml; do "$build/tolvexqr" -l=logo/ -f="$work/loop/$(basename "$f" .xml).png" <"$f" >/dev/null; done; }
-batch_time=$(seconds batch)
-loop_time=$(seconds loop)
-diff <(cd "$work/batch" && md5sum *) <(cd "$work/loop" && md5sum *) >/dev/null || { echo "the pictures differ"; exit 1; }
-awk -v n="$count" -v cores="$(nproc)" -v b="$batch_time" -v l="$loop_time" 'BEGIN {
-  printf "%d documents with logo on %d cores: tolvexbatch %.2f s (%.0f a second), tolvexqr loop %.2f s (%.0f a second), %.1fx\n",
-         n, cores, b, n / b, l, n / l, l / b }'
+batch() { rm -rf "$work/$2"; mkdir "$work/$2"; "$1/tolvexbatch" -j=2 -l=logo/ -o="$work/$2" "$work/in" 2>/dev/null; }
+command_batch() {
+  rm -rf "$work/$2"; mkdir "$work/$2"
+  "$1/tolvex" batch -j 2 --logo-dir logo/ -o "$work/$2" "$work/in" 2>/dev/null
+}
+loop() {
+  rm -rf "$work/$2"; mkdir "$work/$2"
+  for f in "$work"/in/*.xml; do "$1/tolvexqr" -l=logo/ -f="$work/$2/$(basename "$f" .xml).png" <"$f" >/dev/null; done
+}
+report() {
+  local name=$1 time=$2
+  awk -v n="$count" -v name="$name" -v t="$time" 'BEGIN { printf "  %-26s %6.2f s %7.0f documents a second\n", name, t, n / t }'
+}
+same() { diff <(cd "$work/$1" && md5sum *) <(cd "$work/$2" && md5sum *) >/dev/null || { echo "$1 and $2 differ"; exit 1; }; }
+
+echo "$count documents with logo on $(nproc) cores"
+for side in now before; do
+  dir=$build
+  if [ "$side" = before ]; then
+    [ -n "$before" ] || break
+    dir=$before
+  fi
+  echo "$side ($dir):"
+  report "tolvexbatch -j=2" "$(seconds batch "$dir" "$side-batch")"
+  report "tolvex batch -j 2" "$(seconds command_batch "$dir" "$side-command")"
+  report "loop of tolvexqr" "$(seconds loop "$dir" "$side-loop")"
+  same "$side-batch" "$side-loop"
+  same "$side-command" "$side-loop"
+done

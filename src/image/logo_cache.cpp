@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <new>
 #include <optional>
+#include <utility>
 #include <vector>
 
 namespace tolvex {
@@ -14,7 +15,11 @@ struct LogoCacheEntry {
   SurfacePtr surface;  // the cache's own reference; compositions take their own
   std::uint32_t useCount = 1;
   std::int32_t size = 0;
+  std::vector<std::pair<std::string, std::shared_ptr<const LogoPngParts>>> parts;
 };
+
+// Parts for more backgrounds or layouts of one logo than this make room for newer ones.
+constexpr std::size_t kPartsPerLogo = 4;
 
 struct LogoCache {
   std::int32_t budget = 0;
@@ -57,7 +62,7 @@ void logo_cache_add(const std::string& path, cairo_surface_t* surface) {
   }
   if (cache.budget == 0 || !cache.entries) return;
   try {
-    cache.entries->push_back(LogoCacheEntry{path, share(surface), 1, size});
+    cache.entries->push_back(LogoCacheEntry{path, share(surface), 1, size, {}});
   } catch (const std::bad_alloc&) {
     return;  // a picture the cache has no room for is simply not cached
   }
@@ -90,6 +95,39 @@ SurfacePtr logo_cache_load(const std::string& path) {
     logo_cache_add(path, surface.get());
   }
   return surface;
+}
+
+namespace {
+
+LogoCacheEntry* cached(cairo_surface_t* logo) {
+  if (!cache.entries || logo == nullptr) return nullptr;
+  for (LogoCacheEntry& entry : *cache.entries) {
+    if (entry.surface.get() == logo) return &entry;
+  }
+  return nullptr;
+}
+
+}  // namespace
+
+std::shared_ptr<const LogoPngParts> logo_cache_parts(cairo_surface_t* logo, const std::string& key) {
+  if (const LogoCacheEntry* entry = cached(logo)) {
+    for (const auto& [partsKey, parts] : entry->parts) {
+      if (partsKey == key) return parts;
+    }
+  }
+  return nullptr;
+}
+
+void logo_cache_keep_parts(cairo_surface_t* logo, const std::string& key,
+                           std::shared_ptr<const LogoPngParts> parts) {
+  LogoCacheEntry* entry = cached(logo);
+  if (entry == nullptr) return;
+  try {
+    if (entry->parts.size() >= kPartsPerLogo) entry->parts.erase(entry->parts.begin());
+    entry->parts.emplace_back(key, std::move(parts));
+  } catch (const std::bad_alloc&) {
+    return;  // parts that do not fit are made again next time
+  }
 }
 
 LogoCacheState logo_cache_state() {

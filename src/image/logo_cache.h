@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 
 #include "image/cairo_ptr.h"
@@ -15,6 +16,17 @@ namespace tolvex {
 // The decoded picture of the PNG file at path, from the cache when it holds it. A picture that
 // could not be loaded comes back with its cairo error status and is never cached.
 SurfacePtr logo_cache_load(const std::string& path);
+
+// Parts of PNG files prepared for a cached logo picture (image/png_compose.h), kept with the
+// picture and dropped with it, a few for each: under a key that says what they were made for.
+// None when the cache does not hold the picture or no parts under the key.
+struct LogoPngParts;
+[[nodiscard]] std::shared_ptr<const LogoPngParts> logo_cache_parts(cairo_surface_t* logo,
+                                                                   const std::string& key);
+// Keeps the parts beside the cached picture, the oldest parts making room; nothing when the
+// cache does not hold the picture.
+void logo_cache_keep_parts(cairo_surface_t* logo, const std::string& key,
+                           std::shared_ptr<const LogoPngParts> parts);
 
 // What the cache of the calling thread holds, for callers and tests that watch it.
 struct LogoCacheState {

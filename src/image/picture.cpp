@@ -9,6 +9,7 @@
 #include <optional>
 #include <string>
 
+#include "image/png_compose.h"
 #include "image/png_encode.h"
 #include "image/render.h"
 #include "image/vector_print.h"
@@ -132,7 +133,7 @@ RenderSettings render_settings_of(const PictureOptions& options) {
   return {colour.red, colour.green, colour.blue, colour.alpha, static_cast<cairo_format_t>(options.pixelFormat)};
 }
 
-void picture_draw(const Picture& picture, cairo_t* context) {
+void picture_draw_base(const Picture& picture, cairo_t* context) {
   const RenderSettings& settings = picture.render;
   cairo_save(context);
   if (!logo_covers_picture(picture)) {
@@ -145,6 +146,10 @@ void picture_draw(const Picture& picture, cairo_t* context) {
     cairo_paint(context);
   }
   cairo_restore(context);
+}
+
+void picture_draw(const Picture& picture, cairo_t* context) {
+  picture_draw_base(picture, context);
   cairo_save(context);
   cairo_translate(context, picture.boxX, picture.boxY);
   qr_draw_modules(context, picture.symbol, picture.boxSide, picture.margin);
@@ -165,8 +170,13 @@ cairo_status_t picture_encode(const Picture& picture, ImageFormat format, std::v
   if (!image_format_valid(format)) {
     status = CAIRO_STATUS_INVALID_FORMAT;
   } else if (format == ImageFormat::png) {
-    const SurfacePtr surface = picture_render_surface(picture);
-    status = png_encode_surface(surface.get(), bytes, pixels_per_metre(picture));
+    if (const std::optional<cairo_status_t> composed =
+            png_compose(picture, pixels_per_metre(picture), bytes)) {
+      status = *composed;
+    } else {
+      const SurfacePtr surface = picture_render_surface(picture);
+      status = png_encode_surface(surface.get(), bytes, pixels_per_metre(picture));
+    }
   } else if (picture.print.compact && !picture.logo) {
     status = encode_compact(picture, format, bytes);
   } else if (picture.width > 0 && picture.height > 0 && picture.width <= kMaximumSide &&

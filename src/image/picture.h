@@ -65,6 +65,9 @@ struct Picture {
 // vectors, when it has one that librsvg reads.
 void picture_draw(const Picture& picture, cairo_t* context);
 
+// What picture_draw draws before the modules: the background and the logo.
+void picture_draw_base(const Picture& picture, cairo_t* context);
+
 // The picture on a new image surface in its pixel format. A size that cairo cannot
 // create leaves the surface in an error state, reported when it is written.
 [[nodiscard]] SurfacePtr picture_render_surface(const Picture& picture);

@@ -15,11 +15,7 @@ namespace {
 
 constexpr std::size_t kPaletteLimit = 256;
 
-// A pixel as the PNG holds it: red, green, blue, alpha, straight (not premultiplied).
-struct Rgba {
-  std::uint8_t red, green, blue, alpha;
-  bool operator==(const Rgba&) const = default;
-};
+using Rgba = PngColour;
 
 // cairo's writer un-premultiplies ARGB32 this way: a transparent pixel is all zero, other
 // channels are rounded c * 255 / a kept to eight bits.
@@ -106,6 +102,32 @@ struct Encoding {
   std::vector<png_byte> rows;
 };
 
+// The palette of stored values in the order first met, and the entry of each (true when some
+// entry moved). Different stored values can decode to one colour (pixels whose alpha is 0);
+// they share an entry, and entries that are not opaque go first so that the transparency chunk
+// stays short.
+template <typename Format>
+bool order_palette(const std::uint32_t* raws, std::size_t count, std::vector<Rgba>& palette,
+                   std::array<std::uint8_t, kPaletteLimit>& entry) {
+  std::vector<Rgba> colours(count);
+  for (std::size_t i = 0; i < count; ++i) colours[i] = Format::colour(raws[i]);
+  palette.clear();
+  for (const bool opaque : {false, true}) {
+    for (const Rgba& colour : colours) {
+      if ((colour.alpha == 0xFF) == opaque &&
+          std::find(palette.begin(), palette.end(), colour) == palette.end())
+        palette.push_back(colour);
+    }
+  }
+  bool reordered = false;
+  for (std::size_t i = 0; i < count; ++i) {
+    entry[i] =
+        static_cast<std::uint8_t>(std::find(palette.begin(), palette.end(), colours[i]) - palette.begin());
+    reordered = reordered || entry[i] != i;
+  }
+  return reordered;
+}
+
 // The palette of the picture and each pixel's index in it, or false past 256 colours. A pixel
 // equal to the one before it takes its index without a look-up.
 template <typename Format>
@@ -142,40 +164,28 @@ bool index_pixels(const Pixels& pixels, std::vector<Rgba>& palette, std::vector<
       *index++ = previousIndex;
     }
   }
-  // Different stored values can decode to one colour (pixels whose alpha is 0); they share an
-  // entry, and entries that are not opaque go first so that the transparency chunk stays short.
-  std::vector<Rgba> colours(count);
-  for (std::size_t i = 0; i < count; ++i) colours[i] = Format::colour(raws[i]);
-  palette.clear();
-  for (const bool opaque : {false, true}) {
-    for (const Rgba& colour : colours) {
-      if ((colour.alpha == 0xFF) == opaque &&
-          std::find(palette.begin(), palette.end(), colour) == palette.end())
-        palette.push_back(colour);
-    }
-  }
   std::array<std::uint8_t, kPaletteLimit> entry{};
-  bool reordered = false;
-  for (std::size_t i = 0; i < count; ++i) {
-    entry[i] =
-        static_cast<std::uint8_t>(std::find(palette.begin(), palette.end(), colours[i]) - palette.begin());
-    reordered = reordered || entry[i] != i;
-  }
-  if (reordered) {
+  if (order_palette<Format>(raws.data(), count, palette, entry)) {
     for (std::uint8_t& value : indices) value = entry[value];
   }
   return true;
 }
 
-void encode_palette(const Pixels& pixels, const std::vector<Rgba>& palette,
-                    std::vector<std::uint8_t>& indices, Encoding& encoding) {
+int palette_depth(std::size_t size) { return size <= 2 ? 1 : size <= 4 ? 2 : size <= 16 ? 4 : 8; }
+
+void set_palette(const std::vector<Rgba>& palette, Encoding& encoding) {
   encoding.colourType = PNG_COLOR_TYPE_PALETTE;
   encoding.palette = true;
-  encoding.bitDepth = palette.size() <= 2 ? 1 : palette.size() <= 4 ? 2 : palette.size() <= 16 ? 4 : 8;
+  encoding.bitDepth = palette_depth(palette.size());
   for (const Rgba& colour : palette) {
     encoding.entries.push_back({colour.red, colour.green, colour.blue});
     if (colour.alpha != 0xFF) encoding.transparency.push_back(colour.alpha);
   }
+}
+
+void encode_palette(const Pixels& pixels, const std::vector<Rgba>& palette,
+                    std::vector<std::uint8_t>& indices, Encoding& encoding) {
+  set_palette(palette, encoding);
   const auto width = static_cast<std::size_t>(pixels.width);
   const int depth = encoding.bitDepth;
   encoding.rowBytes = (width * static_cast<std::size_t>(depth) + 7) / 8;
@@ -360,7 +370,60 @@ cairo_status_t encode(cairo_surface_t* surface, std::uint32_t pixelsPerMetre, st
   return write_png(encoding, width, height, pixelsPerMetre, sink);
 }
 
+bool supported(cairo_format_t format) {
+  return format == CAIRO_FORMAT_ARGB32 || format == CAIRO_FORMAT_RGB24 || format == CAIRO_FORMAT_A8 ||
+         format == CAIRO_FORMAT_A1;
+}
+
 }  // namespace
+
+bool png_palette_of(cairo_format_t format, const std::vector<std::uint32_t>& raws,
+                    std::vector<PngColour>* palette, std::vector<std::uint8_t>* entries) {
+  if (!supported(format) || raws.size() > kPaletteLimit) return false;
+  std::array<std::uint8_t, kPaletteLimit> entry{};
+  with_layout(format, [&](auto layout) {
+    order_palette<decltype(layout)>(raws.data(), raws.size(), *palette, entry);
+  });
+  entries->assign(entry.begin(), entry.begin() + static_cast<std::ptrdiff_t>(raws.size()));
+  return true;
+}
+
+bool png_index_surface(cairo_surface_t* surface, std::vector<PngColour>* palette,
+                       std::vector<std::uint8_t>* indices) {
+  if (cairo_surface_status(surface) != CAIRO_STATUS_SUCCESS ||
+      cairo_surface_get_type(surface) != CAIRO_SURFACE_TYPE_IMAGE) {
+    return false;
+  }
+  const cairo_format_t format = cairo_image_surface_get_format(surface);
+  const Pixels pixels{cairo_image_surface_get_width(surface), cairo_image_surface_get_height(surface),
+                      cairo_image_surface_get_stride(surface), cairo_image_surface_get_data(surface)};
+  if (!supported(format) || pixels.width <= 0 || pixels.height <= 0) return false;
+  cairo_surface_flush(surface);
+  return with_layout(format,
+                     [&](auto layout) { return index_pixels<decltype(layout)>(pixels, *palette, *indices); });
+}
+
+cairo_status_t png_encode_palette_rows(int width, int height, const std::vector<PngColour>& palette,
+                                       const std::vector<std::uint8_t>& rows, std::uint32_t pixelsPerMetre,
+                                       std::vector<std::uint8_t>* png) {
+  if (png == nullptr) return CAIRO_STATUS_NULL_POINTER;
+  png->clear();
+  cairo_status_t status;
+  try {
+    Encoding encoding;
+    set_palette(palette, encoding);
+    encoding.rowBytes =
+        (static_cast<std::size_t>(width) * static_cast<std::size_t>(encoding.bitDepth) + 7) / 8;
+    encoding.rows = rows;
+    png->reserve(encoding.rows.size() / 8 + 1024);
+    Sink sink{png};
+    status = write_png(encoding, width, height, pixelsPerMetre, sink);
+  } catch (const std::bad_alloc&) {
+    status = CAIRO_STATUS_NO_MEMORY;
+  }
+  if (status != CAIRO_STATUS_SUCCESS) *png = {};
+  return status;
+}
 
 cairo_status_t png_encode_surface(cairo_surface_t* surface, std::vector<std::uint8_t>* png,
                                   std::uint32_t pixelsPerMetre) {

@@ -15,6 +15,12 @@
 
 namespace tolvex {
 
+// A pixel as the PNG holds it: red, green, blue, alpha, straight (not premultiplied).
+struct PngColour {
+  std::uint8_t red, green, blue, alpha;
+  bool operator==(const PngColour&) const = default;
+};
+
 // The complete PNG file of an image surface, into png (replacing what it held). Returns the
 // surface's own error status, CAIRO_STATUS_SURFACE_TYPE_MISMATCH for a surface that is no image
 // surface, CAIRO_STATUS_INVALID_FORMAT for a format cairo has no pixels for, CAIRO_STATUS_WRITE_ERROR
@@ -23,5 +29,24 @@ namespace tolvex {
 // A resolution above 0 is recorded as the pHYs chunk, the same both ways.
 [[nodiscard]] cairo_status_t png_encode_surface(cairo_surface_t* surface, std::vector<std::uint8_t>* png,
                                                 std::uint32_t pixelsPerMetre = 0);
+
+// The palette that the writer makes of stored pixel values of the format (cairo's words, in the
+// order the rows first meet them), and the entry each value takes. False for a format it does
+// not index or more than 256 values.
+[[nodiscard]] bool png_palette_of(cairo_format_t format, const std::vector<std::uint32_t>& raws,
+                                  std::vector<PngColour>* palette, std::vector<std::uint8_t>* entries);
+
+// The palette of an image surface and every pixel's entry, a byte a pixel row by row, as the
+// writer indexes it; false past 256 colours or for a format it does not index.
+[[nodiscard]] bool png_index_surface(cairo_surface_t* surface, std::vector<PngColour>* palette,
+                                     std::vector<std::uint8_t>* indices);
+
+// The PNG file of rows already packed at the palette's depth (1, 2, 4 or 8 bits, the leftmost
+// pixel in the most significant bits), written as png_encode_surface writes a palette picture.
+[[nodiscard]] cairo_status_t png_encode_palette_rows(int width, int height,
+                                                     const std::vector<PngColour>& palette,
+                                                     const std::vector<std::uint8_t>& rows,
+                                                     std::uint32_t pixelsPerMetre,
+                                                     std::vector<std::uint8_t>* png);
 
 }  // namespace tolvex

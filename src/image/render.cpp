@@ -43,10 +43,10 @@ struct PixelEdges {
   std::vector<int> end;
 };
 
-PixelEdges module_pixel_edges(cairo_t* context, int width, bool columns) {
+PixelEdges module_pixel_edges(const cairo_matrix_t& toDevice, int width, bool columns) {
   double sideX = columns ? 1.0 : 0.0;
   double sideY = columns ? 0.0 : 1.0;
-  cairo_user_to_device_distance(context, &sideX, &sideY);
+  cairo_matrix_transform_distance(&toDevice, &sideX, &sideY);
   const std::int32_t side = cairo_fixed(columns ? sideX : sideY);
   PixelEdges edges;
   edges.begin.resize(static_cast<std::size_t>(width));
@@ -54,7 +54,7 @@ PixelEdges module_pixel_edges(cairo_t* context, int width, bool columns) {
   for (int i = 0; i < width; ++i) {
     double x = columns ? i : 0.0;
     double y = columns ? 0.0 : i;
-    cairo_user_to_device(context, &x, &y);
+    cairo_matrix_transform_point(&toDevice, &x, &y);
     const std::int32_t corner = cairo_fixed(columns ? x : y);
     edges.begin[static_cast<std::size_t>(i)] = pixel_edge(corner);
     edges.end[static_cast<std::size_t>(i)] = pixel_edge(corner + side);
@@ -62,39 +62,19 @@ PixelEdges module_pixel_edges(cairo_t* context, int width, bool columns) {
   return edges;
 }
 
-// Raster surfaces: the pixel boxes that one fill per module would cover, merged along each row
-// where they meet or overlap, and filled at once in device space. Where rounding leaves a
-// pixel column between two modules, it stays unpainted here too.
+// Raster surfaces: the pixel boxes of module_pixels filled at once in device space.
 void fill_pixel_runs(cairo_t* context, const QrSymbol& symbol) {
-  const int width = symbol.width();
-  const PixelEdges columns = module_pixel_edges(context, width, true);
-  const PixelEdges rows = module_pixel_edges(context, width, false);
+  cairo_matrix_t toDevice;
+  cairo_get_matrix(context, &toDevice);
+  const ModulePixels pixels = module_pixels(toDevice, symbol);
   cairo_save(context);
   cairo_identity_matrix(context);
   cairo_new_path(context);
-  for (int y = 0; y < width; ++y) {
-    const int top = rows.begin[static_cast<std::size_t>(y)];
-    const int height = rows.end[static_cast<std::size_t>(y)] - top;
-    if (height <= 0) continue;
-    const auto add = [&](int left, int right) {
-      if (right > left) cairo_rectangle(context, left, top, right - left, height);
-    };
-    for_each_run(symbol, y, [&](int begin, int end) {
-      int left = columns.begin[static_cast<std::size_t>(begin)];
-      int right = columns.end[static_cast<std::size_t>(begin)];
-      for (int x = begin + 1; x < end; ++x) {
-        const int nextLeft = columns.begin[static_cast<std::size_t>(x)];
-        const int nextRight = columns.end[static_cast<std::size_t>(x)];
-        if (nextLeft <= right) {
-          right = std::max(right, nextRight);
-        } else {
-          add(left, right);
-          left = nextLeft;
-          right = nextRight;
-        }
-      }
-      add(left, right);
-    });
+  for (std::size_t row = 0; row < pixels.top.size(); ++row) {
+    const int height = pixels.bottom[row] - pixels.top[row];
+    for (std::size_t run = pixels.first[row]; run < pixels.first[row + 1]; ++run)
+      cairo_rectangle(context, pixels.runs[run].left, pixels.top[row],
+                      pixels.runs[run].right - pixels.runs[run].left, height);
   }
   cairo_fill(context);
   cairo_restore(context);
@@ -133,6 +113,54 @@ void fill_module_runs(cairo_t* context, const QrSymbol& symbol) {
 }
 
 }  // namespace
+
+ModulePixels module_pixels(const cairo_matrix_t& toDevice, const QrSymbol& symbol) {
+  const int width = symbol.width();
+  const PixelEdges columns = module_pixel_edges(toDevice, width, true);
+  const PixelEdges rows = module_pixel_edges(toDevice, width, false);
+  ModulePixels pixels;
+  pixels.first.push_back(0);
+  for (int y = 0; y < width; ++y) {
+    const int top = rows.begin[static_cast<std::size_t>(y)];
+    const int bottom = rows.end[static_cast<std::size_t>(y)];
+    if (bottom <= top) continue;
+    const auto add = [&](int left, int right) {
+      if (right > left) pixels.runs.push_back({left, right});
+    };
+    for_each_run(symbol, y, [&](int begin, int end) {
+      int left = columns.begin[static_cast<std::size_t>(begin)];
+      int right = columns.end[static_cast<std::size_t>(begin)];
+      for (int x = begin + 1; x < end; ++x) {
+        const int nextLeft = columns.begin[static_cast<std::size_t>(x)];
+        const int nextRight = columns.end[static_cast<std::size_t>(x)];
+        if (nextLeft <= right) {
+          right = std::max(right, nextRight);
+        } else {
+          add(left, right);
+          left = nextLeft;
+          right = nextRight;
+        }
+      }
+      add(left, right);
+    });
+    pixels.top.push_back(top);
+    pixels.bottom.push_back(bottom);
+    pixels.first.push_back(pixels.runs.size());
+  }
+  return pixels;
+}
+
+cairo_matrix_t module_matrix(double boxX, double boxY, double box, int width, int margin) {
+  // The same steps as picture_draw and qr_draw_modules take on a context, so that every
+  // product rounds alike.
+  cairo_matrix_t matrix;
+  cairo_matrix_init_identity(&matrix);
+  cairo_matrix_translate(&matrix, boxX, boxY);
+  const double scale = box / static_cast<double>(width + 2 * margin);
+  cairo_matrix_scale(&matrix, scale, scale);
+  cairo_matrix_translate(&matrix, margin, margin);
+  return matrix;
+}
 
 const RenderSettings& render_settings() { return settings; }
 

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <optional>
 #include <string_view>
+#include <vector>
 
 #include "base/error.h"
 #include "image/cairo_ptr.h"
@@ -26,6 +27,28 @@ const RenderSettings& render_settings();
 // may be translated and scaled, not rotated. On an image surface the pixels are exactly those
 // of one fill per module; on other surfaces the runs of modules make one path, filled once.
 void qr_draw_modules(cairo_t* context, const QrSymbol& symbol, double box, int margin = kQuietZoneModules);
+
+// The pixels that the dark modules cover on a raster surface, module row by module row (rows
+// that cover no pixel left out): pixel rows [top, bottom) and, from runs[first[i]] to
+// runs[first[i + 1]], the pixel columns [left, right) in order, apart, none empty. They are
+// those of one fill per module under the transformation from module units to pixels: where
+// rounding leaves a pixel between two modules it stays unpainted, and rows of neighbouring
+// modules may share a pixel row. Nothing is clipped to a picture.
+struct PixelRun {
+  int left;
+  int right;
+};
+struct ModulePixels {
+  std::vector<int> top;
+  std::vector<int> bottom;
+  std::vector<std::size_t> first;
+  std::vector<PixelRun> runs;
+};
+[[nodiscard]] ModulePixels module_pixels(const cairo_matrix_t& toDevice, const QrSymbol& symbol);
+
+// The transformation from module units to pixels that qr_draw_modules sets up for a box at
+// (boxX, boxY) of side box on an untransformed context.
+[[nodiscard]] cairo_matrix_t module_matrix(double boxX, double boxY, double box, int width, int margin);
 
 // The symbol of a text at the level, in the smallest version that holds it; with boost, at the
 // highest level that this same version still holds. nullopt when no version holds the text.
