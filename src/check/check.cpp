@@ -10,6 +10,7 @@
 #include "check/iban_registry.h"
 #include "check/strict_values.h"
 #include "pipeline/families.h"
+#include "validate/rule_run.h"
 #include "tolvex/decode.hpp"
 #include "tolvex/encode.hpp"
 #include "tolvex/json.hpp"
@@ -219,58 +220,19 @@ class Checker {
     return all;
   }
 
-  // The failure encoding met, placed at the element it names where the walk finds it.
-  void first_error(const Error& error, const XmlWalk* walk) {
-    Finding finding;
-    finding.severity = Severity::error;
-    finding.rule = std::string(error_rule(error));
-    finding.message = trimmed(std::string_view(error.line).substr(std::min(error.line.size(), error.name.size() + 2)));
-    finding.errorLine = error.line;
-    if (names_a_field(error)) {
-      finding.path = error.message;
-      if (walk != nullptr) {
-        for (const XmlWalkLeaf& leaf : walk->leaves) {
-          if ((leaf.name != error.message && leaf.path != error.message) || leaf.computed ||
-              !value_fails(finding.rule, leaf)) {
-            continue;
-          }
-          place(finding, leaf);
-          break;
-        }
-      }
+  // The failure encoding met first, then every other failure reading and the rules meet, in
+  // their order; a field already refused is not judged again.
+  void errors(const Error& first, const std::vector<RuleFailure>& failures, const XmlWalk* walk) {
+    const auto same = std::find_if(failures.begin(), failures.end(),
+                                   [&first](const RuleFailure& f) { return f.error.line == first.line; });
+    if (same != failures.end()) {
+      add_error(same->error, same->path, walk);
+    } else {
+      add_error(first, names_a_field(first) ? first.message : std::string(), walk, true);
     }
-    errors_.push_back(std::move(finding));
-  }
-
-  // The failures the rules would meet after the first, in document order: numbers that do not
-  // read, and the payment's account and code forms, which the rules check in every payment.
-  void later_errors(const XmlWalk& walk, bool pay) {
-    for (const XmlWalkLeaf& leaf : walk.leaves) {
-      if (leaf.computed || has_error(leaf.path)) continue;
-      const Text text = leaf.value;
-      ErrorCode code = ERROR_OK;
-      if (leaf.decimal) {
-        if (!parse_decimal(leaf.value.c_str())) code = report_field(leaf.name, messages::kInvalidDecimalFormat);
-      } else if (leaf.number) {
-        if (!parse_integer(leaf.value.c_str())) code = report_field(leaf.name, messages::kInvalidIntegerFormat);
-      } else if (pay && leaf.name == "IBAN") {
-        code = check_iban(leaf.name, text);
-      } else if (pay && leaf.name == "BIC") {
-        code = check_bic(leaf.name, text);
-      } else if (pay && leaf.name == "PaymentDueDate") {
-        code = check_date(leaf.name, text);
-      } else if (pay && leaf.name == "CurrencyCode" && leaf.path.find('/') == leaf.path.rfind('/')) {
-        code = check_currency_code(leaf.name, text);
-      }
-      if (code == ERROR_OK) continue;
-      const Error error = error_of(code);
-      Finding finding;
-      finding.severity = Severity::error;
-      finding.rule = std::string(error_rule(error));
-      finding.message = trimmed(std::string_view(error.line).substr(std::min(error.line.size(), error.name.size() + 2)));
-      finding.errorLine = error.line;
-      place(finding, leaf);
-      errors_.push_back(std::move(finding));
+    for (const RuleFailure& failure : failures) {
+      if (errors_.size() >= kXmlWalkMaxFindings) break;
+      if (!has_error(failure.path)) add_error(failure.error, failure.path, walk);
     }
   }
 
@@ -346,6 +308,43 @@ class Checker {
 
   bool has_error(std::string_view path) const {
     return std::any_of(errors_.begin(), errors_.end(), [path](const Finding& f) { return f.path == path; });
+  }
+
+  // An error at its field; where the walk has no such field (a missing one, a record's
+  // failure), at the nearest record around it. byName: the path may be a bare element name,
+  // as reading failures name their element, and the element is the first whose value fails.
+  void add_error(const Error& error, const std::string& path, const XmlWalk* walk, bool byName = false) {
+    Finding finding;
+    finding.severity = Severity::error;
+    finding.rule = std::string(error_rule(error));
+    finding.message = trimmed(std::string_view(error.line).substr(std::min(error.line.size(), error.name.size() + 2)));
+    finding.errorLine = error.line;
+    finding.path = path;
+    if (walk != nullptr && !path.empty()) locate(finding, *walk, byName);
+    errors_.push_back(std::move(finding));
+  }
+
+  void locate(Finding& finding, const XmlWalk& walk, bool byName) {
+    for (const XmlWalkLeaf& leaf : walk.leaves) {
+      if (leaf.path == finding.path || (byName && leaf.name == finding.path && !leaf.computed &&
+                                        value_fails(finding.rule, leaf))) {
+        place(finding, leaf);
+        return;
+      }
+    }
+    if (byName) return;
+    for (std::string around = finding.path;; around = parent_of(around)) {
+      const auto record = std::find_if(walk.records.begin(), walk.records.end(),
+                                       [&around](const XmlWalkRecord& r) { return r.path == around; });
+      if (record != walk.records.end()) {
+        if (positions_) {
+          finding.line = record->line;
+          finding.column = column_of(source_, lines_, record->line, record->name);
+        }
+        return;
+      }
+      if (around.empty()) return;
+    }
   }
 
   void place(Finding& finding, const XmlWalkLeaf& leaf) const {
@@ -477,29 +476,65 @@ class Checker {
   std::vector<Finding> warnings_;
 };
 
-// Walks the XML text's elements along its family's tree; nothing when the text is no XML of a
-// known family.
-std::optional<std::pair<XmlWalk, std::string>> walk_xml(std::string_view xml) {
+struct Walked {
   XmlDocPtr tree;
-  if (xml_parse(xml.data(), xml.size(), &tree) != ERROR_OK) return std::nullopt;
-  const xmlNode* root = xmlDocGetRootElement(tree.get());
-  const FamilyFormat* format = family_format_of_root(root);
-  if (format == nullptr) return std::nullopt;
+  const FamilyFormat* format = nullptr;  // null when the text is no XML of a known family
   XmlWalk walk;
-  XmlTreeWalker walker(root, "", walk);
-  format->walkXml(walker);
+};
+
+// Walks the XML text's elements along its family's tree.
+Walked walk_xml(std::string_view xml) {
+  Walked walked;
+  if (xml_parse(xml.data(), xml.size(), &walked.tree) != ERROR_OK) return walked;
+  const xmlNode* root = xmlDocGetRootElement(walked.tree.get());
+  walked.format = family_format_of_root(root);
+  if (walked.format == nullptr) return walked;
+  XmlTreeWalker walker(root, "", walked.walk);
+  walked.format->walkXml(walker);
   walker.finish();
-  return std::pair{std::move(walk), std::string(format->root)};
+  return walked;
+}
+
+// Every value that does not read, then every failure of the rules over the rest: the elements
+// that do not read are taken out of the tree, so that the document reads without them.
+std::vector<RuleFailure> failures_of(Walked& walked) {
+  std::vector<RuleFailure> failures;
+  for (XmlWalkLeaf& leaf : walked.walk.leaves) {
+    if (!leaf.unread) continue;
+    failures.push_back({leaf.path, *leaf.unread});
+    // The tree is the check's own.
+    auto* node = const_cast<xmlNode*>(leaf.node);
+    xmlUnlinkNode(node);
+    xmlFreeNode(node);
+    leaf.node = nullptr;
+  }
+  DocumentPtr<> document;
+  if (walked.format->readXml(xmlDocGetRootElement(walked.tree.get()), &document) != ERROR_OK) return failures;
+  RuleRun run(failures);
+  walked.format->rules(document.get(), run);
+  return failures;
+}
+
+// The failures of the rules over a document read from the JSON form.
+std::vector<RuleFailure> failures_of(const Document& document) {
+  std::vector<RuleFailure> failures;
+  if (const FamilyFormat* format = family_format(document.header)) {
+    RuleRun run(failures);
+    format->rules(&document, run);
+  }
+  return failures;
 }
 
 ErrorCode check_into(std::string_view input, std::vector<Finding>& out) {
   const InputKind kind = input_kind(input);
   std::optional<Error> failure;
-  std::string xml;
+  Walked walked;
+  std::vector<RuleFailure> failures;
   if (kind == InputKind::xml) {
     const Result<std::string> encoded = encode_xml(input);
     if (!encoded) failure = encoded.error();
-    xml = std::string(input);
+    walked = walk_xml(input);
+    if (failure && walked.format != nullptr) failures = failures_of(walked);
   } else {
     // The JSON form and encoded texts are checked through their document's XML, without places.
     Result<DocumentPtr<>> document = kind == InputKind::json ? read_json(input) : decode(input);
@@ -510,21 +545,16 @@ ErrorCode check_into(std::string_view input, std::vector<Finding>& out) {
       failure = document.error();
     }
     if (document && *document) {
-      Result<std::string> written = to_xml(**document);
-      if (written) xml = std::move(*written);
+      if (failure) failures = failures_of(**document);
+      if (const Result<std::string> written = to_xml(**document)) walked = walk_xml(*written);
     }
   }
   Checker checker(input, kind == InputKind::xml);
-  const std::optional<std::pair<XmlWalk, std::string>> walked =
-      xml.empty() ? std::nullopt : walk_xml(xml);
-  const XmlWalk* walk = walked ? &walked->first : nullptr;
-  if (failure) {
-    checker.first_error(*failure, walk);
-    if (walk != nullptr) checker.later_errors(*walk, walked->second == "Pay");
-  }
+  const XmlWalk* walk = walked.format != nullptr ? &walked.walk : nullptr;
+  if (failure) checker.errors(*failure, failures, walk);
   if (walk != nullptr) {
     if (kind == InputKind::xml) checker.structure(*walk);
-    checker.values(*walk, walked->second);
+    checker.values(*walk, walked.format->root);
   }
   out = checker.take();
   return ERROR_OK;

@@ -45,11 +45,13 @@ const xmlNode* XmlTreeWalker::first(std::string_view name) {
   return found;
 }
 
-void XmlTreeWalker::leaf(std::string_view name, bool computed, bool number, bool decimal) {
+void XmlTreeWalker::leaf(std::string_view name, bool computed, bool number, bool decimal, ErrorCode read) {
   const xmlNode* child = first(name);
   if (child == nullptr) return;
-  out_.leaves.push_back(
-      {path_of(name), std::string(name), content_of(child), xmlGetLineNo(child), computed, number, decimal});
+  std::optional<Error> unread;
+  if (read != ERROR_OK) unread = error_of(read);
+  out_.leaves.push_back({path_of(name), std::string(name), content_of(child), xmlGetLineNo(child), computed, number,
+                         decimal, child, std::move(unread)});
 }
 
 void XmlTreeWalker::finish() {

@@ -291,3 +291,96 @@ TEST(Check, LongValuesAreCutAndHostileInputStaysBounded) {
 
 }  // namespace
 }  // namespace tolvex
+
+namespace tolvex {
+namespace {
+
+// One payment of a payment order, on lines of its own.
+std::string payment(std::string_view options, std::string_view fields) {
+  return "    <Payment>\n      <PaymentOptions>" + std::string(options) + "</PaymentOptions>\n" + std::string(fields) +
+         "      <BankAccounts><BankAccount><IBAN>CZ6508000000192000145399</IBAN><BIC>GIBACZPX</BIC></BankAccount>"
+         "</BankAccounts>\n"
+         "    </Payment>\n";
+}
+
+std::string pay_of(const std::vector<std::string>& payments) {
+  std::string xml = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<Pay xmlns=\"http://tolvex.org/tolvex\">\n  <Payments>\n";
+  for (const std::string& p : payments) xml += p;
+  return xml + "  </Payments>\n</Pay>\n";
+}
+
+// The line and column of the count-th occurrence (from 0) of what.
+std::pair<long, long> place_of(const std::string& text, std::string_view what, std::size_t count = 0) {
+  std::size_t at = text.find(what);
+  for (; count > 0 && at != std::string::npos; --count) at = text.find(what, at + 1);
+  if (at == std::string::npos) return {0, 0};
+  const std::size_t lineStart = text.rfind('\n', at) + 1;
+  return {1 + std::count(text.begin(), text.begin() + static_cast<long>(at), '\n'), static_cast<long>(at - lineStart) + 1};
+}
+
+TEST(CheckEveryError, SeveralPaymentsEachWithTheirOwnProblems) {
+  const std::string good = payment("paymentorder", "      <CurrencyCode>EUR</CurrencyCode>\n");
+  const std::string references = payment("paymentorder",
+                                          "      <CurrencyCode>EUR</CurrencyCode>\n      <VariableSymbol>11</VariableSymbol>\n"
+                                          "      <ConstantSymbol>0308</ConstantSymbol>\n"
+                                          "      <OriginatorsReferenceInformation>ref</OriginatorsReferenceInformation>\n");
+  struct Problem {
+    std::string inDocument;  // the payment in the document with several problems; empty: the previous one
+    std::string alone;       // the same failure as the only one
+    std::size_t payment;
+    std::string_view rule, path, value;
+    std::string_view marker;  // where the finding is: a value's element, or its payment's start
+  };
+  const Problem problems[] = {
+      // Values that do not read come first, as reading comes before the rules.
+      {payment("paymentorder", "      <Amount>1,5</Amount>\n      <CurrencyCode>EUR</CurrencyCode>\n"), "", 1,
+       "xml.decimal", "Payments/1/Amount", "1,5", "<Amount>1,5"},
+      {payment("paymentorder", "      <Amount>1</Amount>\n"), "", 0, "field.required", "Payments/0/CurrencyCode", "",
+       "<Payment>"},
+      {references, "", 2, "field.excluded", "Payments/2/VariableSymbol", "11", "<VariableSymbol>11"},
+      {"",
+       payment("paymentorder", "      <CurrencyCode>EUR</CurrencyCode>\n      <ConstantSymbol>0308</ConstantSymbol>\n"
+                               "      <OriginatorsReferenceInformation>ref</OriginatorsReferenceInformation>\n"),
+       2, "field.excluded", "Payments/2/ConstantSymbol", "0308", "<ConstantSymbol>0308"},
+      {payment("paymentorder", "      <CurrencyCode>EUR</CurrencyCode>\n      <SpecificSymbol>12a4</SpecificSymbol>\n"),
+       "", 3, "field.digits", "Payments/3/SpecificSymbol", "12a4", "<SpecificSymbol>12a4"},
+      {payment("standingorder", "      <CurrencyCode>EUR</CurrencyCode>\n"), "", 4, "field.required",
+       "Payments/4/StandingOrderExt", "", "<Payment>"},
+      {payment("paymentorder", "      <CurrencyCode>EUR</CurrencyCode>\n      <PaymentDueDate>2026-13-01</PaymentDueDate>\n"),
+       "", 5, "date.range", "Payments/5/PaymentDueDate", "2026-13-01", "<PaymentDueDate>2026-13-01"},
+  };
+  std::vector<std::string> payments(6);
+  for (const Problem& p : problems) {
+    if (!p.inDocument.empty()) payments[p.payment] = p.inDocument;
+  }
+  const std::string document = pay_of(payments);
+  const std::vector<Finding> found = findings_of(document);
+  std::vector<const Finding*> errors;
+  for (const Finding& f : found) {
+    if (f.severity == Severity::error) errors.push_back(&f);
+  }
+  ASSERT_EQ(errors.size(), std::size(problems)) << check_report_text(found, "pay.xml");
+  const Result<std::string> encoded = encode_xml(document);
+  ASSERT_FALSE(encoded.has_value());
+  EXPECT_EQ(errors[0]->errorLine, encoded.error().line) << "the first error is the one the tools print";
+  for (std::size_t i = 0; i < std::size(problems); ++i) {
+    const Problem& p = problems[i];
+    const Finding& f = *errors[i];
+    EXPECT_EQ(f.rule, p.rule) << i;
+    EXPECT_EQ(f.path, p.path) << i;
+    EXPECT_EQ(f.value, p.value) << i;
+    const auto [line, column] = place_of(document, p.marker, p.marker == "<Payment>" ? p.payment : 0);
+    EXPECT_EQ(f.line, line) << i;
+    EXPECT_EQ(f.column, column) << i;
+    // The line the tools print for a document whose only failure is this one.
+    std::vector<std::string> alone(payments.size(), good);
+    alone[p.payment] = p.alone.empty() ? payments[p.payment] : p.alone;
+    const Result<std::string> only = encode_xml(pay_of(alone));
+    ASSERT_FALSE(only.has_value()) << i;
+    EXPECT_EQ(f.errorLine, only.error().line) << i;
+    EXPECT_FALSE(f.message.empty());
+  }
+}
+
+}  // namespace
+}  // namespace tolvex
