@@ -9,6 +9,7 @@
 #include "base/numbers.h"
 #include "check/iban_registry.h"
 #include "check/strict_values.h"
+#include "json/json_value.h"
 #include "pipeline/families.h"
 #include "validate/rule_run.h"
 #include "tolvex/decode.hpp"
@@ -201,16 +202,43 @@ bool value_fails(std::string_view rule, const XmlWalkLeaf& leaf) {
   return true;
 }
 
+// A member or list item of the JSON form, by its path.
+struct JsonPlace {
+  std::size_t offset = 0;
+  std::string name;   // the member's name; empty for a list item
+  std::string value;  // a string's content or a number's token
+};
+
+// A JSON pointer of the reader's failures ("/Pay/Payments/0") as a path ("Payments/0").
+std::string path_of_pointer(const std::string& pointer) {
+  if (pointer.empty() || pointer.front() != '/') return pointer;
+  const std::size_t second = pointer.find('/', 1);
+  return second == std::string::npos ? std::string() : pointer.substr(second + 1);
+}
+
 class Checker {
  public:
-  Checker(std::string_view source, bool positions) : source_(source), positions_(positions) {
-    if (!positions) return;
+  Checker(std::string_view source, InputKind kind) : source_(source), positions_(kind == InputKind::xml) {
+    if (kind == InputKind::text) return;
     lines_.push_back(0);
     for (std::size_t at = source.find('\n'); at != std::string_view::npos; at = source.find('\n', at + 1))
       lines_.push_back(at + 1);
   }
 
+  // The JSON form's members by path, for the places of findings; and every member the family's
+  // description does not know in its object, where the walk has that object.
+  void json_members(const JsonValue& document, const XmlWalk* walk) {
+    if (document.kind != JsonValue::Kind::object || document.members.empty()) return;
+    const JsonMember& family = document.members.front();
+    jsonPlaces_.emplace("", JsonPlace{family.offset, family.name, {}});
+    json_object(family.value, "", walk);
+  }
+
   std::vector<Finding> take() {
+    if (!jsonPlaces_.empty()) {
+      for (Finding& finding : errors_) json_locate(finding);
+      for (Finding& finding : warnings_) json_locate(finding);
+    }
     // Warnings in the order of the input where it has places.
     std::stable_sort(warnings_.begin(), warnings_.end(), [](const Finding& a, const Finding& b) {
       return std::pair(a.line.value_or(0), a.column.value_or(0)) < std::pair(b.line.value_or(0), b.column.value_or(0));
@@ -319,8 +347,8 @@ class Checker {
     finding.rule = std::string(error_rule(error));
     finding.message = trimmed(std::string_view(error.line).substr(std::min(error.line.size(), error.name.size() + 2)));
     finding.errorLine = error.line;
-    finding.path = path;
-    if (walk != nullptr && !path.empty()) locate(finding, *walk, byName);
+    finding.path = path_of_pointer(path);
+    if (walk != nullptr && !finding.path.empty()) locate(finding, *walk, byName && finding.path == path);
     errors_.push_back(std::move(finding));
   }
 
@@ -345,6 +373,81 @@ class Checker {
       }
       if (around.empty()) return;
     }
+  }
+
+  void json_object(const JsonValue& object, const std::string& path, const XmlWalk* walk) {
+    if (object.kind != JsonValue::Kind::object) return;
+    const XmlWalkRecord* record = nullptr;
+    if (walk != nullptr) {
+      const auto found = std::find_if(walk->records.begin(), walk->records.end(),
+                                      [&path](const XmlWalkRecord& r) { return r.path == path; });
+      if (found != walk->records.end()) record = &*found;
+    }
+    for (const JsonMember& member : object.members) {
+      const std::string inside = join(path, member.name);
+      const bool scalar = member.value.kind == JsonValue::Kind::string || member.value.kind == JsonValue::Kind::number;
+      jsonPlaces_.emplace(inside, JsonPlace{member.offset, member.name, scalar ? member.value.text : std::string()});
+      // The root's "type" names the document's type.
+      if (record != nullptr && !(path.empty() && member.name == "type") &&
+          std::find(record->known.begin(), record->known.end(), member.name) == record->known.end()) {
+        unknown_member(inside, member, record->known);
+        continue;
+      }
+      if (member.value.kind == JsonValue::Kind::object) json_object(member.value, inside, walk);
+      if (member.value.kind != JsonValue::Kind::array) continue;
+      for (std::size_t i = 0; i < member.value.items.size(); ++i) {
+        const std::string item = inside + "/" + std::to_string(i);
+        jsonPlaces_.emplace(item, JsonPlace{member.value.items[i].offset, {}, {}});
+        json_object(member.value.items[i], item, walk);
+      }
+    }
+  }
+
+  void unknown_member(const std::string& path, const JsonMember& member, const std::vector<std::string>& known) {
+    if (warnings_.size() >= kXmlWalkMaxFindings) return;
+    Finding finding;
+    finding.severity = Severity::warning;
+    finding.rule = "json.unknown-member";
+    finding.path = path;
+    finding.value = cut(member.name);
+    finding.message = std::string(messages::kMemberUnknownHere.text);
+    if (const std::optional<std::string> near = suggestion(member.name, known)) {
+      finding.message += ",";
+      finding.message += messages::kDidYouMean.text;
+      finding.message += *near + "?";
+    }
+    warnings_.push_back(std::move(finding));
+  }
+
+  // The place of the finding's member, or of the nearest one around it. A bare name, as the
+  // reader's value failures give, is the first member of that name whose value fails.
+  void json_locate(Finding& finding) {
+    if (finding.line) return;
+    auto found = jsonPlaces_.find(finding.path);
+    if (found == jsonPlaces_.end() && finding.path.find('/') == std::string::npos && !finding.path.empty()) {
+      std::size_t first = std::string::npos;
+      for (auto at = jsonPlaces_.begin(); at != jsonPlaces_.end(); ++at) {
+        XmlWalkLeaf leaf;
+        leaf.name = at->second.name;
+        leaf.value = at->second.value;
+        if (at->second.name != finding.path || at->second.offset >= first || !value_fails(finding.rule, leaf)) continue;
+        first = at->second.offset;
+        found = at;
+      }
+      if (found != jsonPlaces_.end()) {
+        finding.path = found->first;
+        if (finding.value.empty()) finding.value = cut(found->second.value);
+      }
+    }
+    for (std::string around = finding.path; found == jsonPlaces_.end() && !around.empty();) {
+      around = parent_of(around);
+      found = jsonPlaces_.find(around);
+    }
+    if (found == jsonPlaces_.end()) return;
+    const std::size_t offset = found->second.offset;
+    const auto line = std::upper_bound(lines_.begin(), lines_.end(), offset);
+    finding.line = static_cast<long>(line - lines_.begin());
+    finding.column = static_cast<long>(offset - *(line - 1)) + 1;
   }
 
   void place(Finding& finding, const XmlWalkLeaf& leaf) const {
@@ -474,6 +577,7 @@ class Checker {
   std::vector<std::size_t> lines_;
   std::vector<Finding> errors_;
   std::vector<Finding> warnings_;
+  std::map<std::string, JsonPlace, std::less<>> jsonPlaces_;
 };
 
 struct Walked {
@@ -515,14 +619,68 @@ std::vector<RuleFailure> failures_of(Walked& walked) {
   return failures;
 }
 
-// The failures of the rules over a document read from the JSON form.
-std::vector<RuleFailure> failures_of(const Document& document) {
-  std::vector<RuleFailure> failures;
-  if (const FamilyFormat* format = family_format(document.header)) {
-    RuleRun run(failures);
-    format->rules(&document, run);
+// Reading the JSON form again for each member that might be the failing one costs a whole read:
+// past this many reads a hostile text keeps the failures found so far.
+constexpr std::size_t kMaxJsonReads = 64;
+
+// The members of an object and of the objects inside it, with their paths, in document order.
+void json_members_of(JsonValue& object, const std::string& path, std::vector<std::pair<std::string, JsonMember*>>& out) {
+  for (JsonMember& member : object.members) {
+    const std::string inside = path.empty() ? member.name : path + "/" + member.name;
+    out.emplace_back(inside, &member);
+    if (member.value.kind == JsonValue::Kind::object) json_members_of(member.value, inside, out);
+    for (std::size_t i = 0; i < member.value.items.size(); ++i)
+      json_members_of(member.value.items[i], inside + "/" + std::to_string(i), out);
   }
-  return failures;
+}
+
+// The JSON form read as the reader reads it, each member that fails taken out in turn (a member
+// no description names is skipped), so that every value failure is known with its path and
+// the rules judge the rest. A failure naming a bare element is the member of that name whose
+// taking out changes the failure. rest: the document read without those members.
+std::vector<RuleFailure> failures_of(JsonValue& root, DocumentPtr<>& rest) {
+  std::vector<RuleFailure> failures;
+  if (root.kind != JsonValue::Kind::object || root.members.size() != 1) return failures;
+  JsonMember& family = root.members.front();
+  const FamilyFormat* format = family_format_of_root_name(family.name);
+  if (format == nullptr || family.value.kind != JsonValue::Kind::object) return failures;
+  const std::string pointer = "/" + family.name;
+  std::vector<std::pair<std::string, JsonMember*>> members;
+  json_members_of(family.value, "", members);
+  std::size_t reads = 0;
+  const auto read = [&](DocumentPtr<>* document) {
+    ++reads;
+    const ErrorCode code = format->readJson(family.value, pointer, document);
+    return code == ERROR_OK ? std::optional<Error>() : error_of(code);
+  };
+  for (;;) {
+    DocumentPtr<> document;
+    const std::optional<Error> error = read(&document);
+    if (!error) {
+      RuleRun run(failures);
+      format->rules(document.get(), run);
+      rest = std::move(document);
+      return failures;
+    }
+    const auto failing = [&]() -> std::vector<std::pair<std::string, JsonMember*>>::iterator {
+      if (!names_a_field(*error)) return members.end();
+      if (error->message.front() == '/') {
+        const std::string path = path_of_pointer(error->message);
+        return std::find_if(members.begin(), members.end(), [&path](const auto& m) { return m.first == path; });
+      }
+      for (auto candidate = members.begin(); candidate != members.end() && reads < kMaxJsonReads; ++candidate) {
+        if (candidate->second->name != error->message) continue;
+        candidate->second->name.clear();
+        const std::optional<Error> without = read(nullptr);
+        candidate->second->name = error->message;
+        if (!without || without->line != error->line) return candidate;
+      }
+      return members.end();
+    }();
+    if (failing == members.end() || reads >= kMaxJsonReads) return failures;
+    failures.push_back({failing->first, *error});
+    failing->second->name.clear();
+  }
 }
 
 ErrorCode check_into(std::string_view input, std::vector<Finding>& out) {
@@ -536,7 +694,8 @@ ErrorCode check_into(std::string_view input, std::vector<Finding>& out) {
     walked = walk_xml(input);
     if (failure && walked.format != nullptr) failures = failures_of(walked);
   } else {
-    // The JSON form and encoded texts are checked through their document's XML, without places.
+    // The JSON form and encoded texts are checked through their document's XML; the JSON form's
+    // places are its members'.
     Result<DocumentPtr<>> document = kind == InputKind::json ? read_json(input) : decode(input);
     if (kind == InputKind::json) {
       const Result<std::string> encoded = encode_json(input);
@@ -544,13 +703,21 @@ ErrorCode check_into(std::string_view input, std::vector<Finding>& out) {
     } else if (!document) {
       failure = document.error();
     }
-    if (document && *document) {
-      if (failure) failures = failures_of(**document);
-      if (const Result<std::string> written = to_xml(**document)) walked = walk_xml(*written);
+    DocumentPtr<> rest;
+    if (kind == InputKind::json && failure) {
+      if (JsonValue json; json_parse(input, &json) == ERROR_OK) failures = failures_of(json, rest);
+    }
+    const Document* read = document && *document ? document->get() : rest.get();
+    if (read != nullptr) {
+      if (const Result<std::string> written = to_xml(*read)) walked = walk_xml(*written);
     }
   }
-  Checker checker(input, kind == InputKind::xml);
+  Checker checker(input, kind);
   const XmlWalk* walk = walked.format != nullptr ? &walked.walk : nullptr;
+  if (kind == InputKind::json) {
+    JsonValue json;
+    if (json_parse(input, &json) == ERROR_OK) checker.json_members(json, walk);
+  }
   if (failure) checker.errors(*failure, failures, walk);
   if (walk != nullptr) {
     if (kind == InputKind::xml) checker.structure(*walk);

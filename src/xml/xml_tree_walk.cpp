@@ -55,6 +55,7 @@ void XmlTreeWalker::leaf(std::string_view name, bool computed, bool number, bool
 }
 
 void XmlTreeWalker::finish() {
+  out_.records[record_].known = known_;
   for (const xmlNode* child = element_->children; child != nullptr; child = child->next) {
     if (child->type == XML_TEXT_NODE || child->type == XML_CDATA_SECTION_NODE) {
       const std::string text = child->content != nullptr ? reinterpret_cast<const char*>(child->content) : "";

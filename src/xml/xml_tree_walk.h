@@ -42,6 +42,7 @@ struct XmlWalkRecord {
   std::string path;  // "Payments/0", "Payments/0/StandingOrderExt"; "" for the root
   std::string name;  // its element's name
   long line = 0;
+  std::vector<std::string> known;  // the names its description knows inside it
 };
 
 enum class XmlWalkProblem { unknown_element, repeated_element, text_in_record };
@@ -71,8 +72,8 @@ class XmlTreeWalker {
   // Walks the children of element, recording the element as a record; paths start with prefix
   // ("" at the root).
   XmlTreeWalker(const xmlNode* element, std::string prefix, XmlWalk& out)
-      : element_(element), prefix_(std::move(prefix)), out_(out) {
-    out_.records.push_back({prefix_, reinterpret_cast<const char*>(element->name), xmlGetLineNo(element)});
+      : element_(element), prefix_(std::move(prefix)), out_(out), record_(out.records.size()) {
+    out_.records.push_back({prefix_, reinterpret_cast<const char*>(element->name), xmlGetLineNo(element), {}});
   }
 
   void text(std::string_view name, const Text& /*field*/) { leaf(name, false); }
@@ -144,6 +145,7 @@ class XmlTreeWalker {
   const xmlNode* element_;
   std::string prefix_;
   XmlWalk& out_;
+  std::size_t record_;
   std::vector<std::string> known_;
 };
 

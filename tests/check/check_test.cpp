@@ -6,6 +6,7 @@
 
 #include "tolvex/check.hpp"
 #include "tolvex/encode.hpp"
+#include "tolvex/json.hpp"
 
 namespace tolvex {
 namespace {
@@ -379,6 +380,136 @@ TEST(CheckEveryError, SeveralPaymentsEachWithTheirOwnProblems) {
     ASSERT_FALSE(only.has_value()) << i;
     EXPECT_EQ(f.errorLine, only.error().line) << i;
     EXPECT_FALSE(f.message.empty());
+  }
+}
+
+// The JSON form: every finding at its member's name (line and column from 1, in bytes), members
+// the description does not know at several depths, with the known name within two edits.
+TEST(CheckJson, MisspelledMembersAtSeveralDepthsAreFoundWhereTheyAre) {
+  const std::string json =
+      "{\"Pay\": {\n"                                                            // 1
+      "  \"InvoiceId\": \"1\",\n"                                                // 2
+      "  \"Payments\": [\n"                                                      // 3
+      "    {\"PaymentOptions\": \"standingorder\", \"Amout\": 1,\n"              // 4
+      "     \"CurrencyCode\": \"EUR\",\n"                                        // 5
+      "     \"BankAccounts\": [{\"IBAN\": \"CZ6508000000192000145399\", \"BIC\": \"GIBACZPX\",\n"  // 6
+      "\t\t\"IBNA\": \"x\"}],\n"                                                 // 7
+      "     \"StandingOrderExt\": {\"Periodicity\": \"Monthly\", \"Day\": 5, \"Periodicty\": 1}},\n"  // 8
+      "    {\"PaymentOptions\": \"paymentorder\", \"CurrencyCode\": \"EUR\", \"Colour\": \"red\",\n"  // 9
+      "     \"BankAccounts\": [{\"IBAN\": \"CZ6508000000192000145399\", \"BIC\": \"GIBACZPX\"}]}]}}\n";
+  ASSERT_TRUE(encode_json(json).has_value());
+  const std::vector<Finding> found = findings_of(json);
+  struct Case {
+    std::string_view path, suggestion;
+    long line, column;
+  };
+  const Case cases[] = {
+      {"InvoiceId", "InvoiceID", 2, 3},
+      {"Payments/0/Amout", "Amount", 4, 41},
+      {"Payments/0/BankAccounts/0/IBNA", "IBAN", 7, 3},
+      {"Payments/0/StandingOrderExt/Periodicty", "Periodicity", 8, 63},
+      {"Payments/1/Colour", "", 9, 63},
+  };
+  std::size_t unknown = 0;
+  for (const Finding& f : found) unknown += f.rule == "json.unknown-member" ? 1 : 0;
+  EXPECT_EQ(unknown, std::size(cases)) << check_report_text(found, "pay.json");
+  for (const Case& c : cases) {
+    const Finding* f = with_rule(found, "json.unknown-member", c.path);
+    ASSERT_NE(f, nullptr) << c.path << "\n" << check_report_text(found, "pay.json");
+    EXPECT_EQ(f->severity, Severity::warning);
+    EXPECT_EQ(f->line, c.line) << c.path;
+    EXPECT_EQ(f->column, c.column) << c.path;
+    EXPECT_EQ(f->value, c.path.substr(c.path.rfind('/') + 1));
+    EXPECT_EQ(f->message.find("did you mean") != std::string::npos, !c.suggestion.empty()) << f->message;
+    if (!c.suggestion.empty()) {
+      EXPECT_NE(f->message.find("did you mean " + std::string(c.suggestion) + "?"), std::string::npos);
+    }
+  }
+  // The root's type member is the document's own.
+  EXPECT_EQ(with_rule(findings_of(R"({"Pay": {"type": "PaymentOrder", "Payments": []}})"), "json.unknown-member", "type"),
+            nullptr);
+}
+
+TEST(CheckJson, ErrorsAndWarningsAtTheirMembers) {
+  struct Case {
+    std::string_view name;
+    std::string json;
+    std::string_view rule, path;
+    long line, column;
+  };
+  const std::string accounts = R"("BankAccounts": [{"IBAN": "CZ6508000000192000145399", "BIC": "GIBACZPX"}])";
+  const Case cases[] = {
+      {"a rule's failure", "{\"Pay\": {\"Payments\": [\n {\"PaymentOptions\": \"paymentorder\", \"CurrencyCode\": \"EUR\", " + accounts +
+           "},\n {\"PaymentOptions\": \"paymentorder\", \"CurrencyCode\": \"EURO\", " + accounts + "}]}}",
+       "currency.format", "Payments/1/CurrencyCode", 3, 37},
+      {"a missing field: its object", "{\"Pay\": {\"Payments\": [\n  {\"PaymentOptions\": \"paymentorder\", " + accounts + "}]}}",
+       "field.required", "Payments/0/CurrencyCode", 2, 3},
+      {"a value that does not read: the first member of that name that fails",
+       "{\"Pay\": {\"Payments\": [\n {\"PaymentOptions\": \"paymentorder\", \"Amount\": 1, \"CurrencyCode\": \"EUR\", " + accounts +
+           "},\n {\"PaymentOptions\": \"paymentorder\", \"Amount\": \"1,5\", \"CurrencyCode\": \"EUR\", " + accounts + "}]}}",
+       "json.type", "Payments/1/Amount", 3, 37},
+      {"a value that does not read, named by its element alone: the member whose value fails",
+       "{\"Pay\": {\"Payments\": [\n {\"PaymentOptions\": \"standingorder\", \"CurrencyCode\": \"EUR\", " + accounts +
+           ", \"StandingOrderExt\": {\"Periodicity\": \"Monthly\", \"Day\": 1}},\n"
+           " {\"PaymentOptions\": \"standingorder\", \"CurrencyCode\": \"EUR\", " + accounts +
+           ",\n  \"StandingOrderExt\": {\"Day\": 1, \"Periodicity\": \"monthly\"}}]}}",
+       "xml.enumeration", "Payments/1/StandingOrderExt/Periodicity", 4, 34},
+      {"a warning", "{\"Pay\": {\"Payments\": [{\"PaymentOptions\": \"paymentorder\",\n \"CurrencyCode\": \"CZX\", " + accounts + "}]}}",
+       "currency.unknown", "Payments/0/CurrencyCode", 2, 2},
+  };
+  for (const Case& c : cases) {
+    const std::vector<Finding> found = findings_of(c.json);
+    const Finding* f = with_rule(found, c.rule, c.path);
+    ASSERT_NE(f, nullptr) << c.name << "\n" << check_report_text(found, "pay.json");
+    EXPECT_EQ(f->line, c.line) << c.name;
+    EXPECT_EQ(f->column, c.column) << c.name;
+    if (f->severity == Severity::error) {
+      const Result<std::string> encoded = encode_json(c.json);
+      ASSERT_FALSE(encoded.has_value());
+      EXPECT_EQ(found.front().errorLine, encoded.error().line) << c.name;
+    }
+  }
+}
+
+TEST(CheckJson, EveryErrorOfTheJsonForm) {
+  const std::string accounts = R"("BankAccounts": [{"IBAN": "CZ6508000000192000145399", "BIC": "GIBACZPX"}])";
+  const std::string json = "{\"Pay\": {\"Payments\": [\n"
+                           " {\"PaymentOptions\": \"paymentorder\", \"CurrencyCode\": \"EURO\", " + accounts + "},\n"
+                           " {\"PaymentOptions\": \"paymentorder\", \"Amount\": 1.2.3, \"CurrencyCode\": \"EUR\", " + accounts + "},\n"
+                           " {\"PaymentOptions\": \"standingorder\", \"CurrencyCode\": \"EUR\", " + accounts +
+                           ", \"StandingOrderExt\": {\"Periodicity\": \"Fortnightly\"}},\n"
+                           " {\"PaymentOptions\": \"paymentorder\", \"CurrencyCode\": \"EUR\"}]}}";
+  std::string readable = json;
+  readable.replace(readable.find("1.2.3"), 5, "\"1,2\"");
+  struct Expected {
+    std::string_view rule, path;
+    long line, column;
+  };
+  // Reading's failures first, then the rules' in their order.
+  const Expected expected[] = {
+      {"json.type", "Payments/1/Amount", 3, 37},
+      {"xml.enumeration", "Payments/2/StandingOrderExt/Periodicity", 4, 157},
+      {"currency.format", "Payments/0/CurrencyCode", 2, 55},
+      {"field.required", "Payments/3/BankAccounts", 5, 2},
+  };
+  readable.replace(readable.find("\"CurrencyCode\": \"EURO\""), 0, "\"CurencyCode\": 1, ");
+  const std::vector<Finding> found = findings_of(readable);
+  const Finding* unknown = with_rule(found, "json.unknown-member", "Payments/0/CurencyCode");
+  ASSERT_NE(unknown, nullptr) << "the members around failures are judged too";
+  EXPECT_EQ(unknown->line, 2);
+  std::vector<const Finding*> errors;
+  for (const Finding& f : found) {
+    if (f.severity == Severity::error) errors.push_back(&f);
+  }
+  ASSERT_EQ(errors.size(), std::size(expected)) << check_report_text(found, "pay.json");
+  const Result<std::string> encoded = encode_json(readable);
+  ASSERT_FALSE(encoded.has_value());
+  EXPECT_EQ(errors[0]->errorLine, encoded.error().line);
+  for (std::size_t i = 0; i < std::size(expected); ++i) {
+    EXPECT_EQ(errors[i]->rule, expected[i].rule) << i;
+    EXPECT_EQ(errors[i]->path, expected[i].path) << i;
+    EXPECT_EQ(errors[i]->line, expected[i].line) << i;
+    EXPECT_EQ(errors[i]->column, expected[i].column) << i;
   }
 }
 
