@@ -218,7 +218,13 @@ std::string path_of_pointer(const std::string& pointer) {
 
 class Checker {
  public:
-  Checker(std::string_view source, InputKind kind) : source_(source), positions_(kind == InputKind::xml) {
+  // walk: the document's elements, when it has a family's tree.
+  Checker(std::string_view source, InputKind kind, const XmlWalk* walk)
+      : source_(source), positions_(kind == InputKind::xml), walk_(walk) {
+    if (walk != nullptr) {
+      for (const XmlWalkLeaf& leaf : walk->leaves) leafAt_.emplace(leaf.path, &leaf);
+      for (const XmlWalkRecord& record : walk->records) recordAt_.emplace(record.path, &record);
+    }
     if (kind == InputKind::text) return;
     lines_.push_back(0);
     for (std::size_t at = source.find('\n'); at != std::string_view::npos; at = source.find('\n', at + 1))
@@ -227,11 +233,11 @@ class Checker {
 
   // The JSON form's members by path, for the places of findings; and every member the family's
   // description does not know in its object, where the walk has that object.
-  void json_members(const JsonValue& document, const XmlWalk* walk) {
+  void json_members(const JsonValue& document) {
     if (document.kind != JsonValue::Kind::object || document.members.empty()) return;
     const JsonMember& family = document.members.front();
     jsonPlaces_.emplace("", JsonPlace{family.offset, family.name, {}});
-    json_object(family.value, "", walk);
+    json_object(family.value, "");
   }
 
   std::vector<Finding> take() {
@@ -250,17 +256,17 @@ class Checker {
 
   // The failure encoding met first, then every other failure reading and the rules meet, in
   // their order; a field already refused is not judged again.
-  void errors(const Error& first, const std::vector<RuleFailure>& failures, const XmlWalk* walk) {
+  void errors(const Error& first, const std::vector<RuleFailure>& failures) {
     const auto same = std::find_if(failures.begin(), failures.end(),
                                    [&first](const RuleFailure& f) { return f.error.line == first.line; });
     if (same != failures.end()) {
-      add_error(same->error, same->path, walk);
+      add_error(same->error, same->path);
     } else {
-      add_error(first, names_a_field(first) ? first.message : std::string(), walk, true);
+      add_error(first, names_a_field(first) ? first.message : std::string(), true);
     }
     for (const RuleFailure& failure : failures) {
       if (errors_.size() >= kXmlWalkMaxFindings) break;
-      if (!has_error(failure.path)) add_error(failure.error, failure.path, walk);
+      if (!has_error(failure.path)) add_error(failure.error, failure.path);
     }
   }
 
@@ -341,33 +347,36 @@ class Checker {
   // An error at its field; where the walk has no such field (a missing one, a record's
   // failure), at the nearest record around it. byName: the path may be a bare element name,
   // as reading failures name their element, and the element is the first whose value fails.
-  void add_error(const Error& error, const std::string& path, const XmlWalk* walk, bool byName = false) {
+  void add_error(const Error& error, const std::string& path, bool byName = false) {
     Finding finding;
     finding.severity = Severity::error;
     finding.rule = std::string(error_rule(error));
     finding.message = trimmed(std::string_view(error.line).substr(std::min(error.line.size(), error.name.size() + 2)));
     finding.errorLine = error.line;
     finding.path = path_of_pointer(path);
-    if (walk != nullptr && !finding.path.empty()) locate(finding, *walk, byName && finding.path == path);
+    if (walk_ != nullptr && !finding.path.empty()) locate(finding, byName && finding.path == path);
     errors_.push_back(std::move(finding));
   }
 
-  void locate(Finding& finding, const XmlWalk& walk, bool byName) {
-    for (const XmlWalkLeaf& leaf : walk.leaves) {
-      if (leaf.path == finding.path || (byName && leaf.name == finding.path && !leaf.computed &&
-                                        value_fails(finding.rule, leaf))) {
-        place(finding, leaf);
-        return;
+  void locate(Finding& finding, bool byName) {
+    if (byName) {
+      for (const XmlWalkLeaf& leaf : walk_->leaves) {
+        if (leaf.name == finding.path && !leaf.computed && value_fails(finding.rule, leaf)) {
+          place(finding, leaf);
+          return;
+        }
       }
+      return;
     }
-    if (byName) return;
+    if (const auto leaf = leafAt_.find(finding.path); leaf != leafAt_.end()) {
+      place(finding, *leaf->second);
+      return;
+    }
     for (std::string around = finding.path;; around = parent_of(around)) {
-      const auto record = std::find_if(walk.records.begin(), walk.records.end(),
-                                       [&around](const XmlWalkRecord& r) { return r.path == around; });
-      if (record != walk.records.end()) {
+      if (const auto record = recordAt_.find(around); record != recordAt_.end()) {
         if (positions_) {
-          finding.line = record->line;
-          finding.column = column_of(source_, lines_, record->line, record->name);
+          finding.line = record->second->line;
+          finding.column = column_of(source_, lines_, record->second->line, record->second->name);
         }
         return;
       }
@@ -375,14 +384,11 @@ class Checker {
     }
   }
 
-  void json_object(const JsonValue& object, const std::string& path, const XmlWalk* walk) {
+
+  void json_object(const JsonValue& object, const std::string& path) {
     if (object.kind != JsonValue::Kind::object) return;
-    const XmlWalkRecord* record = nullptr;
-    if (walk != nullptr) {
-      const auto found = std::find_if(walk->records.begin(), walk->records.end(),
-                                      [&path](const XmlWalkRecord& r) { return r.path == path; });
-      if (found != walk->records.end()) record = &*found;
-    }
+    const auto found = recordAt_.find(path);
+    const XmlWalkRecord* record = found != recordAt_.end() ? found->second : nullptr;
     for (const JsonMember& member : object.members) {
       const std::string inside = join(path, member.name);
       const bool scalar = member.value.kind == JsonValue::Kind::string || member.value.kind == JsonValue::Kind::number;
@@ -393,12 +399,12 @@ class Checker {
         unknown_member(inside, member, record->known);
         continue;
       }
-      if (member.value.kind == JsonValue::Kind::object) json_object(member.value, inside, walk);
+      if (member.value.kind == JsonValue::Kind::object) json_object(member.value, inside);
       if (member.value.kind != JsonValue::Kind::array) continue;
       for (std::size_t i = 0; i < member.value.items.size(); ++i) {
         const std::string item = inside + "/" + std::to_string(i);
         jsonPlaces_.emplace(item, JsonPlace{member.value.items[i].offset, {}, {}});
-        json_object(member.value.items[i], item, walk);
+        json_object(member.value.items[i], item);
       }
     }
   }
@@ -577,6 +583,9 @@ class Checker {
   std::vector<std::size_t> lines_;
   std::vector<Finding> errors_;
   std::vector<Finding> warnings_;
+  const XmlWalk* walk_;
+  std::map<std::string_view, const XmlWalkLeaf*> leafAt_;
+  std::map<std::string_view, const XmlWalkRecord*> recordAt_;
   std::map<std::string, JsonPlace, std::less<>> jsonPlaces_;
 };
 
@@ -636,8 +645,8 @@ void json_members_of(JsonValue& object, const std::string& path, std::vector<std
 
 // The JSON form read as the reader reads it, each member that fails taken out in turn (a member
 // no description names is skipped), so that every value failure is known with its path and
-// the rules judge the rest. A failure naming a bare element is the member of that name whose
-// taking out changes the failure. rest: the document read without those members.
+// the rules judge the rest. A failure naming a bare element is the first member of that name
+// that fails alone. rest: the document read without those members.
 std::vector<RuleFailure> failures_of(JsonValue& root, DocumentPtr<>& rest) {
   std::vector<RuleFailure> failures;
   if (root.kind != JsonValue::Kind::object || root.members.size() != 1) return failures;
@@ -668,17 +677,25 @@ std::vector<RuleFailure> failures_of(JsonValue& root, DocumentPtr<>& rest) {
         const std::string path = path_of_pointer(error->message);
         return std::find_if(members.begin(), members.end(), [&path](const auto& m) { return m.first == path; });
       }
-      for (auto candidate = members.begin(); candidate != members.end() && reads < kMaxJsonReads; ++candidate) {
-        if (candidate->second->name != error->message) continue;
-        candidate->second->name.clear();
-        const std::optional<Error> without = read(nullptr);
+      // With only one member of that name left, the read fails as before exactly when that
+      // member fails: the first such is the one the reader meets first.
+      std::vector<std::vector<std::pair<std::string, JsonMember*>>::iterator> named;
+      for (auto member = members.begin(); member != members.end(); ++member) {
+        if (member->second->name == error->message) named.push_back(member);
+      }
+      for (const auto candidate : named) {
+        if (reads >= kMaxJsonReads) break;
+        for (const auto other : named) other->second->name.clear();
         candidate->second->name = error->message;
-        if (!without || without->line != error->line) return candidate;
+        const std::optional<Error> alone = read(nullptr);
+        for (const auto other : named) other->second->name = error->message;
+        if (alone && alone->line == error->line) return candidate;
       }
       return members.end();
     }();
-    if (failing == members.end() || reads >= kMaxJsonReads) return failures;
+    if (failing == members.end()) return failures;
     failures.push_back({failing->first, *error});
+    if (reads >= kMaxJsonReads) return failures;
     failing->second->name.clear();
   }
 }
@@ -712,13 +729,13 @@ ErrorCode check_into(std::string_view input, std::vector<Finding>& out) {
       if (const Result<std::string> written = to_xml(*read)) walked = walk_xml(*written);
     }
   }
-  Checker checker(input, kind);
   const XmlWalk* walk = walked.format != nullptr ? &walked.walk : nullptr;
+  Checker checker(input, kind, walk);
   if (kind == InputKind::json) {
     JsonValue json;
-    if (json_parse(input, &json) == ERROR_OK) checker.json_members(json, walk);
+    if (json_parse(input, &json) == ERROR_OK) checker.json_members(json);
   }
-  if (failure) checker.errors(*failure, failures, walk);
+  if (failure) checker.errors(*failure, failures);
   if (walk != nullptr) {
     if (kind == InputKind::xml) checker.structure(*walk);
     checker.values(*walk, walked.format->root);

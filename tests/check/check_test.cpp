@@ -513,5 +513,30 @@ TEST(CheckJson, EveryErrorOfTheJsonForm) {
   }
 }
 
+// A document made of failures cannot make the report, or the reading, as large as itself: at
+// most 1000 errors; the JSON form is read again at most 64 times to find failing members.
+TEST(CheckEveryError, ManyFailuresStayBounded) {
+  std::vector<std::string> payments;
+  for (int i = 0; i < 3000; ++i) payments.push_back(payment("paymentorder", "      <CurrencyCode>EURO</CurrencyCode>\n"));
+  const std::vector<Finding> found = findings_of(pay_of(payments));
+  EXPECT_EQ(std::count_if(found.begin(), found.end(), [](const Finding& f) { return f.severity == Severity::error; }),
+            1000);
+  EXPECT_EQ(found.back().path, "Payments/999/CurrencyCode");
+
+  std::string json = R"({"Pay": {"Payments": [)";
+  for (int i = 0; i < 500; ++i) {
+    json += std::string(i == 0 ? "" : ",") +
+            R"({"PaymentOptions": "standingorder", "CurrencyCode": "EUR", "StandingOrderExt": {"Periodicity": "x"}})";
+  }
+  json += "]}}";
+  const std::vector<Finding> read = findings_of(json);
+  // Each failing member is found in one read and taken out in another.
+  ASSERT_EQ(read.size(), 32u);
+  for (std::size_t i = 0; i < read.size(); ++i) {
+    EXPECT_EQ(read[i].rule, "xml.enumeration");
+    EXPECT_EQ(read[i].path, "Payments/" + std::to_string(i) + "/StandingOrderExt/Periodicity");
+  }
+}
+
 }  // namespace
 }  // namespace tolvex
