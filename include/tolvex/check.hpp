@@ -31,11 +31,11 @@ struct Finding {
   std::string errorLine;         // errors only: the line the tools print for this failure
 };
 
-// Checks an XML document, a document in the JSON form or an encoded text (chosen by the first
-// character that is not white space: "<", "{", anything else). Errors come first, the first one
-// being the failure encoding meets, then every other failure reading and the rules meet, in their
-// order; then warnings in document order. Fails only when the check
-// itself cannot run (memory).
+// Checks an XML document, a document in the JSON form or an encoded text, told apart as the
+// tolvex command does: "{" or "[" first is JSON, base32hex letters alone an encoded text, anything
+// else XML. Errors come first, the first one being the failure encoding meets, then every other
+// failure reading and the rules meet, in their order; then warnings in document order. Fails
+// only when the check itself cannot run (memory).
 [[nodiscard]] Result<std::vector<Finding>> check(std::string_view document);
 
 // "error" or "warning".

@@ -9,6 +9,7 @@
 #include "base/numbers.h"
 #include "check/iban_registry.h"
 #include "check/strict_values.h"
+#include "codec/base32hex.h"
 #include "json/json_value.h"
 #include "pipeline/families.h"
 #include "validate/rule_run.h"
@@ -27,12 +28,15 @@ constexpr std::size_t kValueLimit = 80;
 
 enum class InputKind { xml, json, text };
 
+// Told apart as the tolvex command tells them: JSON by its first character, an encoded text by
+// being base32hex letters alone, anything else XML (so that its failure is the tools' line).
 InputKind input_kind(std::string_view input) {
-  const std::size_t at = input.find_first_not_of(" \t\r\n");
-  if (at == std::string_view::npos) return InputKind::xml;
-  // A UTF-8 byte order mark precedes XML only.
-  if (input.substr(at, 3) == "\xEF\xBB\xBF" || input[at] == '<') return InputKind::xml;
-  return input[at] == '{' ? InputKind::json : InputKind::text;
+  constexpr std::string_view kWhiteSpace = " \t\r\n\f\v";
+  const std::size_t start = input.find_first_not_of(kWhiteSpace);
+  if (start == std::string_view::npos) return InputKind::xml;
+  if (input[start] == '{' || input[start] == '[') return InputKind::json;
+  const std::string_view text = input.substr(start, input.find_last_not_of(kWhiteSpace) + 1 - start);
+  return std::all_of(text.begin(), text.end(), is_base32hex_letter) ? InputKind::text : InputKind::xml;
 }
 
 // At most kValueLimit bytes, never ending inside a UTF-8 sequence.
