@@ -538,5 +538,30 @@ TEST(CheckEveryError, ManyFailuresStayBounded) {
   }
 }
 
+// Inputs are told apart as the tolvex command tells them, so that the first error is the line
+// of the tool that command would use.
+TEST(CheckEveryError, InputsAreToldApartAsTheCommandDoes) {
+  struct Case {
+    std::string input;
+    std::string_view rulePrefix;
+    bool xml;  // else an encoded text
+  };
+  const Case cases[] = {
+      {"\xEF\xBC\xBF<?xml version=\"1.0\"?><Pay/>", "xml.", true},  // not a byte order mark
+      {"hello", "xml.", true},
+      {"  0123=\n", "text.", false},
+      {"\v[1]", "json.", false},
+  };
+  for (const Case& c : cases) {
+    const std::vector<Finding> found = findings_of(c.input);
+    ASSERT_FALSE(found.empty()) << c.input;
+    EXPECT_EQ(found[0].rule.substr(0, c.rulePrefix.size()), c.rulePrefix) << c.input;
+    if (c.xml) {
+      EXPECT_EQ(found[0].errorLine, encode_xml(c.input).error().line) << c.input;
+    }
+  }
+  EXPECT_EQ(findings_of("\v[1]")[0].errorLine, encode_json("\v[1]").error().line);
+}
+
 }  // namespace
 }  // namespace tolvex
