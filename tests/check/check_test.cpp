@@ -235,7 +235,7 @@ TEST(Check, InvoiceTaxAmountsAgainstTheirRates) {
             nullptr);
 }
 
-TEST(Check, JsonAndEncodedTextsHaveNoPlaces) {
+TEST(Check, EncodedTextsHaveNoPlacesAndTheJsonFormIsChecked) {
   const std::string encoded = *encode_xml(payment_order("      <Amount>1.5</Amount>", "EUR",
                                                         "        <BankAccount><IBAN>SK3112000000198742637542</IBAN><BIC>TATRSKBX</BIC></BankAccount>"));
   const std::vector<Finding> found = findings_of(encoded);
