@@ -1,11 +1,13 @@
 // Any input into check. It never fails but for memory; it calls the input free of errors exactly
 // when the input encodes, and its first error carries the line encoding fails with.
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "codec/base32hex.h"
 #include "require.h"
 #include "tolvex/check.hpp"
 #include "tolvex/decode.hpp"
@@ -25,14 +27,21 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     require(finding.severity == Severity::warning || !finding.errorLine.empty(), "errors carry their line");
   }
   const bool error = !found->empty() && found->front().severity == Severity::error;
-  const std::size_t start = input.find_first_not_of(" \t\r\n");
+  // Told apart as the tolvex command does: JSON by "{" or "[", base32hex letters alone an encoded
+  // text, anything else XML.
+  constexpr std::string_view kWhiteSpace = " \t\r\n\f\v";
+  const std::size_t start = input.find_first_not_of(kWhiteSpace);
   const char first = start == std::string_view::npos ? '<' : input[start];
+  const bool json = first == '{' || first == '[';
+  const std::string_view text =
+      start == std::string_view::npos ? std::string_view() : input.substr(start, input.find_last_not_of(kWhiteSpace) + 1 - start);
+  const bool encodedText = !json && !text.empty() && std::all_of(text.begin(), text.end(), is_base32hex_letter);
   // Encoded texts are only decoded: what decodes is free of errors.
-  if (first != '<' && first != '{' && static_cast<unsigned char>(first) != 0xEF) {
+  if (encodedText) {
     require(error != decode(input).has_value(), "an encoded text has an error exactly when it does not decode");
     return 0;
   }
-  const Result<std::string> encoded = first == '{' ? encode_json(input) : encode_xml(input);
+  const Result<std::string> encoded = json ? encode_json(input) : encode_xml(input);
   require(error != encoded.has_value(), "an error exactly when encoding fails");
   if (error) require(found->front().errorLine == encoded.error().line, "the first error is encoding's line");
   return 0;

@@ -24,17 +24,18 @@ struct Finding {
   Severity severity = Severity::error;
   std::string rule;              // stable dotted key: "pay.bank-account.iban.check-digits"
   std::string path;              // element path with positions from 0: "Payments/0/BankAccounts/2/BIC"
-  std::optional<long> line;      // in the input, from 1; absent for an encoded text or JSON
-  std::optional<long> column;    // of the element's start tag, from 1 (bytes)
+  std::optional<long> line;      // in the input, from 1; absent for an encoded text
+  std::optional<long> column;    // of the element's start tag or the member's name, from 1 (bytes)
   std::string value;             // the value as written, at most 80 bytes
   std::string message;           // a plain English sentence
   std::string errorLine;         // errors only: the line the tools print for this failure
 };
 
-// Checks an XML document, a document in the JSON form or an encoded text (chosen by the first
-// character that is not white space: "<", "{", anything else). Errors come first, the first one
-// being the failure encoding meets; then warnings in document order. Fails only when the check
-// itself cannot run (memory).
+// Checks an XML document, a document in the JSON form or an encoded text, told apart as the
+// tolvex command does: "{" or "[" first is JSON, base32hex letters alone an encoded text, anything
+// else XML. Errors come first, the first one being the failure encoding meets, then every other
+// failure reading and the rules meet, in their order; then warnings in document order. Fails
+// only when the check itself cannot run (memory).
 [[nodiscard]] Result<std::vector<Finding>> check(std::string_view document);
 
 // "error" or "warning".

@@ -320,8 +320,8 @@ def encode(document: Union[dict[str, Any], str, bytes]) -> str:
 @dataclasses.dataclass(frozen=True)
 class Finding:
     """One finding of check(): an error the rules refuse the document for, or a warning of the
-    strict checks. line and column are None where the input has no places (JSON, encoded
-    texts); error_line is the tools' line for an error and None for a warning."""
+    strict checks. line and column are None where the input has no places (encoded texts);
+    error_line is the tools' line for an error and None for a warning."""
 
     severity: str
     rule: str

@@ -293,6 +293,7 @@ inline constexpr Message kAmountTooManyDecimals{ERROR_INVALID_VALUE, "Amount has
 inline constexpr Message kAmountNotPositive{ERROR_INVALID_VALUE, "Amount of a payment is zero or negative"};
 inline constexpr Message kElementUnknownHere{ERROR_INVALID_VALUE, "Element is not known at this place"};
 inline constexpr Message kElementGivenTwice{ERROR_INVALID_VALUE, "Element is given twice where one is read"};
+inline constexpr Message kMemberUnknownHere{ERROR_INVALID_VALUE, "Member is not known in this object"};
 inline constexpr Message kTextWhereRecordExpected{ERROR_INVALID_VALUE, "Text stands where a record of elements is expected"};
 inline constexpr Message kTaxExclusiveTotalsDiffer{ERROR_INVALID_VALUE, "Tax exclusive total differs from the sum of the tax summaries"};
 inline constexpr Message kTaxTotalsDiffer{ERROR_INVALID_VALUE, "Tax total differs from the sum of the tax summaries"};
@@ -476,6 +477,7 @@ inline constexpr std::array kEveryMessage{
     kAmountNotPositive,
     kElementUnknownHere,
     kElementGivenTwice,
+    kMemberUnknownHere,
     kTextWhereRecordExpected,
     kTaxExclusiveTotalsDiffer,
     kTaxTotalsDiffer,

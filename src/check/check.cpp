@@ -9,7 +9,10 @@
 #include "base/numbers.h"
 #include "check/iban_registry.h"
 #include "check/strict_values.h"
+#include "codec/base32hex.h"
+#include "json/json_value.h"
 #include "pipeline/families.h"
+#include "validate/rule_run.h"
 #include "tolvex/decode.hpp"
 #include "tolvex/encode.hpp"
 #include "tolvex/json.hpp"
@@ -25,12 +28,15 @@ constexpr std::size_t kValueLimit = 80;
 
 enum class InputKind { xml, json, text };
 
+// Told apart as the tolvex command tells them: JSON by its first character, an encoded text by
+// being base32hex letters alone, anything else XML (so that its failure is the tools' line).
 InputKind input_kind(std::string_view input) {
-  const std::size_t at = input.find_first_not_of(" \t\r\n");
-  if (at == std::string_view::npos) return InputKind::xml;
-  // A UTF-8 byte order mark precedes XML only.
-  if (input.substr(at, 3) == "\xEF\xBB\xBF" || input[at] == '<') return InputKind::xml;
-  return input[at] == '{' ? InputKind::json : InputKind::text;
+  constexpr std::string_view kWhiteSpace = " \t\r\n\f\v";
+  const std::size_t start = input.find_first_not_of(kWhiteSpace);
+  if (start == std::string_view::npos) return InputKind::xml;
+  if (input[start] == '{' || input[start] == '[') return InputKind::json;
+  const std::string_view text = input.substr(start, input.find_last_not_of(kWhiteSpace) + 1 - start);
+  return std::all_of(text.begin(), text.end(), is_base32hex_letter) ? InputKind::text : InputKind::xml;
 }
 
 // At most kValueLimit bytes, never ending inside a UTF-8 sequence.
@@ -200,16 +206,49 @@ bool value_fails(std::string_view rule, const XmlWalkLeaf& leaf) {
   return true;
 }
 
+// A member or list item of the JSON form, by its path.
+struct JsonPlace {
+  std::size_t offset = 0;
+  std::string name;   // the member's name; empty for a list item
+  std::string value;  // a string's content or a number's token
+};
+
+// A JSON pointer of the reader's failures ("/Pay/Payments/0") as a path ("Payments/0").
+std::string path_of_pointer(const std::string& pointer) {
+  if (pointer.empty() || pointer.front() != '/') return pointer;
+  const std::size_t second = pointer.find('/', 1);
+  return second == std::string::npos ? std::string() : pointer.substr(second + 1);
+}
+
 class Checker {
  public:
-  Checker(std::string_view source, bool positions) : source_(source), positions_(positions) {
-    if (!positions) return;
+  // walk: the document's elements, when it has a family's tree.
+  Checker(std::string_view source, InputKind kind, const XmlWalk* walk)
+      : source_(source), positions_(kind == InputKind::xml), walk_(walk) {
+    if (walk != nullptr) {
+      for (const XmlWalkLeaf& leaf : walk->leaves) leafAt_.emplace(leaf.path, &leaf);
+      for (const XmlWalkRecord& record : walk->records) recordAt_.emplace(record.path, &record);
+    }
+    if (kind == InputKind::text) return;
     lines_.push_back(0);
     for (std::size_t at = source.find('\n'); at != std::string_view::npos; at = source.find('\n', at + 1))
       lines_.push_back(at + 1);
   }
 
+  // The JSON form's members by path, for the places of findings; and every member the family's
+  // description does not know in its object, where the walk has that object.
+  void json_members(const JsonValue& document) {
+    if (document.kind != JsonValue::Kind::object || document.members.empty()) return;
+    const JsonMember& family = document.members.front();
+    jsonPlaces_.emplace("", JsonPlace{family.offset, family.name, {}});
+    json_object(family.value, "");
+  }
+
   std::vector<Finding> take() {
+    if (!jsonPlaces_.empty()) {
+      for (Finding& finding : errors_) json_locate(finding);
+      for (Finding& finding : warnings_) json_locate(finding);
+    }
     // Warnings in the order of the input where it has places.
     std::stable_sort(warnings_.begin(), warnings_.end(), [](const Finding& a, const Finding& b) {
       return std::pair(a.line.value_or(0), a.column.value_or(0)) < std::pair(b.line.value_or(0), b.column.value_or(0));
@@ -219,58 +258,19 @@ class Checker {
     return all;
   }
 
-  // The failure encoding met, placed at the element it names where the walk finds it.
-  void first_error(const Error& error, const XmlWalk* walk) {
-    Finding finding;
-    finding.severity = Severity::error;
-    finding.rule = std::string(error_rule(error));
-    finding.message = trimmed(std::string_view(error.line).substr(std::min(error.line.size(), error.name.size() + 2)));
-    finding.errorLine = error.line;
-    if (names_a_field(error)) {
-      finding.path = error.message;
-      if (walk != nullptr) {
-        for (const XmlWalkLeaf& leaf : walk->leaves) {
-          if ((leaf.name != error.message && leaf.path != error.message) || leaf.computed ||
-              !value_fails(finding.rule, leaf)) {
-            continue;
-          }
-          place(finding, leaf);
-          break;
-        }
-      }
+  // The failure encoding met first, then every other failure reading and the rules meet, in
+  // their order; a field already refused is not judged again.
+  void errors(const Error& first, const std::vector<RuleFailure>& failures) {
+    const auto same = std::find_if(failures.begin(), failures.end(),
+                                   [&first](const RuleFailure& f) { return f.error.line == first.line; });
+    if (same != failures.end()) {
+      add_error(same->error, same->path);
+    } else {
+      add_error(first, names_a_field(first) ? first.message : std::string(), true);
     }
-    errors_.push_back(std::move(finding));
-  }
-
-  // The failures the rules would meet after the first, in document order: numbers that do not
-  // read, and the payment's account and code forms, which the rules check in every payment.
-  void later_errors(const XmlWalk& walk, bool pay) {
-    for (const XmlWalkLeaf& leaf : walk.leaves) {
-      if (leaf.computed || has_error(leaf.path)) continue;
-      const Text text = leaf.value;
-      ErrorCode code = ERROR_OK;
-      if (leaf.decimal) {
-        if (!parse_decimal(leaf.value.c_str())) code = report_field(leaf.name, messages::kInvalidDecimalFormat);
-      } else if (leaf.number) {
-        if (!parse_integer(leaf.value.c_str())) code = report_field(leaf.name, messages::kInvalidIntegerFormat);
-      } else if (pay && leaf.name == "IBAN") {
-        code = check_iban(leaf.name, text);
-      } else if (pay && leaf.name == "BIC") {
-        code = check_bic(leaf.name, text);
-      } else if (pay && leaf.name == "PaymentDueDate") {
-        code = check_date(leaf.name, text);
-      } else if (pay && leaf.name == "CurrencyCode" && leaf.path.find('/') == leaf.path.rfind('/')) {
-        code = check_currency_code(leaf.name, text);
-      }
-      if (code == ERROR_OK) continue;
-      const Error error = error_of(code);
-      Finding finding;
-      finding.severity = Severity::error;
-      finding.rule = std::string(error_rule(error));
-      finding.message = trimmed(std::string_view(error.line).substr(std::min(error.line.size(), error.name.size() + 2)));
-      finding.errorLine = error.line;
-      place(finding, leaf);
-      errors_.push_back(std::move(finding));
+    for (const RuleFailure& failure : failures) {
+      if (errors_.size() >= kXmlWalkMaxFindings) break;
+      if (!has_error(failure.path)) add_error(failure.error, failure.path);
     }
   }
 
@@ -346,6 +346,118 @@ class Checker {
 
   bool has_error(std::string_view path) const {
     return std::any_of(errors_.begin(), errors_.end(), [path](const Finding& f) { return f.path == path; });
+  }
+
+  // An error at its field; where the walk has no such field (a missing one, a record's
+  // failure), at the nearest record around it. byName: the path may be a bare element name,
+  // as reading failures name their element, and the element is the first whose value fails.
+  void add_error(const Error& error, const std::string& path, bool byName = false) {
+    Finding finding;
+    finding.severity = Severity::error;
+    finding.rule = std::string(error_rule(error));
+    finding.message = trimmed(std::string_view(error.line).substr(std::min(error.line.size(), error.name.size() + 2)));
+    finding.errorLine = error.line;
+    finding.path = path_of_pointer(path);
+    if (walk_ != nullptr && !finding.path.empty()) locate(finding, byName && finding.path == path);
+    errors_.push_back(std::move(finding));
+  }
+
+  void locate(Finding& finding, bool byName) {
+    if (byName) {
+      for (const XmlWalkLeaf& leaf : walk_->leaves) {
+        if (leaf.name == finding.path && !leaf.computed && value_fails(finding.rule, leaf)) {
+          place(finding, leaf);
+          return;
+        }
+      }
+      return;
+    }
+    if (const auto leaf = leafAt_.find(finding.path); leaf != leafAt_.end()) {
+      place(finding, *leaf->second);
+      return;
+    }
+    for (std::string around = finding.path;; around = parent_of(around)) {
+      if (const auto record = recordAt_.find(around); record != recordAt_.end()) {
+        if (positions_) {
+          finding.line = record->second->line;
+          finding.column = column_of(source_, lines_, record->second->line, record->second->name);
+        }
+        return;
+      }
+      if (around.empty()) return;
+    }
+  }
+
+
+  void json_object(const JsonValue& object, const std::string& path) {
+    if (object.kind != JsonValue::Kind::object) return;
+    const auto found = recordAt_.find(path);
+    const XmlWalkRecord* record = found != recordAt_.end() ? found->second : nullptr;
+    for (const JsonMember& member : object.members) {
+      const std::string inside = join(path, member.name);
+      const bool scalar = member.value.kind == JsonValue::Kind::string || member.value.kind == JsonValue::Kind::number;
+      jsonPlaces_.emplace(inside, JsonPlace{member.offset, member.name, scalar ? member.value.text : std::string()});
+      // The root's "type" names the document's type.
+      if (record != nullptr && !(path.empty() && member.name == "type") &&
+          std::find(record->known.begin(), record->known.end(), member.name) == record->known.end()) {
+        unknown_member(inside, member, record->known);
+        continue;
+      }
+      if (member.value.kind == JsonValue::Kind::object) json_object(member.value, inside);
+      if (member.value.kind != JsonValue::Kind::array) continue;
+      for (std::size_t i = 0; i < member.value.items.size(); ++i) {
+        const std::string item = inside + "/" + std::to_string(i);
+        jsonPlaces_.emplace(item, JsonPlace{member.value.items[i].offset, {}, {}});
+        json_object(member.value.items[i], item);
+      }
+    }
+  }
+
+  void unknown_member(const std::string& path, const JsonMember& member, const std::vector<std::string>& known) {
+    if (warnings_.size() >= kXmlWalkMaxFindings) return;
+    Finding finding;
+    finding.severity = Severity::warning;
+    finding.rule = "json.unknown-member";
+    finding.path = path;
+    finding.value = cut(member.name);
+    finding.message = std::string(messages::kMemberUnknownHere.text);
+    if (const std::optional<std::string> near = suggestion(member.name, known)) {
+      finding.message += ",";
+      finding.message += messages::kDidYouMean.text;
+      finding.message += *near + "?";
+    }
+    warnings_.push_back(std::move(finding));
+  }
+
+  // The place of the finding's member, or of the nearest one around it. A bare name, as the
+  // reader's value failures give, is the first member of that name whose value fails.
+  void json_locate(Finding& finding) {
+    if (finding.line) return;
+    auto found = jsonPlaces_.find(finding.path);
+    if (found == jsonPlaces_.end() && finding.path.find('/') == std::string::npos && !finding.path.empty()) {
+      std::size_t first = std::string::npos;
+      for (auto at = jsonPlaces_.begin(); at != jsonPlaces_.end(); ++at) {
+        XmlWalkLeaf leaf;
+        leaf.name = at->second.name;
+        leaf.value = at->second.value;
+        if (at->second.name != finding.path || at->second.offset >= first || !value_fails(finding.rule, leaf)) continue;
+        first = at->second.offset;
+        found = at;
+      }
+      if (found != jsonPlaces_.end()) {
+        finding.path = found->first;
+        if (finding.value.empty()) finding.value = cut(found->second.value);
+      }
+    }
+    for (std::string around = finding.path; found == jsonPlaces_.end() && !around.empty();) {
+      around = parent_of(around);
+      found = jsonPlaces_.find(around);
+    }
+    if (found == jsonPlaces_.end()) return;
+    const std::size_t offset = found->second.offset;
+    const auto line = std::upper_bound(lines_.begin(), lines_.end(), offset);
+    finding.line = static_cast<long>(line - lines_.begin());
+    finding.column = static_cast<long>(offset - *(line - 1)) + 1;
   }
 
   void place(Finding& finding, const XmlWalkLeaf& leaf) const {
@@ -475,33 +587,136 @@ class Checker {
   std::vector<std::size_t> lines_;
   std::vector<Finding> errors_;
   std::vector<Finding> warnings_;
+  const XmlWalk* walk_;
+  std::map<std::string_view, const XmlWalkLeaf*> leafAt_;
+  std::map<std::string_view, const XmlWalkRecord*> recordAt_;
+  std::map<std::string, JsonPlace, std::less<>> jsonPlaces_;
 };
 
-// Walks the XML text's elements along its family's tree; nothing when the text is no XML of a
-// known family.
-std::optional<std::pair<XmlWalk, std::string>> walk_xml(std::string_view xml) {
+struct Walked {
   XmlDocPtr tree;
-  if (xml_parse(xml.data(), xml.size(), &tree) != ERROR_OK) return std::nullopt;
-  const xmlNode* root = xmlDocGetRootElement(tree.get());
-  const FamilyFormat* format = family_format_of_root(root);
-  if (format == nullptr) return std::nullopt;
+  const FamilyFormat* format = nullptr;  // null when the text is no XML of a known family
   XmlWalk walk;
-  XmlTreeWalker walker(root, "", walk);
-  format->walkXml(walker);
+};
+
+// Walks the XML text's elements along its family's tree.
+Walked walk_xml(std::string_view xml) {
+  Walked walked;
+  if (xml_parse(xml.data(), xml.size(), &walked.tree) != ERROR_OK) return walked;
+  const xmlNode* root = xmlDocGetRootElement(walked.tree.get());
+  walked.format = family_format_of_root(root);
+  if (walked.format == nullptr) return walked;
+  XmlTreeWalker walker(root, "", walked.walk);
+  walked.format->walkXml(walker);
   walker.finish();
-  return std::pair{std::move(walk), std::string(format->root)};
+  return walked;
+}
+
+// Every value that does not read, then every failure of the rules over the rest: the elements
+// that do not read are taken out of the tree, so that the document reads without them.
+std::vector<RuleFailure> failures_of(Walked& walked) {
+  std::vector<RuleFailure> failures;
+  for (XmlWalkLeaf& leaf : walked.walk.leaves) {
+    if (!leaf.unread) continue;
+    failures.push_back({leaf.path, *leaf.unread});
+    // The tree is the check's own.
+    auto* node = const_cast<xmlNode*>(leaf.node);
+    xmlUnlinkNode(node);
+    xmlFreeNode(node);
+    leaf.node = nullptr;
+  }
+  DocumentPtr<> document;
+  if (walked.format->readXml(xmlDocGetRootElement(walked.tree.get()), &document) != ERROR_OK) return failures;
+  RuleRun run(failures);
+  walked.format->rules(document.get(), run);
+  return failures;
+}
+
+// Reading the JSON form again for each member that might be the failing one costs a whole read:
+// past this many reads a hostile text keeps the failures found so far.
+constexpr std::size_t kMaxJsonReads = 64;
+
+// The members of an object and of the objects inside it, with their paths, in document order.
+void json_members_of(JsonValue& object, const std::string& path, std::vector<std::pair<std::string, JsonMember*>>& out) {
+  for (JsonMember& member : object.members) {
+    const std::string inside = path.empty() ? member.name : path + "/" + member.name;
+    out.emplace_back(inside, &member);
+    if (member.value.kind == JsonValue::Kind::object) json_members_of(member.value, inside, out);
+    for (std::size_t i = 0; i < member.value.items.size(); ++i)
+      json_members_of(member.value.items[i], inside + "/" + std::to_string(i), out);
+  }
+}
+
+// The JSON form read as the reader reads it, each member that fails taken out in turn (a member
+// no description names is skipped), so that every value failure is known with its path and
+// the rules judge the rest. A failure naming a bare element is the first member of that name
+// that fails alone. rest: the document read without those members.
+std::vector<RuleFailure> failures_of(JsonValue& root, DocumentPtr<>& rest) {
+  std::vector<RuleFailure> failures;
+  if (root.kind != JsonValue::Kind::object || root.members.size() != 1) return failures;
+  JsonMember& family = root.members.front();
+  const FamilyFormat* format = family_format_of_root_name(family.name);
+  if (format == nullptr || family.value.kind != JsonValue::Kind::object) return failures;
+  const std::string pointer = "/" + family.name;
+  std::vector<std::pair<std::string, JsonMember*>> members;
+  json_members_of(family.value, "", members);
+  std::size_t reads = 0;
+  const auto read = [&](DocumentPtr<>* document) {
+    ++reads;
+    const ErrorCode code = format->readJson(family.value, pointer, document);
+    return code == ERROR_OK ? std::optional<Error>() : error_of(code);
+  };
+  for (;;) {
+    DocumentPtr<> document;
+    const std::optional<Error> error = read(&document);
+    if (!error) {
+      RuleRun run(failures);
+      format->rules(document.get(), run);
+      rest = std::move(document);
+      return failures;
+    }
+    const auto failing = [&]() -> std::vector<std::pair<std::string, JsonMember*>>::iterator {
+      if (!names_a_field(*error)) return members.end();
+      if (error->message.front() == '/') {
+        const std::string path = path_of_pointer(error->message);
+        return std::find_if(members.begin(), members.end(), [&path](const auto& m) { return m.first == path; });
+      }
+      // With only one member of that name left, the read fails as before exactly when that
+      // member fails: the first such is the one the reader meets first.
+      std::vector<std::vector<std::pair<std::string, JsonMember*>>::iterator> named;
+      for (auto member = members.begin(); member != members.end(); ++member) {
+        if (member->second->name == error->message) named.push_back(member);
+      }
+      for (const auto candidate : named) {
+        if (reads >= kMaxJsonReads) break;
+        for (const auto other : named) other->second->name.clear();
+        candidate->second->name = error->message;
+        const std::optional<Error> alone = read(nullptr);
+        for (const auto other : named) other->second->name = error->message;
+        if (alone && alone->line == error->line) return candidate;
+      }
+      return members.end();
+    }();
+    if (failing == members.end()) return failures;
+    failures.push_back({failing->first, *error});
+    if (reads >= kMaxJsonReads) return failures;
+    failing->second->name.clear();
+  }
 }
 
 ErrorCode check_into(std::string_view input, std::vector<Finding>& out) {
   const InputKind kind = input_kind(input);
   std::optional<Error> failure;
-  std::string xml;
+  Walked walked;
+  std::vector<RuleFailure> failures;
   if (kind == InputKind::xml) {
     const Result<std::string> encoded = encode_xml(input);
     if (!encoded) failure = encoded.error();
-    xml = std::string(input);
+    walked = walk_xml(input);
+    if (failure && walked.format != nullptr) failures = failures_of(walked);
   } else {
-    // The JSON form and encoded texts are checked through their document's XML, without places.
+    // The JSON form and encoded texts are checked through their document's XML; the JSON form's
+    // places are its members'.
     Result<DocumentPtr<>> document = kind == InputKind::json ? read_json(input) : decode(input);
     if (kind == InputKind::json) {
       const Result<std::string> encoded = encode_json(input);
@@ -509,22 +724,25 @@ ErrorCode check_into(std::string_view input, std::vector<Finding>& out) {
     } else if (!document) {
       failure = document.error();
     }
-    if (document && *document) {
-      Result<std::string> written = to_xml(**document);
-      if (written) xml = std::move(*written);
+    DocumentPtr<> rest;
+    if (kind == InputKind::json && failure) {
+      if (JsonValue json; json_parse(input, &json) == ERROR_OK) failures = failures_of(json, rest);
+    }
+    const Document* read = document && *document ? document->get() : rest.get();
+    if (read != nullptr) {
+      if (const Result<std::string> written = to_xml(*read)) walked = walk_xml(*written);
     }
   }
-  Checker checker(input, kind == InputKind::xml);
-  const std::optional<std::pair<XmlWalk, std::string>> walked =
-      xml.empty() ? std::nullopt : walk_xml(xml);
-  const XmlWalk* walk = walked ? &walked->first : nullptr;
-  if (failure) {
-    checker.first_error(*failure, walk);
-    if (walk != nullptr) checker.later_errors(*walk, walked->second == "Pay");
+  const XmlWalk* walk = walked.format != nullptr ? &walked.walk : nullptr;
+  Checker checker(input, kind, walk);
+  if (kind == InputKind::json) {
+    JsonValue json;
+    if (json_parse(input, &json) == ERROR_OK) checker.json_members(json);
   }
+  if (failure) checker.errors(*failure, failures);
   if (walk != nullptr) {
     if (kind == InputKind::xml) checker.structure(*walk);
-    checker.values(*walk, walked->second);
+    checker.values(*walk, walked.format->root);
   }
   out = checker.take();
   return ERROR_OK;

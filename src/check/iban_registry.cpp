@@ -7,6 +7,10 @@ namespace tolvex {
 namespace {
 
 // Typed from the registry named by kIbanRegistryRelease: country, IBAN length, BBAN format.
+// Compared with python-stdnum 1.18's iban.dat (Debian python3-stdnum 1.18-1, November 2022,
+// generated from SWIFT's swift_standards_infopaper_ibanregistry_1.txt, whose release it does not
+// name): its 82 countries agree in length and format. FK, HN, MN, NI, OM, SO and YE joined the
+// registry after that file and are not in it.
 constexpr auto kFormats = std::to_array<IbanFormat>({
     {"AD", 24, "4!n4!n12!c"},         {"AE", 23, "3!n16!n"},
     {"AL", 28, "8!n16!c"},            {"AT", 20, "5!n11!n"},

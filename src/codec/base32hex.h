@@ -13,6 +13,11 @@
 
 namespace tolvex {
 
+// A character of the alphabet, or the padding "=" that decoding ignores.
+[[nodiscard]] constexpr bool is_base32hex_letter(char c) {
+  return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'V') || c == '=';
+}
+
 // Writes ceil(8n / 5) characters for the n bytes; no "=" is ever written. Fails only when
 // text is null (ERROR_NULL_POINTER). bytes may be null when n is 0.
 [[nodiscard]] ErrorCode base32hex_encode(const std::uint8_t* bytes, std::size_t n, std::string* text);

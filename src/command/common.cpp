@@ -12,6 +12,7 @@
 #include "base/guard.h"
 #include "base/messages.h"
 #include "cli/options.h"
+#include "codec/base32hex.h"
 #include "image/logo_layout.h"
 #include "image/output_file.h"
 #include "tolvex/decode.hpp"
@@ -27,9 +28,6 @@ namespace tolvex::command {
 namespace {
 
 constexpr std::string_view kWhiteSpace = " \t\r\n\f\v";
-
-bool is_base32hex_letter(char c) { return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'V') || c == '='; }
-
 
 }  // namespace
 

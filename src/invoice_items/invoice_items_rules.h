@@ -3,10 +3,14 @@
 
 #include "base/error.h"
 #include "document/document.h"
+#include "validate/rule_run.h"
 
 namespace tolvex {
 
 // The validate slot of INVOICE ITEMS documents: 0, or the code of the first rule that failed.
 [[nodiscard]] ErrorCode invoice_items_validate(const Document* document);
+
+// The same rules run either way: stopping at the first failure, or going on to every one.
+void invoice_items_rules(const Document* document, RuleRun& run);
 
 }  // namespace tolvex

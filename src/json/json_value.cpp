@@ -1,6 +1,8 @@
 #include "json/json_value.h"
 
+#include <cstddef>
 #include <cstdint>
+#include <iterator>
 #include <nlohmann/json.hpp>
 #include <utility>
 
@@ -12,12 +14,43 @@ namespace {
 using Json = nlohmann::json;
 using Kind = JsonValue::Kind;
 
+// The text's characters as the parser reads them, one at a time, each read leaving behind it
+// how far the parser has come: so that each event knows where its token lies.
+class ReadingIterator {
+ public:
+  using iterator_category = std::forward_iterator_tag;
+  using value_type = char;
+  using difference_type = std::ptrdiff_t;
+  using pointer = const char*;
+  using reference = const char&;
+
+  ReadingIterator() = default;
+  ReadingIterator(const char* at, const char** reached) : at_(at), reached_(reached) {}
+  reference operator*() const { return *at_; }
+  ReadingIterator& operator++() {
+    *reached_ = ++at_;
+    return *this;
+  }
+  ReadingIterator operator++(int) {
+    ReadingIterator before = *this;
+    ++*this;
+    return before;
+  }
+  bool operator==(const ReadingIterator& other) const { return at_ == other.at_; }
+
+ private:
+  const char* at_ = nullptr;
+  const char** reached_ = nullptr;
+};
+
 // Builds the tree from nlohmann's SAX events. The parser itself keeps no recursion, and the
 // builder refuses to open a container past the depth bound, so nesting costs neither stack
 // nor unbounded memory.
 class TreeBuilder {
  public:
-  explicit TreeBuilder(JsonValue& root) : root_(root) {}
+  // reached: past the last character the parser has read of text.
+  TreeBuilder(JsonValue& root, std::string_view text, const char* const& reached)
+      : root_(root), text_(text), reached_(reached) {}
 
   bool null() { return add(Kind::null, {}) != nullptr; }
   bool boolean(bool value) { return add(Kind::boolean, value ? "true" : "false") != nullptr; }
@@ -31,8 +64,19 @@ class TreeBuilder {
   bool string(Json::string_t& value) { return add(Kind::string, std::move(value)) != nullptr; }
   bool binary(Json::binary_t& /*value*/) { return false; }  // JSON text has none
   bool start_object(std::size_t /*size*/) { return open(Kind::object); }
+  // The key's closing quote is the last character read; its opening quote is the first one
+  // before it that no backslash escapes.
   bool key(Json::string_t& name) {
     key_ = std::move(name);
+    std::size_t at = read() - 1;
+    while (at > 0) {
+      --at;
+      if (text_[at] != '"') continue;
+      std::size_t backslashes = 0;
+      while (backslashes < at && text_[at - 1 - backslashes] == '\\') ++backslashes;
+      if (backslashes % 2 == 0) break;
+    }
+    keyOffset_ = at;
     return true;
   }
   bool end_object() { return close(); }
@@ -64,7 +108,7 @@ class TreeBuilder {
       if (parent.kind == Kind::array) {
         value = &parent.items.emplace_back();
       } else {
-        parent.members.push_back(JsonMember{std::move(key_), {}});
+        parent.members.push_back(JsonMember{std::move(key_), {}, keyOffset_});
         value = &parent.members.back().value;
       }
     }
@@ -78,7 +122,10 @@ class TreeBuilder {
       tooDeep_ = true;
       return false;
     }
-    open_.push_back(add(kind, {}));
+    JsonValue* value = add(kind, {});
+    // The bracket is the last character read.
+    value->offset = read() - 1;
+    open_.push_back(value);
     return true;
   }
 
@@ -87,9 +134,14 @@ class TreeBuilder {
     return true;
   }
 
+  [[nodiscard]] std::size_t read() const { return static_cast<std::size_t>(reached_ - text_.data()); }
+
   JsonValue& root_;
+  std::string_view text_;
+  const char* const& reached_;
   std::vector<JsonValue*> open_;
   std::string key_;
+  std::size_t keyOffset_ = 0;
   std::string detail_;
   bool tooDeep_ = false;
 };
@@ -99,8 +151,12 @@ class TreeBuilder {
 ErrorCode json_parse(std::string_view text, JsonValue* root) {
   if (text.size() > kJsonMaxSize) return report(messages::kJsonTooLarge);
   JsonValue parsed;
-  TreeBuilder builder(parsed);
-  if (!Json::sax_parse(text.begin(), text.end(), &builder)) return builder.failure();
+  const char* reached = text.data();
+  TreeBuilder builder(parsed, text, reached);
+  const char* const end = text.data() + text.size();
+  if (!Json::sax_parse(ReadingIterator(text.data(), &reached), ReadingIterator(end, &reached), &builder)) {
+    return builder.failure();
+  }
   if (root != nullptr) *root = std::move(parsed);
   return ERROR_OK;
 }

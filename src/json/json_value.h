@@ -25,11 +25,13 @@ struct JsonValue {
   std::string text;                 // a string's content, a number's token, "true" or "false"
   std::vector<JsonValue> items;     // an array's items
   std::vector<JsonMember> members;  // an object's members, in their order, repeated names kept
+  std::size_t offset = 0;           // where an object or array starts in the text ('{' or '[')
 };
 
 struct JsonMember {
   std::string name;
   JsonValue value;
+  std::size_t offset = 0;  // where the member's name starts in the text (its opening quote)
 };
 
 // Parses a whole JSON text (RFC 8259, UTF-8, nothing after the value). Every failure is

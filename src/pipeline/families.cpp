@@ -2,10 +2,13 @@
 
 #include <array>
 
+#include "invoice/invoice_rules.h"
 #include "invoice/invoice_wire.h"
 #include "invoice/invoice_xml.h"
+#include "invoice_items/invoice_items_rules.h"
 #include "invoice_items/invoice_items_wire.h"
 #include "invoice_items/invoice_items_xml.h"
+#include "pay/pay_rules.h"
 #include "pay/pay_wire.h"
 #include "pay/pay_xml.h"
 
@@ -33,17 +36,17 @@ const std::array<FamilyFormat, 3> kFormats = {{
     {kFamilyPay, kPayRoot, kPayTypeNames, messages::kErrorInGettingRootAndType, xml_read_pay,
      visit_xml<Pay, XmlTreeWriter, xml_write_pay>, visit_xml<Pay, XmlTreeFinder, xml_find_pay>, json_read_pay,
      visit_xml<Pay, JsonTreeWriter, json_write_pay>,
-     serialise<Pay, serialise_pay>, deserialise<Pay, deserialise_pay>, xml_walk_pay},
+     serialise<Pay, serialise_pay>, deserialise<Pay, deserialise_pay>, xml_walk_pay, pay_rules},
     {kFamilyInvoice, kInvoiceRoot, kInvoiceDocumentTypeNames, messages::kErrorWrongInvoiceDocumentType,
      xml_read_invoice, visit_xml<Invoice, XmlTreeWriter, xml_write_invoice>,
      visit_xml<Invoice, XmlTreeFinder, xml_find_invoice>, json_read_invoice,
      visit_xml<Invoice, JsonTreeWriter, json_write_invoice>, serialise<Invoice, serialise_invoice>,
-     deserialise<Invoice, deserialise_invoice>, xml_walk_invoice},
+     deserialise<Invoice, deserialise_invoice>, xml_walk_invoice, invoice_rules},
     {kFamilyInvoiceItems, kInvoiceItemsRoot, kInvoiceItemsTypeNames, messages::kErrorInGettingRootAndType,
      xml_read_invoice_items, visit_xml<InvoiceItems, XmlTreeWriter, xml_write_invoice_items>,
      visit_xml<InvoiceItems, XmlTreeFinder, xml_find_invoice_items>, json_read_invoice_items,
      visit_xml<InvoiceItems, JsonTreeWriter, json_write_invoice_items>,
-     serialise<InvoiceItems, serialise_invoice_items>, deserialise<InvoiceItems, deserialise_invoice_items>, xml_walk_invoice_items},
+     serialise<InvoiceItems, serialise_invoice_items>, deserialise<InvoiceItems, deserialise_invoice_items>, xml_walk_invoice_items, invoice_items_rules},
 }};
 
 }  // namespace

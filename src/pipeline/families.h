@@ -12,6 +12,7 @@
 #include "codec/field_buffer.h"
 #include "document/document.h"
 #include "json/json_tree.h"
+#include "validate/rule_run.h"
 #include "xml/xml_tree_find.h"
 #include "xml/xml_tree_walk.h"
 #include "xml/xml_write.h"
@@ -31,6 +32,7 @@ struct FamilyFormat {
   void (*serialise)(FieldBuffer& buffer, const Document& document);
   DocumentPtr<> (*deserialise)(FieldBuffer& buffer);
   void (*walkXml)(XmlTreeWalker& walker);  // the elements inside the root, for the checks
+  void (*rules)(const Document* document, RuleRun& run);  // the validate slot's rules, for the checks
 };
 
 // The format of the family the header names, or null for the families 3 to 15.

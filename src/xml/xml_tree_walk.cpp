@@ -45,14 +45,17 @@ const xmlNode* XmlTreeWalker::first(std::string_view name) {
   return found;
 }
 
-void XmlTreeWalker::leaf(std::string_view name, bool computed, bool number, bool decimal) {
+void XmlTreeWalker::leaf(std::string_view name, bool computed, bool number, bool decimal, ErrorCode read) {
   const xmlNode* child = first(name);
   if (child == nullptr) return;
-  out_.leaves.push_back(
-      {path_of(name), std::string(name), content_of(child), xmlGetLineNo(child), computed, number, decimal});
+  std::optional<Error> unread;
+  if (read != ERROR_OK) unread = error_of(read);
+  out_.leaves.push_back({path_of(name), std::string(name), content_of(child), xmlGetLineNo(child), computed, number,
+                         decimal, child, std::move(unread)});
 }
 
 void XmlTreeWalker::finish() {
+  out_.records[record_].known = known_;
   for (const xmlNode* child = element_->children; child != nullptr; child = child->next) {
     if (child->type == XML_TEXT_NODE || child->type == XML_CDATA_SECTION_NODE) {
       const std::string text = child->content != nullptr ? reinterpret_cast<const char*>(child->content) : "";

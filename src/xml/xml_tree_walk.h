@@ -2,18 +2,22 @@
 // elements of a parsed document, recording every element it knows with its path, value and line,
 // and every element it does not know, given twice where one is read, or text where a record is
 // expected. It reads nothing into a document and never fails; judging what it found is the
-// business of the checks above.
+// business of the checks above. Each value is read as the reader would read it, so that every
+// value that fails to read is known with its failure; that leaves the last-error record to the
+// last of those failures.
 #pragma once
 
 #include <libxml/tree.h>
 
 #include <cstddef>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
 #include <utility>
 #include <vector>
 
+#include "base/error.h"
 #include "tolvex/value.hpp"
 #include "xml/xml_read.h"
 
@@ -28,6 +32,17 @@ struct XmlWalkLeaf {
   bool computed = false;
   bool number = false;  // read as an integer or a decimal
   bool decimal = false;
+  const xmlNode* node = nullptr;  // in the walked tree, while it lives
+  std::optional<Error> unread;    // the failure reading the value gives, when it does not read
+};
+
+// A record, a list or a list's item: where a failure about the record as a whole, or about a
+// field missing from it, is placed.
+struct XmlWalkRecord {
+  std::string path;  // "Payments/0", "Payments/0/StandingOrderExt"; "" for the root
+  std::string name;  // its element's name
+  long line = 0;
+  std::vector<std::string> known;  // the names its description knows inside it
 };
 
 enum class XmlWalkProblem { unknown_element, repeated_element, text_in_record };
@@ -47,30 +62,42 @@ inline constexpr std::size_t kXmlWalkMaxFindings = 1000;
 
 struct XmlWalk {
   std::vector<XmlWalkLeaf> leaves;
+  std::vector<XmlWalkRecord> records;
   std::vector<XmlWalkFinding> findings;
   std::size_t dropped = 0;
 };
 
 class XmlTreeWalker {
  public:
-  // Walks the children of element; paths start with prefix ("" at the root).
+  // Walks the children of element, recording the element as a record; paths start with prefix
+  // ("" at the root).
   XmlTreeWalker(const xmlNode* element, std::string prefix, XmlWalk& out)
-      : element_(element), prefix_(std::move(prefix)), out_(out) {}
+      : element_(element), prefix_(std::move(prefix)), out_(out), record_(out.records.size()) {
+    out_.records.push_back({prefix_, reinterpret_cast<const char*>(element->name), xmlGetLineNo(element), {}});
+  }
 
   void text(std::string_view name, const Text& /*field*/) { leaf(name, false); }
-  void integer(std::string_view name, const Integer& /*field*/) { leaf(name, false, true, false); }
+  void integer(std::string_view name, const Integer& /*field*/) {
+    Integer read;
+    leaf(name, false, true, false, xml_read_integer(element_, name, read));
+  }
   void decimal(std::string_view name, const Decimal& /*field*/, XmlValue value = XmlValue::carried) {
-    leaf(name, value == XmlValue::computed, true, true);
+    Decimal read;
+    const bool computed = value == XmlValue::computed;
+    leaf(name, computed, true, true, computed ? ERROR_OK : xml_read_decimal(element_, name, read));
   }
-  void enumeration(std::string_view name, const Enumeration& /*field*/, std::span<const std::string_view>) {
-    leaf(name, false);
+  void enumeration(std::string_view name, const Enumeration& /*field*/, std::span<const std::string_view> names) {
+    Enumeration read;
+    leaf(name, false, false, false, xml_read_enum(element_, name, read, names));
   }
-  void code(std::string_view name, const CodeText& /*field*/, std::span<const std::string_view>,
-            std::span<const std::string_view>) {
-    leaf(name, false);
+  void code(std::string_view name, const CodeText& /*field*/, std::span<const std::string_view> names,
+            std::span<const std::string_view> codes) {
+    CodeText read;
+    leaf(name, false, false, false, xml_read_enum_code(element_, name, read, names, codes));
   }
-  void flags(std::string_view name, const FlagSet& /*field*/, std::span<const std::string_view>) {
-    leaf(name, false);
+  void flags(std::string_view name, const FlagSet& /*field*/, std::span<const std::string_view> names) {
+    FlagSet read;
+    leaf(name, false, false, false, xml_read_flags(element_, name, read, names));
   }
 
   template <typename T, typename Fields>
@@ -106,7 +133,8 @@ class XmlTreeWalker {
   void finish();
 
  private:
-  void leaf(std::string_view name, bool computed, bool number = false, bool decimal = false);
+  void leaf(std::string_view name, bool computed, bool number = false, bool decimal = false,
+            ErrorCode read = ERROR_OK);
   void add(XmlWalkFinding finding);
   // The first child of that name; a second one is recorded as repeated. Marks the name known.
   const xmlNode* first(std::string_view name);
@@ -117,6 +145,7 @@ class XmlTreeWalker {
   const xmlNode* element_;
   std::string prefix_;
   XmlWalk& out_;
+  std::size_t record_;
   std::vector<std::string> known_;
 };
 

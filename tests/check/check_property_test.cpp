@@ -2,6 +2,10 @@
 // whatever it finds an error in fails to encode with exactly the first error's line.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cctype>
+#include <tuple>
+
 #include <filesystem>
 #include <fstream>
 #include <random>
@@ -110,6 +114,73 @@ TEST(CheckProperty, ErrorFreeDocumentsEncodeAndTheFirstErrorIsTheEncodersLine) {
   // The mutations reach both sides, or the property says little.
   EXPECT_GT(failing, 100);
   EXPECT_GT(passing, 100);
+}
+
+// The errors of a document as (rule, path, error line), sorted.
+using ErrorKey = std::tuple<std::string, std::string, std::string>;
+std::vector<ErrorKey> errors_of(const std::vector<Finding>& findings, std::size_t shift = 0) {
+  std::vector<ErrorKey> errors;
+  for (const Finding& f : findings) {
+    if (f.severity != Severity::error) continue;
+    std::string path = f.path;
+    // "Payments/<i>/..." moved by shift payments.
+    const std::size_t slash = path.find('/', 9);
+    path = "Payments/" + std::to_string(std::stoul(path.substr(9, slash - 9)) + shift) +
+           (slash == std::string::npos ? "" : path.substr(slash));
+    errors.emplace_back(f.rule, path, f.errorLine);
+  }
+  std::sort(errors.begin(), errors.end());
+  return errors;
+}
+
+bool only_in_payments(const std::vector<Finding>& findings) {
+  return std::all_of(findings.begin(), findings.end(), [](const Finding& f) {
+    return f.severity != Severity::error ||
+           (f.path.starts_with("Payments/") && f.path.size() > 9 && std::isdigit(static_cast<unsigned char>(f.path[9])));
+  });
+}
+
+// Two mutated payment orders joined into one: its errors are exactly those of each part alone,
+// the second part's moved past the first part's payments. So every error, not only the first,
+// carries the line encoding prints when it is the first.
+TEST(CheckProperty, EveryErrorIsTheErrorOfItsPartAlone) {
+  std::vector<std::string> orders;
+  for (const std::string& text : examples()) {
+    if (text.find("<Payments>") != std::string::npos) orders.push_back(text);
+  }
+  ASSERT_GE(orders.size(), 2u);
+  std::mt19937 random(8122026);
+  int joined = 0;
+  int severalErrors = 0;
+  for (int round = 0; round < 600; ++round) {
+    const std::string first = mutate(orders[random() % orders.size()], random);
+    const std::string second = mutate(orders[random() % orders.size()], random);
+    const std::size_t firstEnd = first.find("</Payments>");
+    const std::size_t secondStart = second.find("<Payments>");
+    const std::size_t secondEnd = second.find("</Payments>");
+    if (firstEnd == std::string::npos || secondStart == std::string::npos || secondEnd == std::string::npos) continue;
+    const Result<std::vector<Finding>> alone1 = check(first);
+    const Result<std::vector<Finding>> alone2 = check(second);
+    ASSERT_TRUE(alone1 && alone2);
+    if (!only_in_payments(*alone1) || !only_in_payments(*alone2)) continue;
+    std::size_t payments = 0;
+    for (std::size_t at = first.find("<Payment>"); at < firstEnd; at = first.find("<Payment>", at + 1)) ++payments;
+    std::string both = first;
+    const std::size_t open = secondStart + std::string_view("<Payments>").size();
+    both.insert(firstEnd, second.substr(open, secondEnd - open));
+    const Result<std::vector<Finding>> together = check(both);
+    ASSERT_TRUE(together.has_value());
+    std::vector<ErrorKey> expected = errors_of(*alone1);
+    const std::vector<ErrorKey> moved = errors_of(*alone2, payments);
+    expected.insert(expected.end(), moved.begin(), moved.end());
+    std::sort(expected.begin(), expected.end());
+    ASSERT_TRUE(only_in_payments(*together)) << both;
+    ASSERT_EQ(errors_of(*together), expected) << both;
+    ++joined;
+    if (expected.size() >= 2) ++severalErrors;
+  }
+  EXPECT_GT(joined, 200);
+  EXPECT_GT(severalErrors, 100);
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 
 #include "tolvex/check.hpp"
 #include "tolvex/encode.hpp"
+#include "tolvex/json.hpp"
 
 namespace tolvex {
 namespace {
@@ -234,7 +235,7 @@ TEST(Check, InvoiceTaxAmountsAgainstTheirRates) {
             nullptr);
 }
 
-TEST(Check, JsonAndEncodedTextsHaveNoPlaces) {
+TEST(Check, EncodedTextsHaveNoPlacesAndTheJsonFormIsChecked) {
   const std::string encoded = *encode_xml(payment_order("      <Amount>1.5</Amount>", "EUR",
                                                         "        <BankAccount><IBAN>SK3112000000198742637542</IBAN><BIC>TATRSKBX</BIC></BankAccount>"));
   const std::vector<Finding> found = findings_of(encoded);
@@ -287,6 +288,279 @@ TEST(Check, LongValuesAreCutAndHostileInputStaysBounded) {
   const std::vector<Finding> found = findings_of(payment_order("      <Amount>1</Amount>", "EUR", kGoodAccount, many));
   EXPECT_EQ(std::count_if(found.begin(), found.end(), [](const Finding& x) { return x.rule == "xml.unknown-element"; }),
             1000);
+}
+
+}  // namespace
+}  // namespace tolvex
+
+namespace tolvex {
+namespace {
+
+// One payment of a payment order, on lines of its own.
+std::string payment(std::string_view options, std::string_view fields) {
+  return "    <Payment>\n      <PaymentOptions>" + std::string(options) + "</PaymentOptions>\n" + std::string(fields) +
+         "      <BankAccounts><BankAccount><IBAN>CZ6508000000192000145399</IBAN><BIC>GIBACZPX</BIC></BankAccount>"
+         "</BankAccounts>\n"
+         "    </Payment>\n";
+}
+
+std::string pay_of(const std::vector<std::string>& payments) {
+  std::string xml = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<Pay xmlns=\"http://tolvex.org/tolvex\">\n  <Payments>\n";
+  for (const std::string& p : payments) xml += p;
+  return xml + "  </Payments>\n</Pay>\n";
+}
+
+// The line and column of the count-th occurrence (from 0) of what.
+std::pair<long, long> place_of(const std::string& text, std::string_view what, std::size_t count = 0) {
+  std::size_t at = text.find(what);
+  for (; count > 0 && at != std::string::npos; --count) at = text.find(what, at + 1);
+  if (at == std::string::npos) return {0, 0};
+  const std::size_t lineStart = text.rfind('\n', at) + 1;
+  return {1 + std::count(text.begin(), text.begin() + static_cast<long>(at), '\n'), static_cast<long>(at - lineStart) + 1};
+}
+
+TEST(CheckEveryError, SeveralPaymentsEachWithTheirOwnProblems) {
+  const std::string good = payment("paymentorder", "      <CurrencyCode>EUR</CurrencyCode>\n");
+  const std::string references = payment("paymentorder",
+                                          "      <CurrencyCode>EUR</CurrencyCode>\n      <VariableSymbol>11</VariableSymbol>\n"
+                                          "      <ConstantSymbol>0308</ConstantSymbol>\n"
+                                          "      <OriginatorsReferenceInformation>ref</OriginatorsReferenceInformation>\n");
+  struct Problem {
+    std::string inDocument;  // the payment in the document with several problems; empty: the previous one
+    std::string alone;       // the same failure as the only one
+    std::size_t payment;
+    std::string_view rule, path, value;
+    std::string_view marker;  // where the finding is: a value's element, or its payment's start
+  };
+  const Problem problems[] = {
+      // Values that do not read come first, as reading comes before the rules.
+      {payment("paymentorder", "      <Amount>1,5</Amount>\n      <CurrencyCode>EUR</CurrencyCode>\n"), "", 1,
+       "xml.decimal", "Payments/1/Amount", "1,5", "<Amount>1,5"},
+      {payment("paymentorder", "      <Amount>1</Amount>\n"), "", 0, "field.required", "Payments/0/CurrencyCode", "",
+       "<Payment>"},
+      {references, "", 2, "field.excluded", "Payments/2/VariableSymbol", "11", "<VariableSymbol>11"},
+      {"",
+       payment("paymentorder", "      <CurrencyCode>EUR</CurrencyCode>\n      <ConstantSymbol>0308</ConstantSymbol>\n"
+                               "      <OriginatorsReferenceInformation>ref</OriginatorsReferenceInformation>\n"),
+       2, "field.excluded", "Payments/2/ConstantSymbol", "0308", "<ConstantSymbol>0308"},
+      {payment("paymentorder", "      <CurrencyCode>EUR</CurrencyCode>\n      <SpecificSymbol>12a4</SpecificSymbol>\n"),
+       "", 3, "field.digits", "Payments/3/SpecificSymbol", "12a4", "<SpecificSymbol>12a4"},
+      {payment("standingorder", "      <CurrencyCode>EUR</CurrencyCode>\n"), "", 4, "field.required",
+       "Payments/4/StandingOrderExt", "", "<Payment>"},
+      {payment("paymentorder", "      <CurrencyCode>EUR</CurrencyCode>\n      <PaymentDueDate>2026-13-01</PaymentDueDate>\n"),
+       "", 5, "date.range", "Payments/5/PaymentDueDate", "2026-13-01", "<PaymentDueDate>2026-13-01"},
+  };
+  std::vector<std::string> payments(6);
+  for (const Problem& p : problems) {
+    if (!p.inDocument.empty()) payments[p.payment] = p.inDocument;
+  }
+  const std::string document = pay_of(payments);
+  const std::vector<Finding> found = findings_of(document);
+  std::vector<const Finding*> errors;
+  for (const Finding& f : found) {
+    if (f.severity == Severity::error) errors.push_back(&f);
+  }
+  ASSERT_EQ(errors.size(), std::size(problems)) << check_report_text(found, "pay.xml");
+  const Result<std::string> encoded = encode_xml(document);
+  ASSERT_FALSE(encoded.has_value());
+  EXPECT_EQ(errors[0]->errorLine, encoded.error().line) << "the first error is the one the tools print";
+  for (std::size_t i = 0; i < std::size(problems); ++i) {
+    const Problem& p = problems[i];
+    const Finding& f = *errors[i];
+    EXPECT_EQ(f.rule, p.rule) << i;
+    EXPECT_EQ(f.path, p.path) << i;
+    EXPECT_EQ(f.value, p.value) << i;
+    const auto [line, column] = place_of(document, p.marker, p.marker == "<Payment>" ? p.payment : 0);
+    EXPECT_EQ(f.line, line) << i;
+    EXPECT_EQ(f.column, column) << i;
+    // The line the tools print for a document whose only failure is this one.
+    std::vector<std::string> alone(payments.size(), good);
+    alone[p.payment] = p.alone.empty() ? payments[p.payment] : p.alone;
+    const Result<std::string> only = encode_xml(pay_of(alone));
+    ASSERT_FALSE(only.has_value()) << i;
+    EXPECT_EQ(f.errorLine, only.error().line) << i;
+    EXPECT_FALSE(f.message.empty());
+  }
+}
+
+// The JSON form: every finding at its member's name (line and column from 1, in bytes), members
+// the description does not know at several depths, with the known name within two edits.
+TEST(CheckJson, MisspelledMembersAtSeveralDepthsAreFoundWhereTheyAre) {
+  const std::string json =
+      "{\"Pay\": {\n"                                                            // 1
+      "  \"InvoiceId\": \"1\",\n"                                                // 2
+      "  \"Payments\": [\n"                                                      // 3
+      "    {\"PaymentOptions\": \"standingorder\", \"Amout\": 1,\n"              // 4
+      "     \"CurrencyCode\": \"EUR\",\n"                                        // 5
+      "     \"BankAccounts\": [{\"IBAN\": \"CZ6508000000192000145399\", \"BIC\": \"GIBACZPX\",\n"  // 6
+      "\t\t\"IBNA\": \"x\"}],\n"                                                 // 7
+      "     \"StandingOrderExt\": {\"Periodicity\": \"Monthly\", \"Day\": 5, \"Periodicty\": 1}},\n"  // 8
+      "    {\"PaymentOptions\": \"paymentorder\", \"CurrencyCode\": \"EUR\", \"Colour\": \"red\",\n"  // 9
+      "     \"BankAccounts\": [{\"IBAN\": \"CZ6508000000192000145399\", \"BIC\": \"GIBACZPX\"}]}]}}\n";
+  ASSERT_TRUE(encode_json(json).has_value());
+  const std::vector<Finding> found = findings_of(json);
+  struct Case {
+    std::string_view path, suggestion;
+    long line, column;
+  };
+  const Case cases[] = {
+      {"InvoiceId", "InvoiceID", 2, 3},
+      {"Payments/0/Amout", "Amount", 4, 41},
+      {"Payments/0/BankAccounts/0/IBNA", "IBAN", 7, 3},
+      {"Payments/0/StandingOrderExt/Periodicty", "Periodicity", 8, 63},
+      {"Payments/1/Colour", "", 9, 63},
+  };
+  std::size_t unknown = 0;
+  for (const Finding& f : found) unknown += f.rule == "json.unknown-member" ? 1 : 0;
+  EXPECT_EQ(unknown, std::size(cases)) << check_report_text(found, "pay.json");
+  for (const Case& c : cases) {
+    const Finding* f = with_rule(found, "json.unknown-member", c.path);
+    ASSERT_NE(f, nullptr) << c.path << "\n" << check_report_text(found, "pay.json");
+    EXPECT_EQ(f->severity, Severity::warning);
+    EXPECT_EQ(f->line, c.line) << c.path;
+    EXPECT_EQ(f->column, c.column) << c.path;
+    EXPECT_EQ(f->value, c.path.substr(c.path.rfind('/') + 1));
+    EXPECT_EQ(f->message.find("did you mean") != std::string::npos, !c.suggestion.empty()) << f->message;
+    if (!c.suggestion.empty()) {
+      EXPECT_NE(f->message.find("did you mean " + std::string(c.suggestion) + "?"), std::string::npos);
+    }
+  }
+  // The root's type member is the document's own.
+  EXPECT_EQ(with_rule(findings_of(R"({"Pay": {"type": "PaymentOrder", "Payments": []}})"), "json.unknown-member", "type"),
+            nullptr);
+}
+
+TEST(CheckJson, ErrorsAndWarningsAtTheirMembers) {
+  struct Case {
+    std::string_view name;
+    std::string json;
+    std::string_view rule, path;
+    long line, column;
+  };
+  const std::string accounts = R"("BankAccounts": [{"IBAN": "CZ6508000000192000145399", "BIC": "GIBACZPX"}])";
+  const Case cases[] = {
+      {"a rule's failure", "{\"Pay\": {\"Payments\": [\n {\"PaymentOptions\": \"paymentorder\", \"CurrencyCode\": \"EUR\", " + accounts +
+           "},\n {\"PaymentOptions\": \"paymentorder\", \"CurrencyCode\": \"EURO\", " + accounts + "}]}}",
+       "currency.format", "Payments/1/CurrencyCode", 3, 37},
+      {"a missing field: its object", "{\"Pay\": {\"Payments\": [\n  {\"PaymentOptions\": \"paymentorder\", " + accounts + "}]}}",
+       "field.required", "Payments/0/CurrencyCode", 2, 3},
+      {"a value that does not read: the first member of that name that fails",
+       "{\"Pay\": {\"Payments\": [\n {\"PaymentOptions\": \"paymentorder\", \"Amount\": 1, \"CurrencyCode\": \"EUR\", " + accounts +
+           "},\n {\"PaymentOptions\": \"paymentorder\", \"Amount\": \"1,5\", \"CurrencyCode\": \"EUR\", " + accounts + "}]}}",
+       "json.type", "Payments/1/Amount", 3, 37},
+      {"a value that does not read, named by its element alone: the member whose value fails",
+       "{\"Pay\": {\"Payments\": [\n {\"PaymentOptions\": \"standingorder\", \"CurrencyCode\": \"EUR\", " + accounts +
+           ", \"StandingOrderExt\": {\"Periodicity\": \"Monthly\", \"Day\": 1}},\n"
+           " {\"PaymentOptions\": \"standingorder\", \"CurrencyCode\": \"EUR\", " + accounts +
+           ",\n  \"StandingOrderExt\": {\"Day\": 1, \"Periodicity\": \"monthly\"}}]}}",
+       "xml.enumeration", "Payments/1/StandingOrderExt/Periodicity", 4, 34},
+      {"a warning", "{\"Pay\": {\"Payments\": [{\"PaymentOptions\": \"paymentorder\",\n \"CurrencyCode\": \"CZX\", " + accounts + "}]}}",
+       "currency.unknown", "Payments/0/CurrencyCode", 2, 2},
+  };
+  for (const Case& c : cases) {
+    const std::vector<Finding> found = findings_of(c.json);
+    const Finding* f = with_rule(found, c.rule, c.path);
+    ASSERT_NE(f, nullptr) << c.name << "\n" << check_report_text(found, "pay.json");
+    EXPECT_EQ(f->line, c.line) << c.name;
+    EXPECT_EQ(f->column, c.column) << c.name;
+    if (f->severity == Severity::error) {
+      const Result<std::string> encoded = encode_json(c.json);
+      ASSERT_FALSE(encoded.has_value());
+      EXPECT_EQ(found.front().errorLine, encoded.error().line) << c.name;
+    }
+  }
+}
+
+TEST(CheckJson, EveryErrorOfTheJsonForm) {
+  const std::string accounts = R"("BankAccounts": [{"IBAN": "CZ6508000000192000145399", "BIC": "GIBACZPX"}])";
+  const std::string json = "{\"Pay\": {\"Payments\": [\n"
+                           " {\"PaymentOptions\": \"paymentorder\", \"CurrencyCode\": \"EURO\", " + accounts + "},\n"
+                           " {\"PaymentOptions\": \"paymentorder\", \"Amount\": 1.2.3, \"CurrencyCode\": \"EUR\", " + accounts + "},\n"
+                           " {\"PaymentOptions\": \"standingorder\", \"CurrencyCode\": \"EUR\", " + accounts +
+                           ", \"StandingOrderExt\": {\"Periodicity\": \"Fortnightly\"}},\n"
+                           " {\"PaymentOptions\": \"paymentorder\", \"CurrencyCode\": \"EUR\"}]}}";
+  std::string readable = json;
+  readable.replace(readable.find("1.2.3"), 5, "\"1,2\"");
+  struct Expected {
+    std::string_view rule, path;
+    long line, column;
+  };
+  // Reading's failures first, then the rules' in their order.
+  const Expected expected[] = {
+      {"json.type", "Payments/1/Amount", 3, 37},
+      {"xml.enumeration", "Payments/2/StandingOrderExt/Periodicity", 4, 157},
+      {"currency.format", "Payments/0/CurrencyCode", 2, 55},
+      {"field.required", "Payments/3/BankAccounts", 5, 2},
+  };
+  readable.replace(readable.find("\"CurrencyCode\": \"EURO\""), 0, "\"CurencyCode\": 1, ");
+  const std::vector<Finding> found = findings_of(readable);
+  const Finding* unknown = with_rule(found, "json.unknown-member", "Payments/0/CurencyCode");
+  ASSERT_NE(unknown, nullptr) << "the members around failures are judged too";
+  EXPECT_EQ(unknown->line, 2);
+  std::vector<const Finding*> errors;
+  for (const Finding& f : found) {
+    if (f.severity == Severity::error) errors.push_back(&f);
+  }
+  ASSERT_EQ(errors.size(), std::size(expected)) << check_report_text(found, "pay.json");
+  const Result<std::string> encoded = encode_json(readable);
+  ASSERT_FALSE(encoded.has_value());
+  EXPECT_EQ(errors[0]->errorLine, encoded.error().line);
+  for (std::size_t i = 0; i < std::size(expected); ++i) {
+    EXPECT_EQ(errors[i]->rule, expected[i].rule) << i;
+    EXPECT_EQ(errors[i]->path, expected[i].path) << i;
+    EXPECT_EQ(errors[i]->line, expected[i].line) << i;
+    EXPECT_EQ(errors[i]->column, expected[i].column) << i;
+  }
+}
+
+// A document made of failures cannot make the report, or the reading, as large as itself: at
+// most 1000 errors; the JSON form is read again at most 64 times to find failing members.
+TEST(CheckEveryError, ManyFailuresStayBounded) {
+  std::vector<std::string> payments;
+  for (int i = 0; i < 3000; ++i) payments.push_back(payment("paymentorder", "      <CurrencyCode>EURO</CurrencyCode>\n"));
+  const std::vector<Finding> found = findings_of(pay_of(payments));
+  EXPECT_EQ(std::count_if(found.begin(), found.end(), [](const Finding& f) { return f.severity == Severity::error; }),
+            1000);
+  EXPECT_EQ(found.back().path, "Payments/999/CurrencyCode");
+
+  std::string json = R"({"Pay": {"Payments": [)";
+  for (int i = 0; i < 500; ++i) {
+    json += std::string(i == 0 ? "" : ",") +
+            R"({"PaymentOptions": "standingorder", "CurrencyCode": "EUR", "StandingOrderExt": {"Periodicity": "x"}})";
+  }
+  json += "]}}";
+  const std::vector<Finding> read = findings_of(json);
+  // Each failing member is found in one read and taken out in another.
+  ASSERT_EQ(read.size(), 32u);
+  for (std::size_t i = 0; i < read.size(); ++i) {
+    EXPECT_EQ(read[i].rule, "xml.enumeration");
+    EXPECT_EQ(read[i].path, "Payments/" + std::to_string(i) + "/StandingOrderExt/Periodicity");
+  }
+}
+
+// Inputs are told apart as the tolvex command tells them, so that the first error is the line
+// of the tool that command would use.
+TEST(CheckEveryError, InputsAreToldApartAsTheCommandDoes) {
+  struct Case {
+    std::string input;
+    std::string_view rulePrefix;
+    bool xml;  // else an encoded text
+  };
+  const Case cases[] = {
+      {"\xEF\xBC\xBF<?xml version=\"1.0\"?><Pay/>", "xml.", true},  // not a byte order mark
+      {"hello", "xml.", true},
+      {"  0123=\n", "text.", false},
+      {"\v[1]", "json.", false},
+  };
+  for (const Case& c : cases) {
+    const std::vector<Finding> found = findings_of(c.input);
+    ASSERT_FALSE(found.empty()) << c.input;
+    EXPECT_EQ(found[0].rule.substr(0, c.rulePrefix.size()), c.rulePrefix) << c.input;
+    if (c.xml) {
+      EXPECT_EQ(found[0].errorLine, encode_xml(c.input).error().line) << c.input;
+    }
+  }
+  EXPECT_EQ(findings_of("\v[1]")[0].errorLine, encode_json("\v[1]").error().line);
 }
 
 }  // namespace

@@ -86,5 +86,37 @@ TEST(JsonParse, SizeIsBoundedBeforeParsing) {
   EXPECT_EQ(error_line(), "ERROR_XML: JSON document larger than 16777216 bytes.  ");
 }
 
+// Each member is where its name's opening quote is, each object and array where its bracket is,
+// whatever escapes, white space and line ends come before.
+TEST(JsonParse, MembersAndContainersKeepWhereTheyStart) {
+  const std::string text =
+      "{\"Pay\" :\n"
+      "  {\"Pay\\\"ments\": [ {\"a\\\\\": 1.50},\n"
+      "\t{ \"b\":\"}\\\"\"}],\n"
+      "   \"c\":[[]]}}";
+  JsonValue root;
+  ASSERT_EQ(json_parse(text, &root), ERROR_OK);
+  const auto at = [&text](std::size_t offset) { return text.substr(offset, 4); };
+  EXPECT_EQ(root.offset, 0u);
+  const JsonMember& pay = root.members.at(0);
+  EXPECT_EQ(at(pay.offset), "\"Pay");
+  EXPECT_EQ(at(pay.value.offset), "{\"Pa");
+  const JsonMember& payments = pay.value.members.at(0);
+  EXPECT_EQ(payments.name, "Pay\"ments");
+  EXPECT_EQ(at(payments.offset), "\"Pay");
+  EXPECT_EQ(payments.offset, text.find("\"Pay\\"));
+  EXPECT_EQ(at(payments.value.offset), "[ {\"");
+  const JsonValue& first = payments.value.items.at(0);
+  EXPECT_EQ(at(first.offset), "{\"a\\");
+  EXPECT_EQ(first.members.at(0).name, "a\\");
+  EXPECT_EQ(first.members.at(0).offset, first.offset + 1);
+  const JsonValue& second = payments.value.items.at(1);
+  EXPECT_EQ(second.offset, text.find("{ \"b"));
+  EXPECT_EQ(second.members.at(0).offset, text.find("\"b\""));
+  const JsonMember& c = pay.value.members.at(1);
+  EXPECT_EQ(c.offset, text.find("\"c\""));
+  EXPECT_EQ(c.value.items.at(0).offset, text.find("[]"));
+}
+
 }  // namespace
 }  // namespace tolvex
