@@ -5,9 +5,11 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 
 #include "image/cairo_ptr.h"
+#include "image/vector_logo.h"
 #include "tolvex/picture_options.hpp"
 
 namespace tolvex {
@@ -15,6 +17,10 @@ namespace tolvex {
 // The decoded picture of the PNG file at path, from the cache when it holds it. A picture that
 // could not be loaded comes back with its cairo error status and is never cached.
 SurfacePtr logo_cache_load(const std::string& path);
+
+// The logo of the PNG at pngPath (width x height pixels) as SVG and PDF output use it, prepared
+// once while the cache keeps that PNG (see vector_logo_prepare); nullptr when it cannot be read.
+std::shared_ptr<const VectorLogo> logo_cache_vector(const std::string& pngPath, int width, int height);
 
 // What the cache of the calling thread holds, for callers and tests that watch it.
 struct LogoCacheState {

@@ -75,10 +75,7 @@ ErrorCode qr_logo_picture(std::string_view text, unsigned family, LogoRotation r
   picture->boxY = layout.boxY;
   picture->boxSide = layout.boxSide;
   picture->logo = std::move(logo);
-  std::filesystem::path twin = path;
-  twin.replace_extension(".svg");
-  std::error_code error;
-  if (std::filesystem::is_regular_file(twin, error)) picture->logoTwin = twin.string();
+  picture->logoPath = path;
   picture->logoX = layout.logoX;
   picture->logoY = layout.logoY;
   picture->render = render_settings();

@@ -185,34 +185,44 @@ std::optional<PageGeometry> page_geometry(const Picture& picture) {
   return geometry;
 }
 
-std::string svg_compact(const Picture& picture) {
-  const int across = modules_across(picture);
+namespace {
+
+// The document's start: its size on paper or in pixels over a viewBox of w x h user units, and
+// the texts a reader is told.
+std::string svg_start(const Picture& picture, int w, int h) {
   std::string width = std::to_string(picture.width);
   std::string height = std::to_string(picture.height);
   if (const std::optional<Length>& size = picture.print.physicalSize) {
     width = number(size->value) + unit_suffix(size->unit);
-    height = width;
+    height = number(size->value * picture.height / picture.width) + unit_suffix(size->unit);
   }
-  const std::string side = std::to_string(across);
   std::string svg = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" +
-                    width + "\" height=\"" + height + "\" viewBox=\"0 0 " + side + " " + side + "\" role=\"img\">";
+                    width + "\" height=\"" + height + "\" viewBox=\"0 0 " + std::to_string(w) + " " +
+                    std::to_string(h) + "\" role=\"img\">";
   if (picture.print.title) svg += "<title>" + xml_escaped(*picture.print.title) + "</title>";
   if (picture.print.description) svg += "<desc>" + xml_escaped(*picture.print.description) + "</desc>";
-  const RenderSettings& background = picture.render;
-  if (background.alpha > 0) {
-    svg += "<rect width=\"" + side + "\" height=\"" + side + "\" fill=\"" + svg_colour(background) + "\"";
-    if (background.alpha < 1) svg += " fill-opacity=\"" + number(background.alpha) + "\"";
-    svg += "/>";
-  }
-  // Each run is a line one module wide along the middle of its row; butt ends make it exactly
-  // the run's rectangle. Moves are relative to where the last run ended.
+  return svg;
+}
+
+std::string svg_background(const RenderSettings& background, int w, int h) {
+  if (background.alpha <= 0) return {};
+  std::string rect = "<rect width=\"" + std::to_string(w) + "\" height=\"" + std::to_string(h) + "\" fill=\"" +
+                     svg_colour(background) + "\"";
+  if (background.alpha < 1) rect += " fill-opacity=\"" + number(background.alpha) + "\"";
+  return rect + "/>";
+}
+
+// The modules as path data in module units, the quiet zone included. Each run is a line one
+// module wide along the middle of its row; butt ends make it exactly the run's rectangle. Moves
+// are relative to where the last run ended.
+std::string module_path_data(const QrSymbol& symbol, int margin) {
   std::string path;
   bool first = true;
   int atX = 0, atY = 0;
-  for (int y = 0; y < picture.symbol.width(); ++y) {
-    for_each_run(picture.symbol, y, [&](int begin, int end) {
-      const int x = begin + picture.margin;
-      const int row = y + picture.margin;
+  for (int y = 0; y < symbol.width(); ++y) {
+    for_each_run(symbol, y, [&](int begin, int end) {
+      const int x = begin + margin;
+      const int row = y + margin;
       if (first) {
         path += "M" + std::to_string(x) + " " + std::to_string(row) + ".5";
         first = false;
@@ -220,11 +230,31 @@ std::string svg_compact(const Picture& picture) {
         path += "m" + std::to_string(x - atX) + " " + std::to_string(row - atY);
       }
       path += "h" + std::to_string(end - begin);
-      atX = end + picture.margin;
+      atX = end + margin;
       atY = row;
     });
   }
-  svg += "<path stroke=\"#000\" d=\"" + path + "\"/></svg>\n";
+  return path;
+}
+
+}  // namespace
+
+std::string svg_compact(const Picture& picture) {
+  const int across = modules_across(picture);
+  return svg_start(picture, across, across) + svg_background(picture.render, across, across) +
+         "<path stroke=\"#000\" d=\"" + module_path_data(picture.symbol, picture.margin) + "\"/></svg>\n";
+}
+
+std::string svg_logo_compact(const Picture& picture, const VectorLogo& logo, bool background) {
+  std::string svg = svg_start(picture, picture.width, picture.height);
+  if (background) svg += svg_background(picture.render, picture.width, picture.height);
+  svg += logo.svgOpen + " x=\"" + number(picture.logoX) + "\" y=\"" + number(picture.logoY) + "\" width=\"" +
+         std::to_string(cairo_image_surface_get_width(picture.logo.get())) + "\" height=\"" +
+         std::to_string(cairo_image_surface_get_height(picture.logo.get())) + "\"" + logo.svgRest;
+  const std::string scale = number(picture.boxSide / modules_across(picture));
+  svg += "<path transform=\"matrix(" + scale + " 0 0 " + scale + " " + number(picture.boxX) + " " +
+         number(picture.boxY) + ")\" stroke=\"#000\" d=\"" + module_path_data(picture.symbol, picture.margin) +
+         "\"/></svg>\n";
   return svg;
 }
 

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "image/picture.h"
+#include "image/vector_logo.h"
 
 namespace tolvex {
 
@@ -32,6 +33,11 @@ struct PageGeometry {
 // the title and description as <title> and <desc>. No ids, so the same picture gives the same
 // bytes in every run.
 [[nodiscard]] std::string svg_compact(const Picture& picture);
+
+// The logo picture as SVG in the same manner: the logo's element at its place (the twin, or the
+// PNG embedded), the code as one path in module units scaled into its box, the background only
+// where the logo leaves some of it to be seen. The same bytes in every run and process.
+[[nodiscard]] std::string svg_logo_compact(const Picture& picture, const VectorLogo& logo, bool background);
 
 // The plain picture as a one-page PDF on its page geometry: the modules as one filled path in a
 // compressed content stream, tagged as a figure whose alternate text is the description (else
