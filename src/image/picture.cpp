@@ -104,16 +104,23 @@ cairo_status_t encode_compact(const Picture& picture, ImageFormat format, std::v
   return CAIRO_STATUS_SUCCESS;
 }
 
-// The logo picture for print: SVG by the compact writer, PDF through cairo, both with the logo's
-// vectors prepared once (a logo whose files have gone since it was composed keeps its PNG).
+// The logo picture for print by the compact writers, with the logo's vectors prepared once: PDF
+// through cairo only when the twin's drawing needs more than one self-contained form; a logo
+// whose files have gone since it was composed keeps its PNG, through cairo.
 cairo_status_t encode_logo_print(const Picture& picture, ImageFormat format, std::vector<std::uint8_t>* bytes) {
   const std::shared_ptr<const VectorLogo> logo = logo_cache_vector(
       picture.logoPath, cairo_image_surface_get_width(picture.logo.get()), cairo_image_surface_get_height(picture.logo.get()));
   if (!logo) return encode_vector(picture, format, bytes, nullptr);
-  if (format == ImageFormat::pdf) return encode_vector(picture, format, bytes, logo->drawing.get());
-  if (!page_geometry(picture)) return CAIRO_STATUS_INVALID_SIZE;
-  const std::string svg = svg_logo_compact(picture, *logo, !logo_covers_picture(picture));
-  bytes->assign(svg.begin(), svg.end());
+  const bool background = !logo_covers_picture(picture);
+  std::optional<std::string> file;
+  if (format == ImageFormat::pdf) {
+    if (!logo->pdfForm) return encode_vector(picture, format, bytes, logo->drawing.get());
+    file = pdf_compact(picture, &*logo->pdfForm, background);
+  } else if (page_geometry(picture)) {
+    file = svg_logo_compact(picture, *logo, background);
+  }
+  if (!file) return CAIRO_STATUS_INVALID_SIZE;
+  bytes->assign(file->begin(), file->end());
   return CAIRO_STATUS_SUCCESS;
 }
 

@@ -1,5 +1,6 @@
 #include "image/vector_logo.h"
 
+#include <cairo-pdf.h>
 #include <glib.h>
 #include <libxml/parser.h>
 #include <libxml/tree.h>
@@ -7,12 +8,14 @@
 
 #include <array>
 #include <charconv>
+#include <cctype>
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <optional>
+#include <regex>
 #include <string_view>
 
 namespace tolvex {
@@ -148,14 +151,122 @@ std::optional<std::pair<std::string, std::string>> twin_element(const std::strin
   return std::pair{open, text.substr(open.size())};
 }
 
-// The twin drawn by librsvg into the PNG's box, recorded; none when librsvg cannot draw it.
-SurfacePtr twin_drawing(const std::string& bytes, int width, int height) {
+cairo_status_t append(void* closure, const unsigned char* data, unsigned int length) {
+  static_cast<std::string*>(closure)->append(reinterpret_cast<const char*>(data), length);
+  return CAIRO_STATUS_SUCCESS;
+}
+
+std::optional<int> whole(std::string_view text) {
+  int value = 0;
+  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+  if (error != std::errc{} || end == text.data()) return std::nullopt;
+  return value;
+}
+
+// The text of object number in a PDF as cairo writes it, found through its cross-reference table:
+// from after "N 0 obj" to "endobj" (for a stream, to its "stream" keyword).
+std::optional<std::string_view> pdf_object(std::string_view pdf, int number) {
+  const std::size_t startxref = pdf.rfind("startxref");
+  if (startxref == std::string_view::npos) return std::nullopt;
+  std::size_t at = pdf.find_first_of("0123456789", startxref);
+  const std::optional<int> table = at == std::string_view::npos ? std::nullopt : whole(pdf.substr(at));
+  if (!table || static_cast<std::size_t>(*table) >= pdf.size()) return std::nullopt;
+  // "xref\n0 N\n" and entries of 20 bytes.
+  std::match_results<std::string_view::const_iterator> match;
+  const std::string_view rest = pdf.substr(static_cast<std::size_t>(*table));
+  if (!std::regex_search(rest.begin(), rest.end(), match, std::regex("^xref\\s+0 ([0-9]+)\\r?\\n")) ||
+      number <= 0 || number >= std::stoi(match[1]))
+    return std::nullopt;
+  const std::size_t entry = static_cast<std::size_t>(match.length(0)) + static_cast<std::size_t>(number) * 20;
+  if (entry + 20 > rest.size()) return std::nullopt;
+  const std::optional<int> offset = whole(rest.substr(entry, 10));
+  if (!offset || static_cast<std::size_t>(*offset) >= pdf.size()) return std::nullopt;
+  const std::string head = std::to_string(number) + " 0 obj";
+  std::string_view object = pdf.substr(static_cast<std::size_t>(*offset));
+  if (!object.starts_with(head)) return std::nullopt;
+  object.remove_prefix(head.size());
+  const std::size_t end = std::min(object.find("endobj"), object.find("stream"));
+  if (end == std::string_view::npos) return std::nullopt;
+  return object.substr(0, end);
+}
+
+// The object a dictionary's key refers to ("/Contents 4 0 R"), if it refers to one.
+std::optional<int> reference(std::string_view dictionary, const std::string& key) {
+  std::match_results<std::string_view::const_iterator> match;
+  if (!std::regex_search(dictionary.begin(), dictionary.end(), match, std::regex(key + "\\s+([0-9]+) 0 R"))) {
+    return std::nullopt;
+  }
+  return std::stoi(match[1]);
+}
+
+std::string_view trimmed(std::string_view text) {
+  while (!text.empty() && std::isspace(static_cast<unsigned char>(text.front())) != 0) text.remove_prefix(1);
+  while (!text.empty() && std::isspace(static_cast<unsigned char>(text.back())) != 0) text.remove_suffix(1);
+  return text;
+}
+
+// The twin drawn by cairo onto a page of its own, taken apart into the page's content stream and
+// its resources; nullopt unless the resources are self-contained.
+std::optional<VectorLogo::PdfForm> twin_form(RsvgHandle* handle, int width, int height) {
+  std::string pdf;
+  {
+    const SurfacePtr surface(cairo_pdf_surface_create_for_stream(append, &pdf, width, height));
+    const ContextPtr context(cairo_create(surface.get()));
+    const RsvgRectangle viewport{0, 0, static_cast<double>(width), static_cast<double>(height)};
+    GError* error = nullptr;
+    const bool drawn = rsvg_handle_render_document(handle, context.get(), &viewport, &error) != 0;
+    g_clear_error(&error);
+    if (!drawn) return std::nullopt;
+    cairo_surface_finish(surface.get());
+    if (cairo_surface_status(surface.get()) != CAIRO_STATUS_SUCCESS) return std::nullopt;
+  }
+  const std::string_view text = pdf;
+  std::optional<int> page;
+  for (int number = 1; number < 64 && !page; ++number) {
+    const std::optional<std::string_view> object = pdf_object(text, number);
+    if (object && std::regex_search(object->begin(), object->end(), std::regex("/Type\\s*/Page\\b"))) page = number;
+  }
+  if (!page) return std::nullopt;
+  const std::string_view pageObject = *pdf_object(text, *page);
+  const std::optional<int> contents = reference(pageObject, "/Contents");
+  const std::optional<int> resources = reference(pageObject, "/Resources");
+  if (!contents || !resources) return std::nullopt;
+  const std::optional<std::string_view> resourceObject = pdf_object(text, *resources);
+  if (!resourceObject) return std::nullopt;
+  VectorLogo::PdfForm form;
+  form.resources = std::string(trimmed(*resourceObject));
+  if (!form.resources.starts_with("<<") ||
+      std::regex_search(form.resources, std::regex("[0-9]+\\s+[0-9]+\\s+R\\b")))
+    return std::nullopt;
+  const std::optional<std::string_view> streamDictionary = pdf_object(text, *contents);
+  if (!streamDictionary) return std::nullopt;
+  std::optional<int> length = reference(*streamDictionary, "/Length");
+  if (length) {
+    const std::optional<std::string_view> value = pdf_object(text, *length);
+    length = value ? whole(trimmed(*value)) : std::nullopt;
+  } else {
+    std::match_results<std::string_view::const_iterator> match;
+    if (std::regex_search(streamDictionary->begin(), streamDictionary->end(), match,
+                          std::regex("/Length\\s+([0-9]+)")))
+      length = std::stoi(match[1]);
+  }
+  form.deflated = streamDictionary->find("/FlateDecode") != std::string_view::npos;
+  const std::size_t data = static_cast<std::size_t>(streamDictionary->end() - text.begin()) + 6;
+  const std::size_t start = text.compare(data, 2, "\r\n") == 0 ? data + 2 : data + 1;
+  if (!length || *length < 0 || start + static_cast<std::size_t>(*length) > text.size()) return std::nullopt;
+  form.stream = std::string(text.substr(start, static_cast<std::size_t>(*length)));
+  return form;
+}
+
+// The twin drawn by librsvg into the PNG's box: recorded, and as a PDF form where it can be.
+// false when librsvg cannot draw it.
+bool draw_twin(const std::string& bytes, int width, int height, VectorLogo& logo) {
   GError* error = nullptr;
   RsvgHandle* handle =
       rsvg_handle_new_from_data(reinterpret_cast<const guint8*>(bytes.data()), bytes.size(), &error);
   if (handle == nullptr) {
     g_clear_error(&error);
-    return nullptr;
+    return false;
   }
   const cairo_rectangle_t extents{0, 0, static_cast<double>(width), static_cast<double>(height)};
   SurfacePtr recording(cairo_recording_surface_create(CAIRO_CONTENT_COLOR_ALPHA, &extents));
@@ -167,9 +278,12 @@ SurfacePtr twin_drawing(const std::string& bytes, int width, int height) {
             cairo_status(context.get()) == CAIRO_STATUS_SUCCESS;
   }
   g_clear_error(&error);
+  if (drawn && cairo_surface_status(recording.get()) == CAIRO_STATUS_SUCCESS) {
+    logo.drawing = std::move(recording);
+    logo.pdfForm = twin_form(handle, width, height);
+  }
   g_object_unref(handle);
-  if (!drawn || cairo_surface_status(recording.get()) != CAIRO_STATUS_SUCCESS) return nullptr;
-  return recording;
+  return logo.drawing != nullptr;
 }
 
 }  // namespace
@@ -180,8 +294,7 @@ std::shared_ptr<const VectorLogo> vector_logo_prepare(const std::string& pngPath
   twinPath.replace_extension(".svg");
   if (const std::optional<std::string> twin = read_bounded(twinPath.string(), kLargestLogoTwin)) {
     std::optional<std::pair<std::string, std::string>> element = twin_element(*twin);
-    if (element) logo->drawing = twin_drawing(*twin, width, height);
-    if (logo->drawing) {
+    if (element && draw_twin(*twin, width, height, *logo)) {
       logo->svgOpen = std::move(element->first);
       logo->svgRest = std::move(element->second);
       return logo;

@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "image/cairo_ptr.h"
@@ -22,6 +23,15 @@ struct VectorLogo {
   std::string svgRest;
   // The twin drawn at the PNG's size, for cairo's PDF and SVG surfaces; none without a twin.
   SurfacePtr drawing;
+  // The twin as the content of a PDF form XObject of the PNG's size (its BBox), for our own PDF
+  // writer: the content stream as cairo wrote it, and its resources, which name no other object.
+  // Absent when the drawing needs more (fonts, images, patterns) or there is no twin.
+  struct PdfForm {
+    std::string stream;
+    bool deflated = false;
+    std::string resources;
+  };
+  std::optional<PdfForm> pdfForm;
 };
 
 // The vector logo of the PNG at pngPath, of width x height pixels, from the twin beside it (the

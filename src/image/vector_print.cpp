@@ -299,24 +299,34 @@ std::string pdf_text_string(std::string_view utf8) {
   return out + ")";
 }
 
-std::optional<std::string> pdf_compact(const Picture& picture) {
+std::optional<std::string> pdf_compact(const Picture& picture, const VectorLogo::PdfForm* logo, bool background) {
   const std::optional<PageGeometry> geometry = page_geometry(picture);
   if (!geometry) return std::nullopt;
   const int across = modules_across(picture);
-  const double scale = geometry->width / across;
   const double top = geometry->pageHeight - geometry->y;
+  // Points a picture pixel; the plain picture's box is the whole picture.
+  const double unit = geometry->width / picture.width;
+  const double scale = logo != nullptr ? unit * picture.boxSide / across : geometry->width / across;
 
   std::string content;
-  const RenderSettings& background = picture.render;
-  if (background.alpha > 0) {
+  const RenderSettings& colour = picture.render;
+  if (background && colour.alpha > 0) {
     // The background is no part of the figure: an artifact, which readers skip.
-    content += "/Artifact BMC " + number(background.red) + " " + number(background.green) + " " +
-               number(background.blue) + " rg " + number(geometry->x) + " " + number(top - geometry->height) + " " +
-               number(geometry->width) + " " + number(geometry->height) + " re f EMC\n";
+    content += "/Artifact BMC " + number(colour.red) + " " + number(colour.green) + " " + number(colour.blue) +
+               " rg " + number(geometry->x) + " " + number(top - geometry->height) + " " + number(geometry->width) +
+               " " + number(geometry->height) + " re f EMC\n";
+  }
+  const int logoWidth = logo != nullptr ? cairo_image_surface_get_width(picture.logo.get()) : 0;
+  const int logoHeight = logo != nullptr ? cairo_image_surface_get_height(picture.logo.get()) : 0;
+  if (logo != nullptr) {
+    // The logo says nothing the figure's text does not: an artifact too.
+    content += "/Artifact BMC q " + number(unit) + " 0 0 " + number(unit) + " " +
+               number(geometry->x + picture.logoX * unit) + " " + number(top - (picture.logoY + logoHeight) * unit) +
+               " cm/L Do Q EMC\n";
   }
   // Module units with rows downwards, so that each run is written in whole numbers.
-  content += "/Figure<</MCID 0>>BDC q " + number(scale) + " 0 0 " + number(-scale) + " " + number(geometry->x) +
-             " " + number(top) + " cm 0 g\n";
+  content += "/Figure<</MCID 0>>BDC q " + number(scale) + " 0 0 " + number(-scale) + " " +
+             number(geometry->x + picture.boxX * unit) + " " + number(top - picture.boxY * unit) + " cm 0 g\n";
   for (const ModuleBlock& block : module_blocks(picture.symbol)) {
     content += std::to_string(block.begin + picture.margin) + " " + std::to_string(block.top + picture.margin) + " " +
                std::to_string(block.end - block.begin) + " " + std::to_string(block.bottom - block.top) + " re\n";
@@ -340,7 +350,8 @@ std::optional<std::string> pdf_compact(const Picture& picture) {
               std::string(picture.print.title ? "/ViewerPreferences<</DisplayDocTitle true>>" : "") + ">>"},
       {2, "<</Type/Pages/Kids[3 0 R]/Count 1>>"},
       {3, "<</Type/Page/Parent 2 0 R/MediaBox[0 0 " + number(geometry->pageWidth) + " " +
-              number(geometry->pageHeight) + "]/Contents 4 0 R/Resources<<>>/StructParents 0>>"},
+              number(geometry->pageHeight) + "]/Contents 4 0 R/Resources<<" +
+              std::string(logo != nullptr ? "/XObject<</L 11 0 R>>" : "") + ">>/StructParents 0>>"},
       {5, "<</Type/StructTreeRoot/K[6 0 R]/ParentTree 7 0 R>>"},
       {6, "<</Type/StructElem/S/Figure/P 5 0 R/Pg 3 0 R/K 0" +
               (alternate ? "/Alt" + pdf_text_string(*alternate) : std::string()) + ">>"},
@@ -357,9 +368,11 @@ std::optional<std::string> pdf_compact(const Picture& picture) {
 
   constexpr int kObjectStream = 9;
   constexpr int kCrossReference = 10;
+  constexpr int kLogoForm = 11;
   std::string pdf = "%PDF-1.7\n%\xE2\xE3\xCF\xD3\n";
   // Entries of /W[1 4 1]: type, offset or object stream, generation or index.
-  std::vector<std::array<std::uint32_t, 3>> entries(kCrossReference + 1, {0, 0, 0});
+  std::vector<std::array<std::uint32_t, 3>> entries(logo != nullptr ? kLogoForm + 1 : kCrossReference + 1,
+                                                    {0, 0, 0});
   for (std::size_t i = 0; i < packed.size(); ++i) {
     entries[static_cast<std::size_t>(packed[i].first)] = {2, kObjectStream, static_cast<std::uint32_t>(i)};
   }
@@ -369,6 +382,13 @@ std::optional<std::string> pdf_compact(const Picture& picture) {
   };
   begin_object(4);
   pdf += "<</Length " + std::to_string(stream->size()) + "/Filter/FlateDecode>>stream\n" + *stream + "\nendstream\nendobj\n";
+  if (logo != nullptr) {
+    // The logo as cairo drew it from the twin, prepared once per logo.
+    begin_object(kLogoForm);
+    pdf += "<</Type/XObject/Subtype/Form/BBox[0 0 " + std::to_string(logoWidth) + " " + std::to_string(logoHeight) +
+           "]/Resources" + logo->resources + "/Length " + std::to_string(logo->stream.size()) +
+           (logo->deflated ? "/Filter/FlateDecode" : "") + ">>stream\n" + logo->stream + "\nendstream\nendobj\n";
+  }
   begin_object(kObjectStream);
   pdf += "<</Type/ObjStm/N " + std::to_string(packed.size()) + "/First " + std::to_string(index.size()) + "/Length " +
          std::to_string(objectStream->size()) + "/Filter/FlateDecode>>stream\n" + *objectStream + "\nendstream\nendobj\n";
