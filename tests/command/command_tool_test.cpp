@@ -233,6 +233,33 @@ TEST(Make, WritesTheSameCompactSvgEveryRunWithTheSummary) {
   EXPECT_EQ(test::zbar_decode(scratch.file("a.png")), text_of("pay-single"));
 }
 
+TEST(Make, WritesTheLogoPictureForPrintAsVectorsTheSameInEveryProcess) {
+  const TempDir scratch;
+  for (const std::string extension : {"svg", "pdf"}) {
+    const std::string first = scratch.file("a." + extension);
+    const std::string second = scratch.file("b." + extension);
+    for (const std::string& out : {first, second}) {
+      ASSERT_EQ(tolvex("make -q --logo-dir " + shell_quote(kLogoDir) + " -o " + shell_quote(out) + " " +
+                       shell_quote(example_path("invoice")))
+                    .status,
+                0);
+    }
+    EXPECT_EQ(read_file(first), read_file(second)) << extension;
+    const std::string page = scratch.file("page");
+    const std::string command = extension == "svg"
+                                    ? "rsvg-convert -d 150 -p 150 -o " + shell_quote(page + ".png") + " " + shell_quote(first)
+                                    : "pdftoppm -png -r 150 -singlefile " + shell_quote(first) + " " + shell_quote(page);
+    ASSERT_EQ(run_command(command).status, 0) << command;
+    EXPECT_EQ(test::zbar_decode(page + ".png"), text_of("invoice")) << extension;
+    if (extension == "svg") {
+      EXPECT_EQ(read_file(first).find("<image"), std::string::npos);
+    } else {
+      EXPECT_EQ(run_command("pdfimages -list " + shell_quote(first) + " | tail -n +3 | grep -q .").status, 1);
+      EXPECT_EQ(run_command("qpdf --check " + shell_quote(first)).status, 0);
+    }
+  }
+}
+
 TEST(Make, ModuleSizeAndDpiGiveWholeModulesAndTheResolution) {
   const TempDir scratch;
   const std::string out = scratch.file("m.png");
