@@ -42,7 +42,7 @@ std::string logo_prefix(const std::filesystem::path& directory) {
 
 ErrorCode qr_logo_picture(std::string_view text, unsigned family, LogoRotation rotation, LogoVariation variation,
                           bool frame, std::string_view logoPrefix, Picture* picture, ErrorCorrection level,
-                          bool boostLevel) {
+                          bool boostLevel, int margin) {
   const std::optional<QrSymbol> symbol = qr_encode_at(text, level, boostLevel);
   if (!symbol) return report_qr_failure();
 
@@ -74,6 +74,7 @@ ErrorCode qr_logo_picture(std::string_view text, unsigned family, LogoRotation r
   picture->boxX = layout.boxX;
   picture->boxY = layout.boxY;
   picture->boxSide = layout.boxSide;
+  picture->margin = margin;
   picture->logo = std::move(logo);
   picture->logoPath = path;
   picture->logoX = layout.logoX;

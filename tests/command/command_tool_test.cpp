@@ -580,6 +580,41 @@ TEST(Batch, ReadsJsonAndTextsAndRefusesATextThatDoesNotDecode) {
 }
 
 
+TEST(Batch, TakesThePrintOptionsOfMakeAndWritesWhatMakeWrites) {
+  const TempDir scratch;
+  const std::string in = scratch.file("in");
+  fs::create_directories(in);
+  fs::copy_file(example_path("invoice"), in + "/invoice.xml");
+  fs::copy_file(example_path("pay-single"), in + "/pay.xml");
+  struct Case {
+    std::string options;
+    std::string extension;
+  };
+  for (const Case& c : {Case{"--logo-dir " + shell_quote(kLogoDir) + " --format=svg --margin=6 --level=M", "svg"},
+                        Case{"--logo-dir " + shell_quote(kLogoDir) + " --format=pdf --size=50mm --paper=a5 --position=centre", "pdf"},
+                        Case{"--no-logo --module-size=5 --margin=7 --dpi=300 --boost-level", "png"},
+                        Case{"--no-logo --size=30mm --format=pdf --level=Q", "pdf"}}) {
+    const std::string out = scratch.file("out");
+    fs::remove_all(out);
+    ASSERT_EQ(tolvex("batch -q " + c.options + " -o " + shell_quote(out) + " " + shell_quote(in)).status, 0) << c.options;
+    for (const std::string name : {"invoice", "pay"}) {
+      const std::string batched = out + "/" + name + "." + c.extension;
+      const std::string made = scratch.file("made." + c.extension);
+      ASSERT_EQ(tolvex("make -q " + c.options + " -o " + shell_quote(made) + " " + shell_quote(in + "/" + name + ".xml")).status, 0);
+      EXPECT_EQ(read_file(batched), read_file(made)) << c.options << " " << name;
+    }
+  }
+  // The figures that tell the options did their work, on the last documents of each kind.
+  const std::string out = scratch.file("out");
+  ASSERT_EQ(tolvex("batch -q --no-logo --format=pdf --paper=a5 --at=20,30 -o " + shell_quote(out) + " " + shell_quote(in)).status, 0);
+  EXPECT_EQ(pdfinfo(out + "/invoice.pdf", "Page size"), "419.528 x 595.276 pts");
+  EXPECT_EQ(pdfinfo(out + "/invoice.pdf", "Title"), "Invoice 2026010087");
+  const ProcessResult refused = tolvex("batch -q --module-size=5 --logo-dir " + shell_quote(kLogoDir) + " -o " +
+                                       shell_quote(scratch.file("refused")) + " " + shell_quote(in));
+  EXPECT_EQ(refused.status, 1);
+  EXPECT_NE(refused.err.find("Module size applies to the code without logo"), std::string::npos) << refused.err;
+}
+
 // A payment order with two warnings and no error: an unknown element and wrong check digits.
 std::string warned_payment() {
   std::string xml = read_file(example_path("pay-single"));

@@ -1,14 +1,20 @@
 // Logo pictures for print: the SVG written by our own writer with the twin placed in it, the PDF
-// with the twin as a form prepared once per logo, and the PNG embedded where there is no twin.
+// with the twin as a form prepared once per logo, and the PNG embedded where there is no twin;
+// the margin as the quiet zone inside the code's square, and module sizes refused.
 #include <glib.h>
 #include <gtest/gtest.h>
 
+#include <array>
+#include <charconv>
+#include <cmath>
 #include <filesystem>
 #include <regex>
 #include <set>
 #include <string>
 
 #include "image/logo_cache.h"
+#include "image/logo_layout.h"
+#include "image/render.h"
 #include "image/vector_logo.h"
 #include "support/decoders.h"
 #include "support/process.h"
@@ -27,6 +33,14 @@ const std::string kLogoDir = TOLVEX_SOURCE_DIR "/logo/";
 const std::string kText =
     "2100A8J0QSMTHPKQ8F0C4VIAPO8DLUJ3UNNK2N6CR5CMPVE0FNJ6HS5RKG8OM96M9PBCA4BTAQP4B1OB7NT8DPGVQ7KSTM2P9"
     "UQF6M8P24M3N2UQ5LKRE3M1M3V07LL1K0EHBK5C2UPF16DBQ4F1D28VL8G4B7K1N4TJ2RF8J4G7IGOA0A2OHVLTH03JN6R";
+
+// A number as the compact writers write it: exact to 1/10000.
+std::string number_text(double value) {
+  std::array<char, 32> buffer{};
+  const double rounded = std::round(value * 10000.0) / 10000.0;
+  return std::string(buffer.data(), std::to_chars(buffer.data(), buffer.data() + buffer.size(), rounded,
+                                                  std::chars_format::general, 10).ptr);
+}
 
 std::string rendered(const PictureOptions& options, const std::string& text = kText) {
   const Result<std::vector<std::uint8_t>> bytes = render(text, options);
@@ -220,6 +234,56 @@ TEST(LogoCacheVector, PreparesEachLogoOnceWhileTheCacheKeepsIt) {
   // Files that cannot be read give nothing.
   EXPECT_FALSE(logo_cache_vector(kLogoDir + "missing.png", 620, 760));
   logo_cache_free();
+}
+
+}  // namespace
+}  // namespace tolvex
+
+namespace tolvex {
+namespace {
+
+// The first dark pixel at or right of x in row y of a PNG file, or -1.
+int first_dark(const std::string& pngFile, int x, int y) {
+  const SurfacePtr surface(cairo_image_surface_create_from_png(pngFile.c_str()));
+  EXPECT_EQ(cairo_surface_status(surface.get()), CAIRO_STATUS_SUCCESS);
+  const auto* row = reinterpret_cast<const std::uint32_t*>(cairo_image_surface_get_data(surface.get()) +
+                                                            y * cairo_image_surface_get_stride(surface.get()));
+  for (; x < cairo_image_surface_get_width(surface.get()); ++x) {
+    if ((row[x] & 0xFF) < 128) return x;
+  }
+  return -1;
+}
+
+TEST(LogoMargin, IsTheQuietZoneInsideTheCodesSquareInEveryFormat) {
+  TempDir directory;
+  const int width = qr_encode(kText)->width();
+  const LogoLayout layout = logo_layout(LogoRotation::bottom, true, 620, 760);
+  for (const int margin : {4, 9}) {
+    PictureOptions options{.logo = LogoOptions{.directory = kLogoDir}, .margin = margin};
+    const std::string png = directory.file("margin.png");
+    ASSERT_TRUE(write_picture(kText, png, options));
+    const double module = layout.boxSide / (width + 2 * margin);
+    // The row through the middle of the top-left finder pattern: its left edge after the margin.
+    const int row = static_cast<int>(layout.boxY + (margin + 3.5) * module);
+    EXPECT_NEAR(first_dark(png, static_cast<int>(layout.boxX) + 2, row), layout.boxX + margin * module, 1.0) << margin;
+    EXPECT_EQ(test::zbar_decode(png), kText);
+    // The vector pictures scale the same modules into the same square.
+    options.format = ImageFormat::svg;
+    options.compactVector = true;
+    EXPECT_NE(rendered(options).find("<path transform=\"matrix(" + number_text(layout.boxSide / (width + 2 * margin))),
+              std::string::npos);
+  }
+}
+
+TEST(LogoMargin, ModuleSizeIsRefusedWithALogoRatherThanIgnored) {
+  for (const ImageFormat format : {ImageFormat::png, ImageFormat::svg, ImageFormat::pdf}) {
+    const Result<std::vector<std::uint8_t>> refused =
+        render(kText, {.format = format, .logo = LogoOptions{.directory = kLogoDir}, .moduleSize = 6});
+    ASSERT_FALSE(refused);
+    EXPECT_EQ(refused.error().code, Errc::illegal_argument);
+    EXPECT_EQ(refused.error().message, "Module size applies to the code without logo; the logo picture has the logo's size. ");
+  }
+  EXPECT_TRUE(render(kText, {.moduleSize = 6}));
 }
 
 }  // namespace
