@@ -146,6 +146,9 @@ TEST(LogoSvg, EmbedsThePngWhereTheTwinIsMissingOrUnfit) {
       {"a size in mm only", "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"10mm\" height=\"12mm\">" + box + "</svg>", false},
       {"a viewBox", "<svg xmlns=\"http://www.w3.org/2000/svg\" viewBox=\"0 0 620 760\">" + box + "</svg>", true},
       {"a size in pixels", "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"620px\" height=\"760\">" + box + "</svg>", true},
+      // A twin beyond the bound is not read at all.
+      {"beyond the bound", "<svg xmlns=\"http://www.w3.org/2000/svg\" viewBox=\"0 0 620 760\">" + box + "<!--" +
+                               std::string(kLargestLogoTwin, ' ') + "--></svg>", false},
   };
   for (const Case& c : cases) {
     const std::string own = own_logo(directory, c.twin);
