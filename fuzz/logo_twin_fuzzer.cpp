@@ -55,9 +55,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   for (const char* refused : {"<script", "<style", "<!DOCTYPE", "<!ENTITY"}) {
     require(logo->svgRest.find(refused) == std::string::npos, "no script, style sheet or DTD");
   }
-  require(logo->svgRest.find(" width=") == std::string::npos || logo->svgRest.find(" width=") > logo->svgRest.find('>'),
-          "the root's own width gives way to the placement");
-  require(logo->svgRest.find("viewBox=") != std::string::npos, "a twin has a viewBox");
+  // Serialised values have their quotes escaped: name=" opens an attribute.
+  const std::string start = logo->svgRest.substr(0, logo->svgRest.find('>'));
+  for (const char* placement : {" x=\"", " y=\"", " width=\"", " height=\""}) {
+    require(start.find(placement) == std::string::npos, "the root's own placement gives way to ours");
+  }
+  require(start.find(" viewBox=\"") != std::string::npos, "a twin has a viewBox");
   if (logo->pdfForm) {
     require(logo->pdfForm->resources.starts_with("<<"), "the form's resources are a dictionary");
   }
