@@ -15,7 +15,8 @@ namespace {
 ErrorCode draw_text(const Settings& settings, std::string_view text) {
   text = text.substr(0, text.find('\0'));
   PictureOptions options = picture_options(settings);
-  if (settings.forPrint) {
+  // A PNG carries no texts: its documents are not decoded for them.
+  if (settings.forPrint && options.format != ImageFormat::png) {
     options.compactVector = true;
     describe(text, options);
   }
