@@ -7,6 +7,7 @@
 #include <array>
 #include <charconv>
 #include <cmath>
+#include <cstdlib>
 #include <filesystem>
 #include <regex>
 #include <set>
@@ -213,6 +214,56 @@ TEST(LogoPdf, ATwinThatNeedsMoreThanAFormGoesThroughCairoStillAsVectors) {
   const test::ProcessResult images = run_command("pdfimages -list " + shell_quote(file));
   EXPECT_EQ(std::count(images.out.begin(), images.out.end(), '\n'), 2) << images.out;
   EXPECT_EQ(read_back(file, ImageFormat::pdf, directory), text);
+}
+
+// The share of pixels of two pictures of one size that differ by more than a quarter in a channel.
+double differing_share(const std::string& pngA, const std::string& pngB) {
+  const SurfacePtr a(cairo_image_surface_create_from_png(pngA.c_str()));
+  const SurfacePtr b(cairo_image_surface_create_from_png(pngB.c_str()));
+  const int width = cairo_image_surface_get_width(a.get());
+  const int height = cairo_image_surface_get_height(a.get());
+  if (width != cairo_image_surface_get_width(b.get()) || height != cairo_image_surface_get_height(b.get())) return 1.0;
+  long differing = 0;
+  for (int y = 0; y < height; ++y) {
+    const auto* rowA = reinterpret_cast<const std::uint32_t*>(cairo_image_surface_get_data(a.get()) +
+                                                               y * cairo_image_surface_get_stride(a.get()));
+    const auto* rowB = reinterpret_cast<const std::uint32_t*>(cairo_image_surface_get_data(b.get()) +
+                                                               y * cairo_image_surface_get_stride(b.get()));
+    for (int x = 0; x < width; ++x) {
+      for (int shift = 0; shift < 24; shift += 8) {
+        if (std::abs(static_cast<int>((rowA[x] >> shift) & 0xFF) - static_cast<int>((rowB[x] >> shift) & 0xFF)) > 64) {
+          ++differing;
+          break;
+        }
+      }
+    }
+  }
+  return static_cast<double>(differing) / (static_cast<double>(width) * height);
+}
+
+TEST(LogoVectors, LookAsThePngCompositionDoesInEveryPlacement) {
+  TempDir directory;
+  for (const LogoRotation rotation : {LogoRotation::bottom, LogoRotation::top, LogoRotation::left, LogoRotation::right}) {
+    for (const bool frame : {true, false}) {
+      PictureOptions options = print(ImageFormat::png, {.directory = kLogoDir, .rotation = rotation, .frame = frame});
+      const std::string png = directory.file("composed.png");
+      ASSERT_TRUE(write_picture(kText, png, options));
+      for (const ImageFormat format : {ImageFormat::svg, ImageFormat::pdf}) {
+        options.format = format;
+        const std::string file = directory.file(format == ImageFormat::svg ? "v.svg" : "v.pdf");
+        ASSERT_TRUE(write_picture(kText, file, options));
+        // One pixel a point, as the PNG has it.
+        const std::string command = format == ImageFormat::svg
+                                        ? "rsvg-convert -o " + shell_quote(directory.file("v.png")) + " " + shell_quote(file)
+                                        : "pdftoppm -png -r 72 -singlefile " + shell_quote(file) + " " +
+                                              shell_quote(directory.file("v"));
+        ASSERT_EQ(run_command(command).status, 0) << command;
+        // Edges antialiased one way or the other; a logo upside down or out of place differs in far more.
+        EXPECT_LT(differing_share(png, directory.file("v.png")), 0.03)
+            << static_cast<int>(rotation) << frame << static_cast<int>(format);
+      }
+    }
+  }
 }
 
 TEST(LogoCacheVector, PreparesEachLogoOnceWhileTheCacheKeepsIt) {
