@@ -48,6 +48,8 @@ constexpr double kLibraryTarget = 10.0;
 // The library path with the logo cache on before our PNG writer, in documents a second: the
 // README's figure of 2026-12-07 on this project's 2-core machine.
 constexpr double kLibraryBefore = 47.0;
+// Logo pictures in SVG and PDF for print, documents a second.
+constexpr double kLogoVectorTarget = 2000.0;
 constexpr std::int32_t kLogoCacheBudget = 16 << 20;
 // Documents a second on one thread: XML to a logo PNG in memory, text to a plain 400 px PNG.
 constexpr double kLogoPngTarget = 4000;
@@ -307,6 +309,39 @@ void bench_picture(benchmark::State& state, const std::vector<Example>& examples
   logo_cache_free();
 }
 
+// The print path of tolvex make for the logo picture in SVG or PDF (vector logo, title and
+// description), the logo cache on, from the encoded text: every example once per round.
+void bench_logo_vector(benchmark::State& state, const std::vector<Example>& examples, ImageFormat format) {
+  logo_cache_set_budget(kLogoCacheBudget);
+  std::vector<std::string> texts;
+  for (const Example& example : examples) {
+    std::string text;
+    if (encode_xml(example.xml.data(), example.xml.size(), &text) != ERROR_OK) {
+      state.SkipWithError(error_line().c_str());
+      logo_cache_free();
+      return;
+    }
+    texts.push_back(std::move(text));
+  }
+  PictureOptions options{.format = format, .logo = LogoOptions{.directory = kLogoDirectory}, .compactVector = true,
+                         .title = "Payment", .description = "Payment\nAmount 100.00"};
+  double bytes = 0;
+  for (auto _ : state) {
+    for (const std::string& text : texts) {
+      const Result<std::vector<std::uint8_t>> file = render(text, options);
+      if (!file) {
+        state.SkipWithError(file.error().line.c_str());
+        logo_cache_free();
+        return;
+      }
+      bytes = static_cast<double>(file->size());
+    }
+  }
+  state.SetItemsProcessed(state.iterations() * static_cast<std::int64_t>(texts.size()));
+  state.counters["bytes"] = bytes;
+  logo_cache_free();
+}
+
 // One scan of the file's bytes a call, through a (pooled) worker or in this process; the file
 // must give the expected text.
 void bench_scan(benchmark::State& state, const test::Bytes& bytes, const std::string& text, bool isolated) {
@@ -493,6 +528,19 @@ class SummaryReporter : public benchmark::ConsoleReporter {
       std::printf("cairo's writer  %10.0f documents/s (logo cache on)\n",
                   cairoWriter->counters.at("items_per_second"));
     }
+
+    std::printf("\nthe logo picture for print (tolvex make), every example once per round, logo cache on\n");
+    for (const char* name : {"library/logo_svg", "library/logo_pdf"}) {
+      const Figure* figure = find(name);
+      if (figure == nullptr) continue;
+      if (figure->failed) {
+        std::printf("%-17s %s\n", name, figure->error.c_str());
+        continue;
+      }
+      const double rate = figure->counters.at("items_per_second");
+      std::printf("%-17s %10.0f documents/s, %6.0f bytes the last: %s\n", name, rate, figure->counters.at("bytes"),
+                  rate >= kLogoVectorTarget ? "met" : "MISSED");
+    }
   }
 
  private:
@@ -551,6 +599,11 @@ int main(int argc, char** argv) {
           ->Unit(benchmark::kMicrosecond);
     }
   }
+
+  benchmark::RegisterBenchmark("library/logo_svg", bench_logo_vector, examples, ImageFormat::svg)
+      ->Unit(benchmark::kMillisecond);
+  benchmark::RegisterBenchmark("library/logo_pdf", bench_logo_vector, examples, ImageFormat::pdf)
+      ->Unit(benchmark::kMillisecond);
 
   // The invoice with logo as tolvexqr writes it, and the same code at 40 mm on an A4 page at
   // the resolution pages are rendered at.

@@ -30,6 +30,12 @@ void check_picture(const PictureChoices& choices) {
   require(listed(choices.colour, {"dark", "medium", "light", "gray"}), "a listed colour");
   require(!choices.format || format_named(*choices.format).has_value(), "a listed format");
   require(!choices.from || form_named(*choices.from).has_value(), "a listed form");
+  require(choices.moduleSize >= 0 && choices.moduleSize <= 100, "the module size is within its range");
+  require(choices.margin >= 4 && choices.margin <= 100, "the margin is within its range");
+  require(choices.dpi >= 0 && choices.dpi <= 10000, "the resolution is within its range");
+  require(listed(choices.level, {"L", "M", "Q", "H"}), "a listed level");
+  require(!choices.paper || listed(*choices.paper, {"a4", "a5", "a6", "letter"}), "a listed paper");
+  require(!choices.physicalSize || choices.physicalSize->value > 0, "a length above 0");
 }
 
 }  // namespace

@@ -106,8 +106,10 @@ struct PictureOptions {
   PixelFormat pixelFormat = PixelFormat::argb32;  // the surface a PNG is drawn on
 
   // Print. The defaults draw what the options above always drew.
-  std::int32_t moduleSize = 0;      // whole pixels a module of the plain picture, instead of size
-  std::int32_t margin = kQuietZoneModules;  // the plain picture's quiet zone, in modules (4 to 100)
+  std::int32_t moduleSize = 0;      // whole pixels a module of the plain picture, instead of size;
+                                    // refused with a logo, whose picture has the logo's size
+  std::int32_t margin = kQuietZoneModules;  // the quiet zone in modules (4 to 100): around the
+                                            // plain picture, inside a logo picture's code square
   std::int32_t dpi = 0;             // a PNG's resolution (pHYs), and pixels of a physical size; 0:
                                     // none recorded, 72 for physical sizes
   ErrorCorrection level = ErrorCorrection::low;
@@ -115,8 +117,9 @@ struct PictureOptions {
   std::optional<Length> physicalSize{};  // width on paper: the plain code, or the whole logo
                                          // picture; SVG in that unit, PDF a page of that size
   std::optional<PaperPlacement> paper{};  // PDF: the picture on a sheet instead of its own page
-  bool compactVector = false;       // SVG and PDF of the plain code by the compact writer: one
-                                    // path, no ids, the same bytes in every run
+  bool compactVector = false;       // SVG and PDF by the compact writer: the code as one path, no
+                                    // ids that change, the same bytes in every run; a logo from
+                                    // its SVG twin as vectors (else its PNG embedded)
   std::optional<std::string> title{};        // SVG <title>, PDF /Title and the figure's text
   std::optional<std::string> description{};  // SVG <desc>, PDF /Subject and alternate text
 };

@@ -159,6 +159,11 @@ _ROTATIONS = {"bottom": 0, "top": 1, "left": 2, "right": 3}
 _VARIATIONS = {"dark": 0, "medium": 1, "light": 2, "gray": 3}
 _FORMATS = {"png": 0, "svg": 1, "pdf": 2}
 _INT32_MAX = 2**31 - 1
+_LEVELS = {"l": 0, "m": 1, "q": 2, "h": 3}
+_PAPERS = {"a4": 0, "a5": 1, "a6": 2, "letter": 3}
+_POSITIONS = {name: index for index, name in enumerate(
+    ("top-left", "top", "top-right", "left", "centre", "right", "bottom-left", "bottom", "bottom-right"))}
+_MILLIMETRES = {"mm": 1.0, "in": 25.4, "pt": 25.4 / 72}
 
 
 def _has(name: str) -> bool:
@@ -448,17 +453,108 @@ def _picture(text: Union[str, bytes], format: str, size: int, logo: Optional[Pat
                     int(frame), _choice(format, "format", _FORMATS))
 
 
-def render(text: Union[str, bytes], *, format: str = "png", size: int = 0, logo: Optional[Path] = None,
-           rotation: str = "bottom", variation: str = "dark", frame: bool = True) -> bytes:
+class _Print(NamedTuple):
+    """The print keywords of render and write_file; all None (or False): the older entries."""
+    module_size: Optional[int] = None
+    margin: Optional[int] = None
+    dpi: Optional[int] = None
+    level: Optional[str] = None
+    boost_level: bool = False
+    paper: Optional[str] = None
+    position: Optional[str] = None
+    at: Optional[tuple[float, float]] = None
+    page_margin: Optional[str] = None
+
+    def asked(self) -> bool:
+        return any(value is not None and value is not False for value in self)
+
+
+def _millimetres(value: Union[str, float, int], name: str) -> float:
+    """A length as "40mm", "1.5in" or "113pt", or a number of millimetres."""
+    if isinstance(value, bool):
+        raise TypeError("%s must be a length such as \"40mm\", not bool" % name)
+    if isinstance(value, (int, float)):
+        number = float(value)
+    elif isinstance(value, str):
+        match = re.fullmatch(r"([0-9]+(?:\.[0-9]*)?|\.[0-9]+)(mm|in|pt)", value.strip())
+        if match is None:
+            raise ValueError("%s must be a length such as 40mm, 1.5in or 113pt, not %r" % (name, value))
+        number = float(match.group(1)) * _MILLIMETRES[match.group(2)]
+    else:
+        raise TypeError("%s must be a str or a number, not %s" % (name, type(value).__name__))
+    if not 0 < number < float("inf"):
+        raise ValueError("%s must be above 0, not %r" % (name, value))
+    return number
+
+
+def _print_options(picture: _Picture, size: Union[int, str], printing: _Print) -> _library.PrintOptionsStruct:
+    """The C record of a picture for print, as tolvex make draws it."""
+    options = _library.PrintOptionsStruct()
+    _lib.tolvex_print_options_init(byref(options))
+    options.format = picture.format
+    if isinstance(size, str):
+        options.physical_size = _millimetres(size, "size")
+    else:
+        options.size = picture.size
+    if printing.module_size is not None:
+        options.module_size = _int_in(printing.module_size, "module_size", 1, 100)
+    if printing.margin is not None:
+        options.margin = _int_in(printing.margin, "margin", 4, 100)
+    if printing.dpi is not None:
+        options.dpi = _int_in(printing.dpi, "dpi", 1, 10000)
+    if printing.level is not None:
+        options.level = _choice(printing.level, "level", _LEVELS)
+    if not isinstance(printing.boost_level, bool):
+        raise TypeError("boost_level must be a bool, not %s" % type(printing.boost_level).__name__)
+    options.boost_level = int(printing.boost_level)
+    if printing.paper is not None:
+        options.paper = _choice(printing.paper, "paper", _PAPERS)
+    if printing.position is not None and printing.at is not None:
+        raise ValueError("give position or at, not both")
+    if printing.position is not None:
+        options.position = _choice(printing.position, "position", _POSITIONS)
+    if printing.at is not None:
+        if not isinstance(printing.at, tuple) or len(printing.at) != 2:
+            raise TypeError("at must be a tuple (x, y) of millimetres")
+        options.position = -1
+        # A corner on the page edge is at 0, which no length is.
+        options.at_x, options.at_y = (0.0 if value == 0 and not isinstance(value, (str, bool)) else
+                                      _millimetres(value, "at") for value in printing.at)
+    if printing.page_margin is not None:
+        options.page_margin = _millimetres(printing.page_margin, "page_margin")
+    options.logo_directory = picture.logo
+    options.rotation = picture.rotation
+    options.variation = picture.variation
+    options.frame = picture.frame
+    return options
+
+
+def render(text: Union[str, bytes], *, format: str = "png", size: Union[int, str] = 0, logo: Optional[Path] = None,
+           rotation: str = "bottom", variation: str = "dark", frame: bool = True, module_size: Optional[int] = None,
+           margin: Optional[int] = None, dpi: Optional[int] = None, level: Optional[str] = None,
+           boost_level: bool = False, paper: Optional[str] = None, position: Optional[str] = None,
+           at: Optional[tuple[float, float]] = None, page_margin: Optional[str] = None) -> bytes:
     """The QR code of an encoded text as the bytes of a picture file, format "png", "svg" or
     "pdf": plain with a side of size pixels (0: one pixel a module; points in PDF), or with logo
     (the directory of the logo pictures) composed into the logo picture of the text's family,
     placed by rotation ("bottom", "top", "left", "right") in colour variation ("dark", "medium",
-    "light", "gray"), with or without frame. The bytes are those write_file writes."""
-    picture = _picture(text, format, size, logo, rotation, variation, frame)
+    "light", "gray"), with or without frame. The bytes are those write_file writes.
+
+    For print, as `tolvex make` draws it (compact SVG and PDF carrying the document's summary,
+    so the text must decode): size as a length ("40mm", "1.5in", "113pt"), module_size (whole
+    pixels a module, plain code only), margin (the quiet zone, 4 to 100 modules), dpi (the PNG's
+    resolution), level ("L", "M", "Q", "H") and boost_level, paper ("a4", "a5", "a6", "letter",
+    PDF) with position ("top-left" ... "bottom-right") or at ((x, y) from the top-left corner,
+    numbers in millimetres or lengths) and page_margin."""
+    printing = _Print(module_size, margin, dpi, level, boost_level, paper, position, at, page_margin)
+    for_print = printing.asked() or isinstance(size, str)
+    picture = _picture(text, format, 0 if isinstance(size, str) else size, logo, rotation, variation, frame)
     data = c_void_p()
     data_size = c_int32()
-    if picture.logo is None:
+    if for_print:
+        options = _print_options(picture, size, printing)
+        code = _lib.tolvex_print_write_memory(picture.text, byref(options), byref(data), byref(data_size))
+    elif picture.logo is None:
         code = _lib.tolvex_qr_write_memory(picture.text, picture.size, picture.format, byref(data), byref(data_size))
     else:
         code = _lib.tolvex_qr_logo_write_memory(picture.text, picture.rotation, picture.variation, picture.frame,
@@ -468,6 +564,28 @@ def render(text: Union[str, bytes], *, format: str = "png", size: int = 0, logo:
         return ctypes.string_at(data.value, data_size.value)
     finally:
         _lib.tolvex_free(data.value)
+
+
+def stamp_pdf(text: Union[str, bytes], pdf: Path, output: Path, *, page: int = 0, size: Union[str, float] = "30mm",
+              position: Optional[str] = None, at: Optional[tuple[float, float]] = None,
+              page_margin: Optional[str] = None, logo: Optional[Path] = None, rotation: str = "bottom",
+              variation: str = "dark", frame: bool = True, margin: Optional[int] = None, level: Optional[str] = None,
+              boost_level: bool = False) -> None:
+    """The code of an encoded text placed onto page (1 the first, 0 the last) of the PDF file pdf,
+    written to output (replaced once complete; it may be pdf), everything else of the PDF kept:
+    size wide (a length, default 30 mm), at position (default "bottom-right") inside page_margin
+    (default 10 mm), or at (x, y) from the page's top-left corner. A PDF that cannot be read or is
+    encrypted raises TolvexError."""
+    if not _has("tolvex_stamp_pdf"):
+        raise TolvexError(-1, "ERROR_ILLEGAL_ARGUMENT: the loaded library cannot stamp PDF documents")
+    picture = _picture(text, "pdf", 0, logo, rotation, variation, frame)
+    options = _print_options(picture, size if isinstance(size, str) else "%smm" % float(size),
+                             _Print(margin=margin, level=level, boost_level=boost_level, position=position, at=at,
+                                    page_margin=page_margin))
+    if position is None and at is None:
+        options.position = _POSITIONS["bottom-right"]
+    _check(_lib.tolvex_stamp_pdf(picture.text, byref(options), _int_in(page, "page", 0, _INT32_MAX),
+                                 _path_in(pdf, "pdf"), _path_in(output, "output")))
 
 
 def render_png(text: Union[str, bytes], logo: Optional[Path] = None, *, size: int = 0, rotation: str = "bottom",
@@ -483,14 +601,22 @@ def _format_of(path: bytes) -> str:
     return "png"
 
 
-def write_file(text: Union[str, bytes], path: Path, *, format: Optional[str] = None, size: int = 0,
+def write_file(text: Union[str, bytes], path: Path, *, format: Optional[str] = None, size: Union[int, str] = 0,
                logo: Optional[Path] = None, rotation: str = "bottom", variation: str = "dark",
-               frame: bool = True) -> None:
+               frame: bool = True, module_size: Optional[int] = None, margin: Optional[int] = None,
+               dpi: Optional[int] = None, level: Optional[str] = None, boost_level: bool = False,
+               paper: Optional[str] = None, position: Optional[str] = None, at: Optional[tuple[float, float]] = None,
+               page_margin: Optional[str] = None) -> None:
     """render() into a file, replaced only once the new one is complete. Without format the name
     chooses it as the tool does: ".svg" or ".pdf" in any letter case, else PNG."""
     file_name = _path_in(path, "path")
-    picture = _picture(text, format or _format_of(file_name), size, logo, rotation, variation, frame)
-    if picture.logo is None:
+    printing = _Print(module_size, margin, dpi, level, boost_level, paper, position, at, page_margin)
+    picture = _picture(text, format or _format_of(file_name), 0 if isinstance(size, str) else size, logo, rotation,
+                       variation, frame)
+    if printing.asked() or isinstance(size, str):
+        options = _print_options(picture, size, printing)
+        code = _lib.tolvex_print_write_file(picture.text, byref(options), file_name)
+    elif picture.logo is None:
         code = _lib.tolvex_qr_write_file(picture.text, picture.size, picture.format, file_name)
     else:
         code = _lib.tolvex_qr_logo_write_file(picture.text, picture.rotation, picture.variation, picture.frame,

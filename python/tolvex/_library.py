@@ -44,6 +44,30 @@ class ScannedCodeStruct(ctypes.Structure):
     ]
 
 
+class PrintOptionsStruct(ctypes.Structure):
+    _fields_ = [
+        ("format", c_int32),
+        ("size", c_int32),
+        ("module_size", c_int32),
+        ("margin", c_int32),
+        ("dpi", c_int32),
+        ("level", c_int32),
+        ("boost_level", c_int32),
+        ("physical_size", c_double),
+        ("paper", c_int32),
+        ("position", c_int32),
+        ("at_x", c_double),
+        ("at_y", c_double),
+        ("page_margin", c_double),
+        ("compact", c_int32),
+        ("describe", c_int32),
+        ("logo_directory", c_char_p),
+        ("rotation", c_int32),
+        ("variation", c_int32),
+        ("frame", c_int32),
+    ]
+
+
 _bytes_out = POINTER(c_void_p)
 _size_out = POINTER(c_size_t)
 _int32_out = POINTER(c_int32)
@@ -95,6 +119,10 @@ DOCUMENT_SIGNATURES: dict[str, tuple[object, list[object]]] = {
     "tolvex_document_json": (c_int, [c_void_p, _bytes_out, _size_out]),
     "tolvex_document_summary": (c_int, [c_void_p, _bytes_out, _size_out]),
     "tolvex_check": (c_int, [c_char_p, c_size_t, _bytes_out, _size_out]),
+    "tolvex_print_options_init": (None, [POINTER(PrintOptionsStruct)]),
+    "tolvex_print_write_memory": (c_int, [c_char_p, POINTER(PrintOptionsStruct), _bytes_out, _int32_out]),
+    "tolvex_print_write_file": (c_int, [c_char_p, POINTER(PrintOptionsStruct), c_char_p]),
+    "tolvex_stamp_pdf": (c_int, [c_char_p, POINTER(PrintOptionsStruct), c_int32, c_char_p, c_char_p]),
 }
 
 

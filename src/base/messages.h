@@ -169,6 +169,8 @@ inline constexpr Message kCannotWriteImageToOutputFile{ERROR_IO, "Cannot write i
 inline constexpr Message kCannotWriteImage{ERROR_IO, "Cannot write image. "};
 // The print options of a picture.
 inline constexpr Message kModuleSizeOutOfRange{ERROR_ILLEGAL_ARGUMENT, "Module size is outside 0 to 100 pixels. "};
+inline constexpr Message kModuleSizeOnlyWithoutLogo{
+    ERROR_ILLEGAL_ARGUMENT, "Module size applies to the code without logo; the logo picture has the logo's size. "};
 inline constexpr Message kMarginOutOfRange{ERROR_ILLEGAL_ARGUMENT, "Margin is outside 4 to 100 modules. "};
 inline constexpr Message kResolutionOutOfRange{ERROR_ILLEGAL_ARGUMENT, "Resolution is outside 0 to 10000 dpi. "};
 inline constexpr Message kIllegalErrorCorrectionLevel{ERROR_ILLEGAL_ARGUMENT,
@@ -386,6 +388,7 @@ inline constexpr std::array kEveryMessage{
     kCannotWriteImageToOutputFile,
     kCannotWriteImage,
     kModuleSizeOutOfRange,
+    kModuleSizeOnlyWithoutLogo,
     kMarginOutOfRange,
     kResolutionOutOfRange,
     kIllegalErrorCorrectionLevel,

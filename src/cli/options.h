@@ -27,6 +27,7 @@ struct Settings {
   PictureOptions picture{.logo = LogoOptions{.directory = "./logo/"}};
   bool logo = true;
   std::optional<ImageFormat> format;  // -t; absent: the output name's extension decides
+  bool forPrint = false;  // as tolvex make writes: compact vector files with the text's summary
 };
 
 // The picture the settings ask for: their options, the format of output_format, and no logo

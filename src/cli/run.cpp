@@ -2,21 +2,40 @@
 
 #include <cstdio>
 
+#include "tolvex/decode.hpp"
 #include "tolvex/encode.hpp"
 #include "tolvex/json.hpp"
 #include "tolvex/picture.hpp"
+#include "tolvex/summary.hpp"
 
 namespace tolvex {
 namespace {
 
 // The text goes into the code as a C string always went: up to its first zero byte.
 ErrorCode draw_text(const Settings& settings, std::string_view text) {
-  const Result<void> written =
-      write_picture(text.substr(0, text.find('\0')), settings.outputFile, picture_options(settings));
+  text = text.substr(0, text.find('\0'));
+  PictureOptions options = picture_options(settings);
+  // A PNG carries no texts: its documents are not decoded for them.
+  if (settings.forPrint && options.format != ImageFormat::png) {
+    options.compactVector = true;
+    describe(text, options);
+  }
+  const Result<void> written = write_picture(text, settings.outputFile, options);
   return written ? ERROR_OK : static_cast<ErrorCode>(written.error().code);
 }
 
 }  // namespace
+
+void describe(std::string_view text, PictureOptions& options) {
+  const Result<DocumentPtr<>> document = decode(text);
+  if (!document) return;
+  Result<std::string> summary = tolvex::summary(**document);
+  if (!summary) return;
+  std::string description = std::move(*summary);
+  while (!description.empty() && description.back() == '\n') description.pop_back();
+  options.title = description.substr(0, description.find('\n'));
+  options.description = std::move(description);
+}
 
 ErrorCode write_document_picture(const Settings& settings, const std::string& input) {
   if (settings.inputKind == InputKind::base32hex) return draw_text(settings, input);

@@ -42,6 +42,7 @@ BatchSettings batch_settings(const BatchJob& job) {
   settings.picture.format = format;
   settings.picture.picture = picture_options(choices, format, find_logo_directory(logo_search(choices.logoDir)));
   settings.picture.logo = !choices.noLogo;
+  settings.picture.forPrint = true;
   return settings;
 }
 

@@ -8,8 +8,6 @@
 #include "base/version.h"
 #include "command/common.h"
 #include "command/subcommands.h"
-#include "tolvex/decode.hpp"
-#include "tolvex/summary.hpp"
 
 namespace tolvex::command {
 namespace {
@@ -95,17 +93,6 @@ CLI::Validator parses_as(Parse parse, std::string what) {
 }  // namespace
 
 PagePosition position_named(std::string_view name) { return static_cast<PagePosition>(position(kPositions, name)); }
-
-void describe(std::string_view text, PictureOptions& options) {
-  const Result<DocumentPtr<>> document = decode(text);
-  if (!document) return;
-  Result<std::string> summary = tolvex::summary(**document);
-  if (!summary) return;
-  std::string description = std::move(*summary);
-  while (!description.empty() && description.back() == '\n') description.pop_back();
-  options.title = description.substr(0, description.find('\n'));
-  options.description = std::move(description);
-}
 
 std::optional<Length> length_named(std::string_view text) {
   constexpr std::array<std::pair<std::string_view, LengthUnit>, 3> kUnits = {

@@ -41,10 +41,6 @@ struct PictureChoices {
 // The page position of a --position value.
 [[nodiscard]] PagePosition position_named(std::string_view name);
 
-// The summary of the encoded text as the picture's description, its first line as the title; a
-// text that does not decode leaves both absent.
-void describe(std::string_view text, PictureOptions& options);
-
 // A length on paper as written on the command line: a decimal number and mm, in or pt.
 [[nodiscard]] std::optional<Length> length_named(std::string_view text);
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <new>
+#include <memory>
 #include <optional>
 #include <utility>
 #include <vector>
@@ -13,8 +14,9 @@ namespace {
 struct LogoCacheEntry {
   std::string path;
   SurfacePtr surface;  // the cache's own reference; compositions take their own
+  std::shared_ptr<const VectorLogo> vector;  // made by the first SVG or PDF of the logo
   std::uint32_t useCount = 1;
-  std::int32_t size = 0;
+  std::int32_t size = 0;  // of the PNG file, and of the vector logo's text once it is kept
   std::vector<std::pair<std::string, std::shared_ptr<const LogoPngParts>>> parts;
 };
 
@@ -62,7 +64,7 @@ void logo_cache_add(const std::string& path, cairo_surface_t* surface) {
   }
   if (cache.budget == 0 || !cache.entries) return;
   try {
-    cache.entries->push_back(LogoCacheEntry{path, share(surface), 1, size, {}});
+    cache.entries->push_back(LogoCacheEntry{path, share(surface), nullptr, 1, size, {}});
   } catch (const std::bad_alloc&) {
     return;  // a picture the cache has no room for is simply not cached
   }
@@ -128,6 +130,27 @@ void logo_cache_keep_parts(cairo_surface_t* logo, const std::string& key,
   } catch (const std::bad_alloc&) {
     return;  // parts that do not fit are made again next time
   }
+}
+
+std::shared_ptr<const VectorLogo> logo_cache_vector(const std::string& pngPath, int width, int height) {
+  LogoCacheEntry* kept = nullptr;
+  if (cache.entries) {
+    for (LogoCacheEntry& entry : *cache.entries) {
+      if (entry.path == pngPath) kept = &entry;
+    }
+  }
+  if (kept != nullptr && kept->vector) return kept->vector;
+  std::shared_ptr<const VectorLogo> vector = vector_logo_prepare(pngPath, width, height);
+  // Kept beside its PNG while the budget holds its text too; the drawing is about as large.
+  if (kept != nullptr && vector) {
+    const std::size_t size = vector->svgOpen.size() + vector->svgRest.size();
+    if (size < static_cast<std::size_t>(cache.budget)) {
+      kept->vector = vector;
+      kept->size += static_cast<std::int32_t>(size);
+      cache.budget -= static_cast<std::int32_t>(size);
+    }
+  }
+  return vector;
 }
 
 LogoCacheState logo_cache_state() {

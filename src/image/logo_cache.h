@@ -9,6 +9,7 @@
 #include <string>
 
 #include "image/cairo_ptr.h"
+#include "image/vector_logo.h"
 #include "tolvex/picture_options.hpp"
 
 namespace tolvex {
@@ -27,6 +28,10 @@ struct LogoPngParts;
 // cache does not hold the picture.
 void logo_cache_keep_parts(cairo_surface_t* logo, const std::string& key,
                            std::shared_ptr<const LogoPngParts> parts);
+
+// The logo of the PNG at pngPath (width x height pixels) as SVG and PDF output use it, prepared
+// once while the cache keeps that PNG (see vector_logo_prepare); nullptr when it cannot be read.
+std::shared_ptr<const VectorLogo> logo_cache_vector(const std::string& pngPath, int width, int height);
 
 // What the cache of the calling thread holds, for callers and tests that watch it.
 struct LogoCacheState {

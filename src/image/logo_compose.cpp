@@ -42,7 +42,7 @@ std::string logo_prefix(const std::filesystem::path& directory) {
 
 ErrorCode qr_logo_picture(std::string_view text, unsigned family, LogoRotation rotation, LogoVariation variation,
                           bool frame, std::string_view logoPrefix, Picture* picture, ErrorCorrection level,
-                          bool boostLevel) {
+                          bool boostLevel, int margin) {
   const std::optional<QrSymbol> symbol = qr_encode_at(text, level, boostLevel);
   if (!symbol) return report_qr_failure();
 
@@ -74,11 +74,9 @@ ErrorCode qr_logo_picture(std::string_view text, unsigned family, LogoRotation r
   picture->boxX = layout.boxX;
   picture->boxY = layout.boxY;
   picture->boxSide = layout.boxSide;
+  picture->margin = margin;
   picture->logo = std::move(logo);
-  std::filesystem::path twin = path;
-  twin.replace_extension(".svg");
-  std::error_code error;
-  if (std::filesystem::is_regular_file(twin, error)) picture->logoTwin = twin.string();
+  picture->logoPath = path;
   picture->logoX = layout.logoX;
   picture->logoY = layout.logoY;
   picture->render = render_settings();

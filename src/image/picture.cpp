@@ -2,13 +2,14 @@
 
 #include <cairo-pdf.h>
 #include <cairo-svg.h>
-#include <librsvg/rsvg.h>
 
 #include <cmath>
+#include <memory>
 #include <new>
 #include <optional>
 #include <string>
 
+#include "image/logo_cache.h"
 #include "image/png_compose.h"
 #include "image/png_encode.h"
 #include "image/render.h"
@@ -51,7 +52,8 @@ SurfacePtr vector_surface(ImageFormat format, const Picture& picture, const Page
   return surface;
 }
 
-cairo_status_t encode_vector(const Picture& picture, ImageFormat format, std::vector<std::uint8_t>* bytes) {
+cairo_status_t encode_vector(const Picture& picture, ImageFormat format, std::vector<std::uint8_t>* bytes,
+                             cairo_surface_t* logoDrawing) {
   std::optional<PageGeometry> page = page_geometry(picture);
   if (!page) return CAIRO_STATUS_INVALID_SIZE;
   // SVG has no paper: the document is the picture.
@@ -63,7 +65,7 @@ cairo_status_t encode_vector(const Picture& picture, ImageFormat format, std::ve
     const ContextPtr context(cairo_create(surface.get()));
     cairo_translate(context.get(), page->x, page->y);
     cairo_scale(context.get(), page->width / picture.width, page->height / picture.height);
-    picture_draw(picture, context.get());
+    picture_draw(picture, context.get(), logoDrawing);
     if (const cairo_status_t status = cairo_status(context.get()); status != CAIRO_STATUS_SUCCESS)
       return status;
   }
@@ -103,27 +105,24 @@ cairo_status_t encode_compact(const Picture& picture, ImageFormat format, std::v
   return CAIRO_STATUS_SUCCESS;
 }
 
-// The SVG twin over the PNG's place and size; false when it is not to be used or cannot be read.
-bool draw_logo_twin(const Picture& picture, cairo_t* context) {
-  if (!picture.print.compact || picture.logoTwin.empty() ||
-      cairo_surface_get_type(cairo_get_target(context)) == CAIRO_SURFACE_TYPE_IMAGE) {
-    return false;
+// The logo picture for print by the compact writers, with the logo's vectors prepared once: PDF
+// through cairo only when the twin's drawing needs more than one self-contained form; a logo
+// whose files have gone since it was composed keeps its PNG, through cairo.
+cairo_status_t encode_logo_print(const Picture& picture, ImageFormat format, std::vector<std::uint8_t>* bytes) {
+  const std::shared_ptr<const VectorLogo> logo = logo_cache_vector(
+      picture.logoPath, cairo_image_surface_get_width(picture.logo.get()), cairo_image_surface_get_height(picture.logo.get()));
+  if (!logo) return encode_vector(picture, format, bytes, nullptr);
+  const bool background = !logo_covers_picture(picture);
+  std::optional<std::string> file;
+  if (format == ImageFormat::pdf) {
+    if (!logo->pdfForm) return encode_vector(picture, format, bytes, logo->drawing.get());
+    file = pdf_compact(picture, &*logo->pdfForm, background);
+  } else if (page_geometry(picture)) {
+    file = svg_logo_compact(picture, *logo, background);
   }
-  GError* error = nullptr;
-  RsvgHandle* handle = rsvg_handle_new_from_file(picture.logoTwin.c_str(), &error);
-  if (handle == nullptr) {
-    g_clear_error(&error);
-    return false;
-  }
-  const RsvgRectangle viewport{picture.logoX, picture.logoY,
-                               static_cast<double>(cairo_image_surface_get_width(picture.logo.get())),
-                               static_cast<double>(cairo_image_surface_get_height(picture.logo.get()))};
-  cairo_save(context);
-  const bool drawn = rsvg_handle_render_document(handle, context, &viewport, &error) != 0;
-  cairo_restore(context);
-  g_clear_error(&error);
-  g_object_unref(handle);
-  return drawn;
+  if (!file) return CAIRO_STATUS_INVALID_SIZE;
+  bytes->assign(file->begin(), file->end());
+  return CAIRO_STATUS_SUCCESS;
 }
 
 }  // namespace
@@ -133,7 +132,7 @@ RenderSettings render_settings_of(const PictureOptions& options) {
   return {colour.red, colour.green, colour.blue, colour.alpha, static_cast<cairo_format_t>(options.pixelFormat)};
 }
 
-void picture_draw_base(const Picture& picture, cairo_t* context) {
+void picture_draw_base(const Picture& picture, cairo_t* context, cairo_surface_t* logoDrawing) {
   const RenderSettings& settings = picture.render;
   cairo_save(context);
   if (!logo_covers_picture(picture)) {
@@ -141,15 +140,16 @@ void picture_draw_base(const Picture& picture, cairo_t* context) {
     cairo_rectangle(context, 0, 0, picture.width, picture.height);
     cairo_fill(context);
   }
-  if (picture.logo && !draw_logo_twin(picture, context)) {
-    cairo_set_source_surface(context, picture.logo.get(), picture.logoX, picture.logoY);
+  if (picture.logo) {
+    cairo_set_source_surface(context, logoDrawing != nullptr ? logoDrawing : picture.logo.get(), picture.logoX,
+                             picture.logoY);
     cairo_paint(context);
   }
   cairo_restore(context);
 }
 
-void picture_draw(const Picture& picture, cairo_t* context) {
-  picture_draw_base(picture, context);
+void picture_draw(const Picture& picture, cairo_t* context, cairo_surface_t* logoDrawing) {
+  picture_draw_base(picture, context, logoDrawing);
   cairo_save(context);
   cairo_translate(context, picture.boxX, picture.boxY);
   qr_draw_modules(context, picture.symbol, picture.boxSide, picture.margin);
@@ -181,7 +181,8 @@ cairo_status_t picture_encode(const Picture& picture, ImageFormat format, std::v
     status = encode_compact(picture, format, bytes);
   } else if (picture.width > 0 && picture.height > 0 && picture.width <= kMaximumSide &&
              picture.height <= kMaximumSide) {
-    status = encode_vector(picture, format, bytes);
+    status = picture.print.compact && picture.logo ? encode_logo_print(picture, format, bytes)
+                                                   : encode_vector(picture, format, bytes, nullptr);
   }
   if (status != CAIRO_STATUS_SUCCESS) *bytes = {};
   return status;

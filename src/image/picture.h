@@ -52,7 +52,7 @@ struct Picture {
   double boxSide = 0.0;
   int margin = kQuietZoneModules;  // quiet zone inside the box, in modules
   SurfacePtr logo;  // none for the plain picture
-  std::string logoTwin;  // the logo's SVG drawing beside its PNG, where there is one
+  std::string logoPath;  // the logo's PNG file, beside which its SVG twin may be
   double logoX = 0.0;
   double logoY = 0.0;
   RenderSettings render;  // background and raster format
@@ -60,19 +60,21 @@ struct Picture {
 };
 
 // Draws the picture at the context's origin: its background colour over the whole
-// picture, the logo picture painted at its place, then the modules (qr_draw_modules). For print
-// (PrintSettings::compact) on a vector surface, the logo's SVG twin is drawn in its place as
-// vectors, when it has one that librsvg reads.
-void picture_draw(const Picture& picture, cairo_t* context);
+// picture, the logo picture painted at its place (or logoDrawing there instead, a drawing of the
+// logo's size, for print on a vector surface), then the modules (qr_draw_modules).
+void picture_draw(const Picture& picture, cairo_t* context, cairo_surface_t* logoDrawing = nullptr);
 
-// What picture_draw draws before the modules: the background and the logo.
-void picture_draw_base(const Picture& picture, cairo_t* context);
+// What picture_draw draws before the modules: the background and the logo (or logoDrawing).
+void picture_draw_base(const Picture& picture, cairo_t* context, cairo_surface_t* logoDrawing = nullptr);
 
 // The picture on a new image surface in its pixel format. A size that cairo cannot
 // create leaves the surface in an error state, reported when it is written.
 [[nodiscard]] SurfacePtr picture_render_surface(const Picture& picture);
 
-// The complete file of the picture in the format, into bytes (which it replaces). Returns
+// The complete file of the picture in the format, into bytes (which it replaces). For print
+// (PrintSettings::compact) the plain picture goes through the compact writer, and the logo
+// picture keeps its logo vectors from the twin (the logo cache's vector logo): SVG by the
+// compact writer, PDF through cairo. Returns
 // cairo's status: CAIRO_STATUS_NO_MEMORY when memory ran out, another failure when the
 // surface could not be made or written (or for a format outside the three); bytes are left
 // empty on failure.

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "image/picture.h"
+#include "image/vector_logo.h"
 
 namespace tolvex {
 
@@ -33,11 +34,19 @@ struct PageGeometry {
 // bytes in every run.
 [[nodiscard]] std::string svg_compact(const Picture& picture);
 
-// The plain picture as a one-page PDF on its page geometry: the modules as one filled path in a
+// The logo picture as SVG in the same manner: the logo's element at its place (the twin, or the
+// PNG embedded), the code as one path in module units scaled into its box, the background only
+// where the logo leaves some of it to be seen. The same bytes in every run and process.
+[[nodiscard]] std::string svg_logo_compact(const Picture& picture, const VectorLogo& logo, bool background);
+
+// The picture as a one-page PDF on its page geometry: the modules as one filled path in a
 // compressed content stream, tagged as a figure whose alternate text is the description (else
-// the title); /Title and /Subject in the document information. nullopt when the picture does
-// not fit its page or compression fails.
-[[nodiscard]] std::optional<std::string> pdf_compact(const Picture& picture);
+// the title); /Title and /Subject in the document information. With a logo (its form, prepared
+// once), the logo as a form XObject at its place, and the background only where asked. nullopt
+// when the picture does not fit its page or compression fails.
+[[nodiscard]] std::optional<std::string> pdf_compact(const Picture& picture,
+                                                     const VectorLogo::PdfForm* logo = nullptr,
+                                                     bool background = true);
 
 // A text as a literal PDF string: in PDFDocEncoding where every character is one of its Latin-1
 // ones, else UTF-16BE with its byte order mark. Bytes that are no UTF-8 become U+FFFD.

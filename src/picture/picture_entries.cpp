@@ -25,6 +25,8 @@ ErrorCode check_print_options(const PictureOptions& options) {
   if (options.moduleSize < 0 || options.moduleSize > kLargestModuleSize) {
     return report(messages::kModuleSizeOutOfRange);
   }
+  // Whole pixels a module would scale the logo's raster and blur it: refused rather than ignored.
+  if (options.logo && options.moduleSize != 0) return report(messages::kModuleSizeOnlyWithoutLogo);
   if (options.margin < kQuietZoneModules || options.margin > kLargestMargin) {
     return report(messages::kMarginOutOfRange);
   }
@@ -69,7 +71,7 @@ ErrorCode text_picture(std::string_view text, const PictureOptions& options, Pic
   if (const ErrorCode code = read_header(text.data(), text.size(), &header)) return code;
   const LogoOptions& logo = *options.logo;
   return qr_logo_picture(text, header.family(), logo.rotation, logo.variation, logo.frame,
-                         logo_prefix(logo.directory), picture, options.level, options.boostLevel);
+                         logo_prefix(logo.directory), picture, options.level, options.boostLevel, options.margin);
 }
 
 namespace {

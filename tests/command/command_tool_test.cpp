@@ -233,6 +233,33 @@ TEST(Make, WritesTheSameCompactSvgEveryRunWithTheSummary) {
   EXPECT_EQ(test::zbar_decode(scratch.file("a.png")), text_of("pay-single"));
 }
 
+TEST(Make, WritesTheLogoPictureForPrintAsVectorsTheSameInEveryProcess) {
+  const TempDir scratch;
+  for (const std::string extension : {"svg", "pdf"}) {
+    const std::string first = scratch.file("a." + extension);
+    const std::string second = scratch.file("b." + extension);
+    for (const std::string& out : {first, second}) {
+      ASSERT_EQ(tolvex("make -q --logo-dir " + shell_quote(kLogoDir) + " -o " + shell_quote(out) + " " +
+                       shell_quote(example_path("invoice")))
+                    .status,
+                0);
+    }
+    EXPECT_EQ(read_file(first), read_file(second)) << extension;
+    const std::string page = scratch.file("page");
+    const std::string command = extension == "svg"
+                                    ? "rsvg-convert -d 150 -p 150 -o " + shell_quote(page + ".png") + " " + shell_quote(first)
+                                    : "pdftoppm -png -r 150 -singlefile " + shell_quote(first) + " " + shell_quote(page);
+    ASSERT_EQ(run_command(command).status, 0) << command;
+    EXPECT_EQ(test::zbar_decode(page + ".png"), text_of("invoice")) << extension;
+    if (extension == "svg") {
+      EXPECT_EQ(read_file(first).find("<image"), std::string::npos);
+    } else {
+      EXPECT_EQ(run_command("pdfimages -list " + shell_quote(first) + " | tail -n +3 | grep -q .").status, 1);
+      EXPECT_EQ(run_command("qpdf --check " + shell_quote(first)).status, 0);
+    }
+  }
+}
+
 TEST(Make, ModuleSizeAndDpiGiveWholeModulesAndTheResolution) {
   const TempDir scratch;
   const std::string out = scratch.file("m.png");
@@ -552,6 +579,41 @@ TEST(Batch, ReadsJsonAndTextsAndRefusesATextThatDoesNotDecode) {
   EXPECT_NE(result.err.find(in + "/c.txt: " + decode("0123ABCDEFGH").error().line), std::string::npos);
 }
 
+
+TEST(Batch, TakesThePrintOptionsOfMakeAndWritesWhatMakeWrites) {
+  const TempDir scratch;
+  const std::string in = scratch.file("in");
+  fs::create_directories(in);
+  fs::copy_file(example_path("invoice"), in + "/invoice.xml");
+  fs::copy_file(example_path("pay-single"), in + "/pay.xml");
+  struct Case {
+    std::string options;
+    std::string extension;
+  };
+  for (const Case& c : {Case{"--logo-dir " + shell_quote(kLogoDir) + " --format=svg --margin=6 --level=M", "svg"},
+                        Case{"--logo-dir " + shell_quote(kLogoDir) + " --format=pdf --size=50mm --paper=a5 --position=centre", "pdf"},
+                        Case{"--no-logo --module-size=5 --margin=7 --dpi=300 --boost-level", "png"},
+                        Case{"--no-logo --size=30mm --format=pdf --level=Q", "pdf"}}) {
+    const std::string out = scratch.file("out");
+    fs::remove_all(out);
+    ASSERT_EQ(tolvex("batch -q " + c.options + " -o " + shell_quote(out) + " " + shell_quote(in)).status, 0) << c.options;
+    for (const std::string name : {"invoice", "pay"}) {
+      const std::string batched = out + "/" + name + "." + c.extension;
+      const std::string made = scratch.file("made." + c.extension);
+      ASSERT_EQ(tolvex("make -q " + c.options + " -o " + shell_quote(made) + " " + shell_quote(in + "/" + name + ".xml")).status, 0);
+      EXPECT_EQ(read_file(batched), read_file(made)) << c.options << " " << name;
+    }
+  }
+  // The figures that tell the options did their work, on the last documents of each kind.
+  const std::string out = scratch.file("out");
+  ASSERT_EQ(tolvex("batch -q --no-logo --format=pdf --paper=a5 --at=20,30 -o " + shell_quote(out) + " " + shell_quote(in)).status, 0);
+  EXPECT_EQ(pdfinfo(out + "/invoice.pdf", "Page size"), "419.528 x 595.276 pts");
+  EXPECT_EQ(pdfinfo(out + "/invoice.pdf", "Title"), "Invoice 2026010087");
+  const ProcessResult refused = tolvex("batch -q --module-size=5 --logo-dir " + shell_quote(kLogoDir) + " -o " +
+                                       shell_quote(scratch.file("refused")) + " " + shell_quote(in));
+  EXPECT_EQ(refused.status, 1);
+  EXPECT_NE(refused.err.find("Module size applies to the code without logo"), std::string::npos) << refused.err;
+}
 
 // A payment order with two warnings and no error: an unknown element and wrong check digits.
 std::string warned_payment() {
