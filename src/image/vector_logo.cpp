@@ -4,7 +4,6 @@
 #include <glib.h>
 #include <libxml/parser.h>
 #include <libxml/tree.h>
-#include <librsvg/rsvg.h>
 
 #include <array>
 #include <charconv>
@@ -17,6 +16,8 @@
 #include <optional>
 #include <regex>
 #include <string_view>
+
+#include "image/rsvg_library.h"
 
 namespace tolvex {
 namespace {
@@ -207,15 +208,15 @@ std::string_view trimmed(std::string_view text) {
 
 // The twin drawn by cairo onto a page of its own, taken apart into the page's content stream and
 // its resources; nullopt unless the resources are self-contained.
-std::optional<VectorLogo::PdfForm> twin_form(RsvgHandle* handle, int width, int height) {
+std::optional<VectorLogo::PdfForm> twin_form(const RsvgLibrary& rsvg, RsvgHandle* handle, int width, int height) {
   std::string pdf;
   {
     const SurfacePtr surface(cairo_pdf_surface_create_for_stream(append, &pdf, width, height));
     const ContextPtr context(cairo_create(surface.get()));
     const RsvgRectangle viewport{0, 0, static_cast<double>(width), static_cast<double>(height)};
     GError* error = nullptr;
-    const bool drawn = rsvg_handle_render_document(handle, context.get(), &viewport, &error) != 0;
-    g_clear_error(&error);
+    const bool drawn = rsvg.renderDocument(handle, context.get(), &viewport, &error) != 0;
+    if (error != nullptr) rsvg.freeError(error);
     if (!drawn) return std::nullopt;
     cairo_surface_finish(surface.get());
     if (cairo_surface_status(surface.get()) != CAIRO_STATUS_SUCCESS) return std::nullopt;
@@ -261,11 +262,12 @@ std::optional<VectorLogo::PdfForm> twin_form(RsvgHandle* handle, int width, int 
 // The twin drawn by librsvg into the PNG's box: recorded, and as a PDF form where it can be.
 // false when librsvg cannot draw it.
 bool draw_twin(const std::string& bytes, int width, int height, VectorLogo& logo) {
+  const RsvgLibrary& rsvg = rsvg_library();
+  if (!rsvg.loaded()) return false;
   GError* error = nullptr;
-  RsvgHandle* handle =
-      rsvg_handle_new_from_data(reinterpret_cast<const guint8*>(bytes.data()), bytes.size(), &error);
+  RsvgHandle* handle = rsvg.newFromData(reinterpret_cast<const guint8*>(bytes.data()), bytes.size(), &error);
   if (handle == nullptr) {
-    g_clear_error(&error);
+    if (error != nullptr) rsvg.freeError(error);
     return false;
   }
   const cairo_rectangle_t extents{0, 0, static_cast<double>(width), static_cast<double>(height)};
@@ -274,15 +276,15 @@ bool draw_twin(const std::string& bytes, int width, int height, VectorLogo& logo
   {
     const ContextPtr context(cairo_create(recording.get()));
     const RsvgRectangle viewport{0, 0, static_cast<double>(width), static_cast<double>(height)};
-    drawn = rsvg_handle_render_document(handle, context.get(), &viewport, &error) != 0 &&
+    drawn = rsvg.renderDocument(handle, context.get(), &viewport, &error) != 0 &&
             cairo_status(context.get()) == CAIRO_STATUS_SUCCESS;
   }
-  g_clear_error(&error);
+  if (error != nullptr) rsvg.freeError(error);
   if (drawn && cairo_surface_status(recording.get()) == CAIRO_STATUS_SUCCESS) {
     logo.drawing = std::move(recording);
-    logo.pdfForm = twin_form(handle, width, height);
+    logo.pdfForm = twin_form(rsvg, handle, width, height);
   }
-  g_object_unref(handle);
+  rsvg.unref(handle);
   return logo.drawing != nullptr;
 }
 
