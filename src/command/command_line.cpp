@@ -8,8 +8,6 @@
 #include "base/version.h"
 #include "command/common.h"
 #include "command/subcommands.h"
-#include "tolvex/decode.hpp"
-#include "tolvex/summary.hpp"
 
 namespace tolvex::command {
 namespace {
@@ -95,17 +93,6 @@ CLI::Validator parses_as(Parse parse, std::string what) {
 }  // namespace
 
 PagePosition position_named(std::string_view name) { return static_cast<PagePosition>(position(kPositions, name)); }
-
-void describe(std::string_view text, PictureOptions& options) {
-  const Result<DocumentPtr<>> document = decode(text);
-  if (!document) return;
-  Result<std::string> summary = tolvex::summary(**document);
-  if (!summary) return;
-  std::string description = std::move(*summary);
-  while (!description.empty() && description.back() == '\n') description.pop_back();
-  options.title = description.substr(0, description.find('\n'));
-  options.description = std::move(description);
-}
 
 std::optional<Length> length_named(std::string_view text) {
   constexpr std::array<std::pair<std::string_view, LengthUnit>, 3> kUnits = {
@@ -288,6 +275,7 @@ CommandLine parse_command_line(std::span<const std::string> arguments) {
       "  tolvex encode invoice.xml | tolvex decode --json\n"
       "  tolvex read scan.pdf --csv\n"
       "  tolvex check --strict invoice.xml\n"
+      "  tolvex serve --listen=127.0.0.1:8080\n"
       "\nExit status: 0 success, 1 a document failed, 2 a usage error.\n"
       "See 'tolvex COMMAND --help' and man tolvex.\n");
 
@@ -298,9 +286,10 @@ CommandLine parse_command_line(std::span<const std::string> arguments) {
   BatchJob batch;
   CheckJob check;
   StampJob stamp;
-  const std::array<CLI::App*, 7> subcommands = {add_encode(app, encode), add_make(app, make),   add_decode(app, decode),
+  ServeJob serve;
+  const std::array<CLI::App*, 8> subcommands = {add_encode(app, encode), add_make(app, make),   add_decode(app, decode),
                                                 add_read(app, read),     add_batch(app, batch), add_check(app, check),
-                                                add_stamp(app, stamp)};
+                                                add_stamp(app, stamp),   add_serve(app, serve)};
   for (CLI::App* sub : subcommands) sub->allow_extras();
 
   std::vector<std::string> names;
@@ -350,11 +339,12 @@ CommandLine parse_command_line(std::span<const std::string> arguments) {
       case 3: result.job = std::move(read); break;
       case 4: result.job = std::move(batch); break;
       case 5: result.job = std::move(check); break;
-      default: result.job = std::move(stamp); break;
+      case 6: result.job = std::move(stamp); break;
+      default: result.job = std::move(serve); break;
     }
     return result;
   }
-  result.usageError = "tolvex: no command given; one of encode, make, decode, read, batch, check, stamp (see 'tolvex --help')";
+  result.usageError = "tolvex: no command given; one of encode, make, decode, read, batch, check, stamp, serve (see 'tolvex --help')";
   return result;
 }
 
