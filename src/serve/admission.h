@@ -29,6 +29,12 @@ class Admission {
     Admission* admission_;
   };
 
+  // Requests waiting in the queue now.
+  [[nodiscard]] std::size_t waiting() {
+    const std::lock_guard lock(mutex_);
+    return waiting_;
+  }
+
   // A place now, or after waiting in the queue; none when every worker is busy and the queue full.
   [[nodiscard]] std::optional<Ticket> enter() {
     std::unique_lock lock(mutex_);

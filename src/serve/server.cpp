@@ -1,9 +1,14 @@
 #include "serve/server.h"
 
+#include <arpa/inet.h>
+#include <dirent.h>
 #include <httplib.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
 
 #include <condition_variable>
 #include <deque>
+#include <map>
 #include <functional>
 #include <mutex>
 #include <thread>
@@ -16,6 +21,8 @@ using Clock = std::chrono::steady_clock;
 
 // Set on the thread that answers connections beyond the bound: each gets 503 and is closed.
 thread_local bool tRefusing = false;
+// Whether the connection of the request being answered closes after the answer.
+thread_local bool tCloseAfter = false;
 // When the request being answered on this thread had its headers read.
 thread_local std::optional<Clock::time_point> tStarted;
 
@@ -84,6 +91,137 @@ class ConnectionPool final : public httplib::TaskQueue {
   std::vector<std::thread> threads_;
 };
 
+// The peer of a socket as cpp-httplib names it (numeric address, port), and the local port;
+// nullopt for what is no connected TCP socket.
+struct Peer {
+  std::string address;
+  int port = 0;
+  int localPort = 0;
+  bool operator==(const Peer&) const = default;
+};
+
+std::optional<Peer> peer_of(int fd) {
+  sockaddr_storage local{};
+  socklen_t length = sizeof local;
+  if (::getsockname(fd, reinterpret_cast<sockaddr*>(&local), &length) != 0) return std::nullopt;
+  sockaddr_storage remote{};
+  length = sizeof remote;
+  if (::getpeername(fd, reinterpret_cast<sockaddr*>(&remote), &length) != 0) return std::nullopt;
+  char text[INET6_ADDRSTRLEN] = {};
+  Peer peer;
+  if (remote.ss_family == AF_INET) {
+    const auto* r = reinterpret_cast<const sockaddr_in*>(&remote);
+    ::inet_ntop(AF_INET, &r->sin_addr, text, sizeof text);
+    peer.port = ntohs(r->sin_port);
+    peer.localPort = ntohs(reinterpret_cast<const sockaddr_in*>(&local)->sin_port);
+  } else if (remote.ss_family == AF_INET6) {
+    const auto* r = reinterpret_cast<const sockaddr_in6*>(&remote);
+    ::inet_ntop(AF_INET6, &r->sin6_addr, text, sizeof text);
+    peer.port = ntohs(r->sin6_port);
+    peer.localPort = ntohs(reinterpret_cast<const sockaddr_in6*>(&local)->sin6_port);
+  } else {
+    return std::nullopt;
+  }
+  peer.address = text;
+  return peer;
+}
+
+// Deadlines on connections, which per-read timeouts alone do not give: a client sending a byte
+// a second never trips them. A connection has headerTime to send a request's headers (from
+// its accept, or from the answer before), then bodyTime for its body and answer; past that the
+// socket is shut down and its thread freed. The sockets are found as the process's sockets
+// on the listening port, since cpp-httplib does not hand them out.
+class Watchdog {
+ public:
+  Watchdog(std::chrono::milliseconds headerTime, std::chrono::milliseconds bodyTime)
+      : headerTime_(headerTime), bodyTime_(bodyTime), thread_([this] { watch(); }) {}
+  ~Watchdog() {
+    {
+      const std::lock_guard lock(mutex_);
+      stopping_ = true;
+    }
+    wake_.notify_all();
+    thread_.join();
+  }
+  Watchdog(const Watchdog&) = delete;
+  Watchdog& operator=(const Watchdog&) = delete;
+
+  void listen_on(int port) { port_ = port; }
+
+  // The request's headers were read: its body and answer have bodyTime.
+  void headers_read(const std::string& address, int port) { extend(address, port, bodyTime_); }
+  // The answer was written: the next request's headers have headerTime.
+  void answered(const std::string& address, int port) { extend(address, port, headerTime_); }
+
+  // Nothing more is read from the connection: the answer is still written, then it closes.
+  // cpp-httplib keeps a connection for the next request whatever the answer says.
+  void stop_reading(const std::string& address, int port) {
+    DIR* fds = ::opendir("/proc/self/fd");
+    if (fds == nullptr) return;
+    while (const dirent* entry = ::readdir(fds)) {
+      if (entry->d_name[0] < '0' || entry->d_name[0] > '9') continue;
+      const int fd = std::atoi(entry->d_name);
+      const std::optional<Peer> peer = peer_of(fd);
+      if (peer && peer->localPort == port_.load() && peer->address == address && peer->port == port) {
+        ::shutdown(fd, SHUT_RD);
+      }
+    }
+    ::closedir(fds);
+  }
+
+ private:
+  struct Connection {
+    Peer peer;
+    Clock::time_point deadline;
+    bool seen = false;
+  };
+
+  void extend(const std::string& address, int port, std::chrono::milliseconds time) {
+    const std::lock_guard lock(mutex_);
+    for (auto& [fd, connection] : connections_) {
+      if (connection.peer.address == address && connection.peer.port == port) connection.deadline = Clock::now() + time;
+    }
+  }
+
+  void watch() {
+    std::unique_lock lock(mutex_);
+    while (!wake_.wait_for(lock, std::chrono::milliseconds(100), [this] { return stopping_; })) {
+      const int port = port_.load();
+      if (port <= 0) continue;
+      const Clock::time_point now = Clock::now();
+      for (auto& [fd, connection] : connections_) connection.seen = false;
+      DIR* fds = ::opendir("/proc/self/fd");
+      if (fds == nullptr) continue;
+      while (const dirent* entry = ::readdir(fds)) {
+        if (entry->d_name[0] < '0' || entry->d_name[0] > '9') continue;
+        const int fd = std::atoi(entry->d_name);
+        const std::optional<Peer> peer = peer_of(fd);
+        if (!peer || peer->localPort != port) continue;
+        auto known = connections_.find(fd);
+        if (known == connections_.end() || !(known->second.peer == *peer)) {
+          known = connections_.insert_or_assign(fd, Connection{*peer, now + headerTime_}).first;
+        }
+        known->second.seen = true;
+        if (now > known->second.deadline) {
+          ::shutdown(fd, SHUT_RDWR);
+          known->second.deadline = Clock::time_point::max();
+        }
+      }
+      ::closedir(fds);
+      std::erase_if(connections_, [](const auto& item) { return !item.second.seen; });
+    }
+  }
+
+  const std::chrono::milliseconds headerTime_;
+  const std::chrono::milliseconds bodyTime_;
+  std::atomic<int> port_{0};
+  std::mutex mutex_;
+  std::condition_variable wake_;
+  std::map<int, Connection> connections_;
+  bool stopping_ = false;
+  std::thread thread_;
+};
+
 Call call_of(const httplib::Request& request) {
   Call call{.method = request.method, .path = request.path};
   for (const auto& [name, value] : request.params) call.query.emplace(name, value);
@@ -99,11 +237,6 @@ void answer(const Reply& reply, httplib::Response& response) {
   response.set_content(reply.body, reply.contentType);
 }
 
-// An answer after which the connection closes: the rest of the request is never read.
-void answer_and_close(const Reply& reply, httplib::Response& response) {
-  answer(reply, response);
-  response.set_header("Connection", "close");
-}
 
 std::size_t header_bytes(const httplib::Request& request) {
   std::size_t bytes = request.target.size();
@@ -114,11 +247,20 @@ std::size_t header_bytes(const httplib::Request& request) {
 }  // namespace
 
 struct Server::State {
-  State(Service& s, ServerOptions o) : service(s), options(std::move(o)) {}
+  State(Service& s, ServerOptions o)
+      : service(s), options(std::move(o)), watchdog(options.headerTime, options.bodyTime) {}
   Service& service;
   ServerOptions options;
+  Watchdog watchdog;
   httplib::Server http;
   bool bound = false;
+
+  // An answer after which the connection closes: the rest of the request is never read.
+  void answer_and_close(const Reply& reply, httplib::Response& response) {
+    answer(reply, response);
+    response.set_header("Connection", "close");
+    tCloseAfter = true;
+  }
 };
 
 Server::Server(Service& service, ServerOptions options) : state_(std::make_unique<State>(service, std::move(options))) {
@@ -136,9 +278,10 @@ Server::Server(Service& service, ServerOptions options) : state_(std::make_uniqu
 
   http.set_pre_routing_handler([&state](const httplib::Request& request, httplib::Response& response) {
     tStarted = Clock::now();
+    state.watchdog.headers_read(request.remote_addr, request.remote_port);
     const auto refuse = [&](const Reply& reply) {
       state.service.record(request.path, reply, Clock::now() - *tStarted);
-      answer_and_close(reply, response);
+      state.answer_and_close(reply, response);
       return httplib::Server::HandlerResponse::Handled;
     };
     if (tRefusing) return refuse(state.service.busy());
@@ -169,7 +312,7 @@ Server::Server(Service& service, ServerOptions options) : state_(std::make_uniqu
     if (over) {
       const Reply reply = Service::too_large(limit);
       state.service.record(request.path, reply, Clock::now() - tStarted.value_or(Clock::now()));
-      answer_and_close(reply, response);
+      state.answer_and_close(reply, response);
       return;
     }
     answer(state.service.handle(call), response);
@@ -186,7 +329,7 @@ Server::Server(Service& service, ServerOptions options) : state_(std::make_uniqu
     if (!response.body.empty()) return httplib::Server::HandlerResponse::Unhandled;
     const Reply reply = Service::malformed(response.status);
     state.service.record(request.path, reply, Clock::now() - tStarted.value_or(Clock::now()));
-    answer_and_close(reply, response);
+    state.answer_and_close(reply, response);
     return httplib::Server::HandlerResponse::Handled;
   }));
 
@@ -194,6 +337,10 @@ Server::Server(Service& service, ServerOptions options) : state_(std::make_uniqu
   http.set_logger([&state](const httplib::Request& request, const httplib::Response& response) {
     const double took = std::chrono::duration<double, std::milli>(Clock::now() - tStarted.value_or(Clock::now())).count();
     tStarted.reset();
+    state.watchdog.answered(request.remote_addr, request.remote_port);
+    // Written: now the connection may stop reading (before, cpp-httplib would not write).
+    if (tCloseAfter) state.watchdog.stop_reading(request.remote_addr, request.remote_port);
+    tCloseAfter = false;
     if (state.options.quiet) return;
     const std::string in = request.has_header("Content-Length") ? request.get_header_value("Content-Length") : "0";
     std::fprintf(state.options.log, "%s %s %d %.1fms in=%s out=%zu\n", request.method.c_str(), request.path.c_str(),
@@ -210,6 +357,7 @@ int Server::bind() {
                                                   ? state.options.port
                                                   : -1);
   state.bound = port > 0;
+  state.watchdog.listen_on(port);
   return port;
 }
 

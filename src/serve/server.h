@@ -21,6 +21,10 @@ struct ServerOptions {
   std::chrono::seconds readTimeout{5};
   std::chrono::seconds writeTimeout{5};
   std::chrono::seconds keepAlive{5};
+  // A request's headers must arrive within headerTime (from the accept, or from the answer
+  // before), its body and answer within bodyTime; then the connection is closed.
+  std::chrono::milliseconds headerTime{10000};
+  std::chrono::milliseconds bodyTime{60000};
   bool quiet = false;              // no log line a request
   std::FILE* log = stderr;
 };
