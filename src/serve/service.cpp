@@ -25,6 +25,12 @@ namespace {
 
 using Json = nlohmann::ordered_json;
 
+// JSON of texts that may hold any bytes (parser messages quote the input): invalid UTF-8 is
+// replaced rather than thrown at.
+std::string dumped(const Json& json, int indent = -1) {
+  return json.dump(indent, ' ', false, Json::error_handler_t::replace);
+}
+
 enum class Form { xml, json, text };
 
 char lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
@@ -78,7 +84,7 @@ Reply document_failure(const Error& error, std::string_view body) {
   if (!found) return failure(400, error);
   const Json report = Json::parse(check_report_json(*found), nullptr, false);
   const auto diagnostics = report.find("diagnostics");
-  return failure(400, error, diagnostics == report.end() ? "[]" : diagnostics->dump());
+  return failure(400, error, diagnostics == report.end() ? "[]" : dumped(*diagnostics));
 }
 
 // What only the server's own state explains: the logo pictures it was given, the reading
@@ -197,7 +203,7 @@ std::string page_with_examples() {
   std::string page(kPage);
   constexpr std::string_view kSlot = "/*EXAMPLES*/";
   // In a script, "</" would end it; JSON may write it as "<\/".
-  std::string json = examples.dump();
+  std::string json = dumped(examples);
   for (std::size_t at = json.find("</"); at != std::string::npos; at = json.find("</", at + 3)) json.insert(at + 1, "\\");
   if (const std::size_t at = page.find(kSlot); at != std::string::npos) page.replace(at, kSlot.size(), json);
   return page;
@@ -226,7 +232,7 @@ Reply failure(int status, const Error& error, std::string diagnostics) {
                {"message", error.message},
                {"detail", error.detail},
                {"errorLine", error.line}}}};
-  Reply reply = json_reply(shape.dump());
+  Reply reply = json_reply(dumped(shape));
   // The diagnostics are a JSON array written by the check's report.
   reply.body.insert(reply.body.size() - 2, ",\"diagnostics\":" + diagnostics);
   reply.status = status;
@@ -374,7 +380,7 @@ Reply Service::encode(const Call& call) {
   if (!form || *form == Form::text) return unsupported(type);
   const Result<std::string> text = encoded_text(call.body, *form);
   if (!text) return document_failure(text.error(), call.body);
-  return json_reply(Json{{"text", *text}}.dump());
+  return json_reply(dumped(Json{{"text", *text}}));
 }
 
 Reply Service::pictures(const Call& call) {
@@ -427,7 +433,7 @@ Reply Service::read(const Call& call) {
   if (!codes) return failure(status_of(codes.error()), codes.error());
   Json array = Json::array();
   for (const ScannedCode& code : *codes) array.push_back(scanned_code_json("-", code));
-  return json_reply(array.dump(2));
+  return json_reply(dumped(array, 2));
 }
 
 }  // namespace tolvex::serve
