@@ -6,11 +6,11 @@ _tolvex() {
     command=
     for ((i = 1; i < COMP_CWORD; i++)); do
         case ${COMP_WORDS[i]} in
-            encode|make|decode|read|batch|check) command=${COMP_WORDS[i]}; break ;;
+            encode|make|decode|read|batch|check|serve) command=${COMP_WORDS[i]}; break ;;
         esac
     done
     if [[ -z $command ]]; then
-        COMPREPLY=($(compgen -W "encode make decode read batch check --help --version" -- "$cur"))
+        COMPREPLY=($(compgen -W "encode make decode read batch check serve --help --version" -- "$cur"))
         return
     fi
     local picture="--size --no-logo --logo-dir --placement --colour --color --no-frame --format --from -q --quiet --help"
@@ -20,6 +20,8 @@ _tolvex() {
         --format) COMPREPLY=($(compgen -W "png svg pdf" -- "$cur")); return ;;
         --from) COMPREPLY=($(compgen -W "xml json text" -- "$cur")); return ;;
         --logo-dir) COMPREPLY=($(compgen -d -- "$cur")); return ;;
+        --tokens) COMPREPLY=($(compgen -f -- "$cur")); return ;;
+        --listen|--threads) return ;;
         --size|-j|--jobs) return ;;
     esac
     local options
@@ -30,6 +32,7 @@ _tolvex() {
         read) options="--json --csv --text --first -q --quiet --help" ;;
         batch) options="-o --output -j --jobs -R --recursive --mirror --skip-existing --report --strict $picture" ;;
         check) options="--json --strict -q --quiet --help" ;;
+        serve) options="--listen --threads --tokens --logo-dir -q --quiet --help" ;;
     esac
     if [[ $cur == -* ]]; then
         COMPREPLY=($(compgen -W "$options" -- "$cur"))
