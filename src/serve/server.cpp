@@ -274,6 +274,8 @@ Server::Server(Service& service, ServerOptions options) : state_(std::make_uniqu
   http.set_write_timeout(o.writeTimeout);
   http.set_keep_alive_timeout(o.keepAlive.count());
   http.set_keep_alive_max_count(100);
+  // A head and a body written apart must not wait for the delayed acknowledgement (40 ms).
+  http.set_tcp_nodelay(true);
   http.set_payload_max_length(kMaxFileBytes);
 
   http.set_pre_routing_handler([&state](const httplib::Request& request, httplib::Response& response) {

@@ -271,8 +271,9 @@ bool token_matches(std::string_view offered, const std::vector<std::string>& tok
 
 Service::Service(ServiceOptions options)
     : options_(std::move(options)),
-      admission_(options_.workers, options_.queue),
       page_(page_with_examples()),
+      // Each worker keeps the decoded logo pictures, as tolvex batch's threads do.
+      pool_(options_.workers, options_.queue, [] { logo_cache_set_budget(kBatchLogoCacheBytes); }),
       ready_(logos_draw(options_.logoDirectory)) {}
 
 const std::vector<Route>& Service::routes() { return kRoutes; }
@@ -354,14 +355,20 @@ Reply Service::route(const Call& call) {
   }
   if (call.body.size() > body_limit(call.path)) return too_large(body_limit(call.path));
   if (!accepting_) return busy();
-  const std::optional<Admission::Ticket> ticket = admission_.enter();
-  if (!ticket) return busy();
-  // Each worker thread keeps the decoded logo pictures, as tolvex batch's threads do.
-  thread_local const bool cached = [] {
-    logo_cache_set_budget(kBatchLogoCacheBytes);
-    return true;
-  }();
-  static_cast<void>(cached);
+  Reply reply;
+  const bool ran = pool_.run([&] {
+    try {
+      reply = work(call);
+    } catch (const std::bad_alloc&) {
+      reply = failure(503, recorded(messages::kNotEnoughMemory));
+    } catch (...) {
+      reply = failure(500, recorded(messages::kUnexpectedFailure));
+    }
+  });
+  return ran ? reply : busy();
+}
+
+Reply Service::work(const Call& call) {
   if (call.path == "/v1/encode") return encode(call);
   if (call.path == "/v1/pictures") return pictures(call);
   if (call.path == "/v1/check") return check(call);

@@ -12,7 +12,7 @@
 #include <utility>
 #include <vector>
 
-#include "serve/admission.h"
+#include "serve/work_pool.h"
 #include "serve/metrics.h"
 #include "tolvex/result.hpp"
 #include "tolvex/scan.hpp"
@@ -87,6 +87,7 @@ class Service {
 
  private:
   Reply route(const Call& call);
+  Reply work(const Call& call);
   Reply encode(const Call& call);
   Reply pictures(const Call& call);
   Reply check(const Call& call);
@@ -96,9 +97,9 @@ class Service {
   [[nodiscard]] bool authorised(const Call& call) const;
 
   ServiceOptions options_;
-  Admission admission_;
   Metrics metrics_;
   std::string page_;
+  WorkPool pool_;  // last: its workers stop before the rest goes
   bool ready_ = false;
   std::atomic<bool> accepting_{true};
 };

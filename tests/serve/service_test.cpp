@@ -265,22 +265,42 @@ TEST(Tokens, MatchOnlyWholeTokensAndReadFromTheFile) {
   EXPECT_FALSE(read_tokens(dir.file("missing")));
 }
 
-TEST(Admission, AWorkerPlaceThenTheQueueThenRefusal) {
-  Admission admission(1, 1);
-  std::optional<Admission::Ticket> first = admission.enter();
-  ASSERT_TRUE(first);
-  std::atomic<bool> admitted = false;
-  std::thread waiter([&] {
-    const std::optional<Admission::Ticket> second = admission.enter();
-    admitted = second.has_value();
+TEST(WorkPool, AWorkerThenTheQueueThenRefusalInOrder) {
+  WorkPool pool(1, 1);
+  std::mutex mutex;
+  std::condition_variable changed;
+  bool release = false;
+  bool started = false;
+  std::vector<int> order;
+  std::thread first([&] {
+    EXPECT_TRUE(pool.run([&] {
+      std::unique_lock lock(mutex);
+      started = true;
+      changed.notify_all();
+      changed.wait(lock, [&] { return release; });
+      order.push_back(1);
+    }));
   });
-  // The waiter holds the one queue place; give it a bounded time to take it.
-  for (int i = 0; i < 200 && admission.waiting() == 0; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(5));
-  EXPECT_FALSE(admission.enter()) << "the queue is full";
-  first.reset();
-  waiter.join();
-  EXPECT_TRUE(admitted);
-  EXPECT_TRUE(admission.enter());
+  {
+    std::unique_lock lock(mutex);
+    ASSERT_TRUE(changed.wait_for(lock, std::chrono::seconds(10), [&] { return started; }));
+  }
+  std::thread second([&] { EXPECT_TRUE(pool.run([&] { order.push_back(2); })); });
+  // The second takes the one queue place; give it a bounded time to.
+  for (int i = 0; i < 400 && pool.waiting() == 0; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  ASSERT_EQ(pool.waiting(), 1u);
+  bool ranThird = false;
+  EXPECT_FALSE(pool.run([&] { ranThird = true; })) << "the queue is full";
+  {
+    const std::lock_guard lock(mutex);
+    release = true;
+  }
+  changed.notify_all();
+  first.join();
+  second.join();
+  EXPECT_FALSE(ranThird);
+  EXPECT_EQ(order, (std::vector<int>{1, 2}));
+  EXPECT_TRUE(pool.run([] {}));
 }
 
 TEST(Service, BusyAndStoppingAre503WithRetryAfter) {
