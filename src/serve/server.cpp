@@ -222,6 +222,30 @@ class Watchdog {
   std::thread thread_;
 };
 
+// cpp-httplib listens with a backlog of 5 (fixed when Debian built it): a burst of connections
+// then waits for SYN retransmits, a second and more. Listening again on the bound socket, found
+// by its port, only raises the backlog.
+void widen_backlog(int port) {
+  DIR* fds = ::opendir("/proc/self/fd");
+  if (fds == nullptr) return;
+  while (const dirent* entry = ::readdir(fds)) {
+    if (entry->d_name[0] < '0' || entry->d_name[0] > '9') continue;
+    const int fd = std::atoi(entry->d_name);
+    sockaddr_storage local{};
+    socklen_t length = sizeof local;
+    if (::getsockname(fd, reinterpret_cast<sockaddr*>(&local), &length) != 0) continue;
+    int bound = 0;
+    if (local.ss_family == AF_INET) bound = ntohs(reinterpret_cast<const sockaddr_in*>(&local)->sin_port);
+    if (local.ss_family == AF_INET6) bound = ntohs(reinterpret_cast<const sockaddr_in6*>(&local)->sin6_port);
+    int listening = 0;
+    length = sizeof listening;
+    if (bound == port && ::getsockopt(fd, SOL_SOCKET, SO_ACCEPTCONN, &listening, &length) == 0 && listening != 0) {
+      ::listen(fd, SOMAXCONN);
+    }
+  }
+  ::closedir(fds);
+}
+
 Call call_of(const httplib::Request& request) {
   Call call{.method = request.method, .path = request.path};
   for (const auto& [name, value] : request.params) call.query.emplace(name, value);
@@ -273,7 +297,7 @@ Server::Server(Service& service, ServerOptions options) : state_(std::make_uniqu
   http.set_read_timeout(o.readTimeout);
   http.set_write_timeout(o.writeTimeout);
   http.set_keep_alive_timeout(o.keepAlive.count());
-  http.set_keep_alive_max_count(100);
+  http.set_keep_alive_max_count(1000);
   // A head and a body written apart must not wait for the delayed acknowledgement (40 ms).
   http.set_tcp_nodelay(true);
   http.set_payload_max_length(kMaxFileBytes);
@@ -360,6 +384,7 @@ int Server::bind() {
                                                   : -1);
   state.bound = port > 0;
   state.watchdog.listen_on(port);
+  if (state.bound) widen_backlog(port);
   return port;
 }
 

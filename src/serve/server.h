@@ -16,7 +16,7 @@ namespace tolvex::serve {
 struct ServerOptions {
   std::string host = "127.0.0.1";
   int port = 8080;                 // 0: one the system chooses
-  std::size_t connections = 64;    // connections served at once, each on its own thread
+  std::size_t connections = 256;   // connections served at once, each on its own thread
   std::size_t pending = 256;       // accepted connections waiting for one of those threads
   std::chrono::seconds readTimeout{5};
   std::chrono::seconds writeTimeout{5};
