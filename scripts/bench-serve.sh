@@ -7,6 +7,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 build=${1:-build}
 flat=0
+seconds=${SECONDS_EACH:-10}
 [ "${2:-}" = --flat ] && flat=${3:-200000}
 command -v wrk >/dev/null || { echo "bench-serve: wrk is missing (scripts/setup.sh installs it)"; exit 1; }
 unset http_proxy https_proxy HTTP_PROXY HTTPS_PROXY all_proxy ALL_PROXY
@@ -42,7 +43,7 @@ printf '%-24s %5s %10s %9s %9s %9s %12s\n' endpoint conns requests/s p50-ms p99-
 for path in "/v1/pictures?format=png" "/v1/check"; do
   for connections in 1 8 64; do
     threads=$((connections < 2 ? 1 : 2))
-    line=$(wrk -t"$threads" -c"$connections" -d10s -s "$work/post.lua" "$base$path" | grep '^RESULT')
+    line=$(wrk -t"$threads" -c"$connections" -d${seconds}s -s "$work/post.lua" "$base$path" | grep '^RESULT')
     read -r _ rate p50 p99 failed _ <<<"$line"
     printf '%-24s %5d %10s %9s %9s %9s %12.1f\n' "$path" "$connections" "$rate" "$p50" "$p99" "$failed" \
       "$(awk -v k="$(peak_kib)" 'BEGIN { print k / 1024 }')"
@@ -60,17 +61,15 @@ if [ "$flat" -gt 0 ]; then
   # Memory across many requests: resident size after a warm-up, and after N more.
   wrk -t2 -c8 -d3s -s "$work/post.lua" "$base/v1/pictures?format=png" >/dev/null
   before=$(resident_kib)
-  cat >"$work/count.lua" <<EOF
-$(sed '/^done = /,$d' "$work/post.lua")
-local left = $flat
-request = function()
-  left = left - 1
-  if left < 0 then wrk.thread:stop() end
-  return wrk.format()
-end
-EOF
-  # One wrk thread, which stops after N requests.
-  total=$(wrk -t1 -c8 -d3600s -s "$work/count.lua" "$base/v1/pictures?format=png" | awk '/requests in/ { print $1 }')
+  # wrk runs until the server has answered N more, counted from its metrics.
+  answered() { curl -s "$base/metrics" | awk '/tolvex_requests_total\{endpoint="\/v1\/pictures",code="200"\}/ { print $2 }'; }
+  start_count=$(answered)
+  wrk -t2 -c8 -d3600s -s "$work/post.lua" "$base/v1/pictures?format=png" >/dev/null &
+  load=$!
+  while [ "$(answered)" -lt $((start_count + flat)) ]; do sleep 1; done
+  kill -INT "$load"
+  wait "$load" || true
+  total=$(($(answered) - start_count))
   after=$(resident_kib)
   awk -v b="$before" -v a="$after" -v n="$total" 'BEGIN {
     printf "memory across %d picture requests: %.1f MiB before, %.1f MiB after (%+.1f%%)\n", n, b / 1024, a / 1024, (a - b) * 100 / b }'
