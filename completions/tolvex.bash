@@ -6,11 +6,11 @@ _tolvex() {
     command=
     for ((i = 1; i < COMP_CWORD; i++)); do
         case ${COMP_WORDS[i]} in
-            encode|make|decode|read|batch|check|stamp) command=${COMP_WORDS[i]}; break ;;
+            encode|make|decode|read|batch|check|stamp|serve) command=${COMP_WORDS[i]}; break ;;
         esac
     done
     if [[ -z $command ]]; then
-        COMPREPLY=($(compgen -W "encode make decode read batch check stamp --help --version" -- "$cur"))
+        COMPREPLY=($(compgen -W "encode make decode read batch check stamp serve --help --version" -- "$cur"))
         return
     fi
     local picture="--size --module-size --margin --dpi --level --boost-level --at --position --page-margin --no-logo --logo-dir --placement --colour --color --no-frame --format --from -q --quiet --help"
@@ -23,7 +23,8 @@ _tolvex() {
         --level) COMPREPLY=($(compgen -W "L M Q H" -- "$cur")); return ;;
         --paper) COMPREPLY=($(compgen -W "a4 a5 a6 letter" -- "$cur")); return ;;
         --position) COMPREPLY=($(compgen -W "top-left top top-right left centre right bottom-left bottom bottom-right" -- "$cur")); return ;;
-        --size|--module-size|--margin|--dpi|--at|--page-margin|--page|-j|--jobs) return ;;
+        --tokens) COMPREPLY=($(compgen -f -- "$cur")); return ;;
+        --size|--module-size|--margin|--dpi|--at|--page-margin|--page|-j|--jobs|--listen|--threads) return ;;
     esac
     local options
     case $command in
@@ -34,6 +35,7 @@ _tolvex() {
         batch) options="-o --output -j --jobs -R --recursive --mirror --skip-existing --report --strict --paper $picture" ;;
         stamp) options="-o --output --page $picture" ;;
         check) options="--json --strict -q --quiet --help" ;;
+        serve) options="--listen --threads --tokens --logo-dir -q --quiet --help" ;;
     esac
     if [[ $cur == -* ]]; then
         COMPREPLY=($(compgen -W "$options" -- "$cur"))

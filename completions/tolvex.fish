@@ -1,5 +1,5 @@
 # fish completion for tolvex
-set -l commands encode make decode read batch check stamp
+set -l commands encode make decode read batch check stamp serve
 complete -c tolvex -f
 complete -c tolvex -n "not __fish_seen_subcommand_from $commands" -a encode -d 'the encoded text of a document'
 complete -c tolvex -n "not __fish_seen_subcommand_from $commands" -a make -d 'the QR code picture of a document'
@@ -8,6 +8,12 @@ complete -c tolvex -n "not __fish_seen_subcommand_from $commands" -a read -d 'ev
 complete -c tolvex -n "not __fish_seen_subcommand_from $commands" -a batch -d 'the pictures of many documents'
 complete -c tolvex -n "not __fish_seen_subcommand_from $commands" -a check -d 'every problem of documents'
 complete -c tolvex -n "not __fish_seen_subcommand_from $commands" -a stamp -d 'the code placed onto a page of a PDF'
+complete -c tolvex -n "not __fish_seen_subcommand_from $commands" -a serve -d 'an HTTP service and a page'
+complete -c tolvex -n "__fish_seen_subcommand_from serve" -l listen -x -d 'HOST:PORT to listen on'
+complete -c tolvex -n "__fish_seen_subcommand_from serve" -l threads -x -d 'documents worked on at once'
+complete -c tolvex -n "__fish_seen_subcommand_from serve" -l tokens -r -F -d 'file of bearer tokens'
+complete -c tolvex -n "__fish_seen_subcommand_from serve" -l logo-dir -x -a '(__fish_complete_directories)' -d 'logo pictures'
+complete -c tolvex -n "__fish_seen_subcommand_from serve" -s q -l quiet -d 'no log line a request'
 complete -c tolvex -n "not __fish_seen_subcommand_from $commands" -l version -d 'the version'
 complete -c tolvex -l help -d 'help'
 

@@ -9,6 +9,7 @@ packages=(
   libxml2-dev libcairo2-dev liblzma-dev libpng-dev zlib1g-dev nlohmann-json3-dev iso-codes
   libzxing-dev libzbar-dev libpoppler-glib-dev libturbojpeg0-dev libseccomp-dev
   libcli11-dev scdoc librsvg2-dev libqpdf-dev
+  libcpp-httplib-dev
   libtiff-dev libwebp-dev libheif-dev libjpeg62-turbo-dev
 )
 if [ "${1:-}" != tool ]; then
@@ -19,6 +20,7 @@ if [ "${1:-}" != tool ]; then
     clang libclang-rt-dev clang-tidy valgrind
     python3-pytest python3-pip python3-setuptools python3-jsonschema
     bash-completion man-db
+    chromium chromium-driver python3-selenium wrk
   )
 fi
 

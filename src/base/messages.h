@@ -305,6 +305,16 @@ inline constexpr Message kDidYouMean{ERROR_INVALID_VALUE, " did you mean "};
 // The line of a document that tolvex make or batch do not draw under --strict.
 inline constexpr Message kRefusedByStrictCheck{ERROR_INVALID_VALUE, "Refused by the strict check, see its findings above. "};
 
+// The HTTP service's requests (tolvex serve); the detail names the bound, type or path.
+inline constexpr Message kRequestBodyTooLarge{ERROR_ILLEGAL_ARGUMENT, "Request body too large, the most is "};
+inline constexpr Message kUnsupportedContentType{ERROR_ILLEGAL_ARGUMENT, "Unsupported content type: "};
+inline constexpr Message kBearerTokenRequired{ERROR_ILLEGAL_ARGUMENT, "A valid bearer token is required. "};
+inline constexpr Message kServerBusy{ERROR_IO, "Server busy, try again later. "};
+inline constexpr Message kNoSuchEndpoint{ERROR_ILLEGAL_ARGUMENT, "No such endpoint: "};
+inline constexpr Message kMethodNotAllowed{ERROR_ILLEGAL_ARGUMENT, "Method not allowed: "};
+inline constexpr Message kMalformedRequest{ERROR_ILLEGAL_ARGUMENT, "Malformed HTTP request, status "};
+inline constexpr Message kRequestHeadersTooLarge{ERROR_ILLEGAL_ARGUMENT, "Request headers too large, the most is "};
+
 // Every entry above, for the tests that hold the table together.
 inline constexpr std::array kEveryMessage{
     kNotEnoughMemory,
@@ -445,6 +455,14 @@ inline constexpr std::array kEveryMessage{
     kUnknownOption,
     kMissingOption,
     kNoInputPathsGiven,
+    kRequestBodyTooLarge,
+    kUnsupportedContentType,
+    kBearerTokenRequired,
+    kServerBusy,
+    kNoSuchEndpoint,
+    kMethodNotAllowed,
+    kMalformedRequest,
+    kRequestHeadersTooLarge,
     kUnknownBatchFileFormat,
     kCannotReadDirectory,
     kCannotCreateOutputDirectory,

@@ -16,9 +16,9 @@ namespace tolvex {
 namespace {
 
 constexpr std::array<std::string_view, 2> kInputKinds = {"xml", "base32hex"};
-constexpr std::array<std::string_view, 4> kRotations = {"bottom", "top", "left", "right"};
-constexpr std::array<std::string_view, 4> kVariations = {"dark", "medium", "light", "gray"};
-constexpr std::array<std::string_view, 3> kFormats = {"png", "svg", "pdf"};
+constexpr auto& kRotations = kLogoRotationWords;
+constexpr auto& kVariations = kLogoVariationWords;
+constexpr auto& kFormats = kImageFormatWords;
 
 char ascii_lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
 

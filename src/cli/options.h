@@ -2,6 +2,7 @@
 // and standard input read whole within its bound.
 #pragma once
 
+#include <array>
 #include <atomic>
 #include <cstddef>
 #include <cstdint>
@@ -18,6 +19,11 @@ namespace tolvex {
 
 // json is the tolvex command's alone: tolvexqr's -i names only the first two.
 enum class InputKind : std::int32_t { xml = 0, base32hex = 1, json = 2 };
+
+// The words of the picture options, in the order of their enumerations: -r, -v, -t.
+inline constexpr std::array<std::string_view, 4> kLogoRotationWords = {"bottom", "top", "left", "right"};
+inline constexpr std::array<std::string_view, 4> kLogoVariationWords = {"dark", "medium", "light", "gray"};
+inline constexpr std::array<std::string_view, 3> kImageFormatWords = {"png", "svg", "pdf"};
 
 struct Settings {
   std::string outputFile = "qrImage.png";

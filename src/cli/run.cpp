@@ -2,11 +2,10 @@
 
 #include <cstdio>
 
-#include "tolvex/decode.hpp"
+#include "cli/describe.h"
 #include "tolvex/encode.hpp"
 #include "tolvex/json.hpp"
 #include "tolvex/picture.hpp"
-#include "tolvex/summary.hpp"
 
 namespace tolvex {
 namespace {
@@ -25,17 +24,6 @@ ErrorCode draw_text(const Settings& settings, std::string_view text) {
 }
 
 }  // namespace
-
-void describe(std::string_view text, PictureOptions& options) {
-  const Result<DocumentPtr<>> document = decode(text);
-  if (!document) return;
-  Result<std::string> summary = tolvex::summary(**document);
-  if (!summary) return;
-  std::string description = std::move(*summary);
-  while (!description.empty() && description.back() == '\n') description.pop_back();
-  options.title = description.substr(0, description.find('\n'));
-  options.description = std::move(description);
-}
 
 ErrorCode write_document_picture(const Settings& settings, const std::string& input) {
   if (settings.inputKind == InputKind::base32hex) return draw_text(settings, input);

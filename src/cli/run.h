@@ -9,10 +9,6 @@
 
 namespace tolvex {
 
-// The summary of the encoded text as the picture's description, its first line as the title; a
-// text that does not decode leaves both absent.
-void describe(std::string_view text, PictureOptions& options);
-
 // Encodes the input when the settings say it is XML or JSON (a base32hex text is drawn as it is) and
 // writes the picture as settings.outputFile in output_format(settings); for print, compact vector
 // files that carry the text's summary (describe). Prints nothing: a

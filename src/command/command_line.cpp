@@ -275,6 +275,7 @@ CommandLine parse_command_line(std::span<const std::string> arguments) {
       "  tolvex encode invoice.xml | tolvex decode --json\n"
       "  tolvex read scan.pdf --csv\n"
       "  tolvex check --strict invoice.xml\n"
+      "  tolvex serve --listen=127.0.0.1:8080\n"
       "\nExit status: 0 success, 1 a document failed, 2 a usage error.\n"
       "See 'tolvex COMMAND --help' and man tolvex.\n");
 
@@ -285,9 +286,10 @@ CommandLine parse_command_line(std::span<const std::string> arguments) {
   BatchJob batch;
   CheckJob check;
   StampJob stamp;
-  const std::array<CLI::App*, 7> subcommands = {add_encode(app, encode), add_make(app, make),   add_decode(app, decode),
+  ServeJob serve;
+  const std::array<CLI::App*, 8> subcommands = {add_encode(app, encode), add_make(app, make),   add_decode(app, decode),
                                                 add_read(app, read),     add_batch(app, batch), add_check(app, check),
-                                                add_stamp(app, stamp)};
+                                                add_stamp(app, stamp),   add_serve(app, serve)};
   for (CLI::App* sub : subcommands) sub->allow_extras();
 
   std::vector<std::string> names;
@@ -337,11 +339,12 @@ CommandLine parse_command_line(std::span<const std::string> arguments) {
       case 3: result.job = std::move(read); break;
       case 4: result.job = std::move(batch); break;
       case 5: result.job = std::move(check); break;
-      default: result.job = std::move(stamp); break;
+      case 6: result.job = std::move(stamp); break;
+      default: result.job = std::move(serve); break;
     }
     return result;
   }
-  result.usageError = "tolvex: no command given; one of encode, make, decode, read, batch, check, stamp (see 'tolvex --help')";
+  result.usageError = "tolvex: no command given; one of encode, make, decode, read, batch, check, stamp, serve (see 'tolvex --help')";
   return result;
 }
 

@@ -103,7 +103,15 @@ struct StampJob {
   PictureChoices picture;            // --at, --position and --page-margin on the page itself
 };
 
-using Job = std::variant<EncodeJob, MakeJob, DecodeJob, ReadJob, BatchJob, CheckJob, StampJob>;
+struct ServeJob {
+  std::string listen = "127.0.0.1:8080";  // --listen HOST:PORT; port 0: one the system chooses
+  std::optional<std::int32_t> threads;     // --threads: documents worked on at once (default: the cores)
+  std::optional<std::string> tokens;       // --tokens FILE: bearer tokens, one a line
+  std::optional<std::string> logoDir;      // --logo-dir, searched as the other subcommands search
+  bool quiet = false;                      // --quiet: no log line a request
+};
+
+using Job = std::variant<EncodeJob, MakeJob, DecodeJob, ReadJob, BatchJob, CheckJob, StampJob, ServeJob>;
 
 // What a command line asks for: a job, a text to print and exit 0 with (help, version), or a
 // usage error in one line (exit 2).

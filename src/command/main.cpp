@@ -1,4 +1,4 @@
-// tolvex: one command line for every job, with subcommands (encode, make, decode, read, batch, check).
+// tolvex: one command line for every job, with subcommands (encode, make, decode, read, batch, check, stamp, serve).
 #include <cstdio>
 #include <new>
 #include <string>
@@ -34,6 +34,7 @@ int main(int argc, char** argv) {
           if constexpr (std::is_same_v<T, BatchJob>) return run_batch(job);
           if constexpr (std::is_same_v<T, CheckJob>) return run_check(job);
           if constexpr (std::is_same_v<T, StampJob>) return run_stamp(job);
+          if constexpr (std::is_same_v<T, ServeJob>) return run_serve(job);
         },
         *line.job);
   } catch (const std::bad_alloc&) {

@@ -1,7 +1,7 @@
 // tolvex make [FILE] -o OUT: the picture of a document (XML, JSON or an encoded text).
 #include <cstdio>
 
-#include "cli/run.h"
+#include "cli/describe.h"
 #include "command/common.h"
 #include "command/subcommands.h"
 #include "tolvex/picture.hpp"

@@ -4,8 +4,8 @@
 
 #include "command/common.h"
 #include "command/subcommands.h"
+#include "scan/scan_report.h"
 #include "tolvex/decode.hpp"
-#include "tolvex/json.hpp"
 #include "tolvex/scan.hpp"
 #include "tolvex/summary.hpp"
 #include "tolvex/xml.hpp"
@@ -79,22 +79,6 @@ void write_summary(const std::string& file, std::int32_t page, const Document& d
   }
 }
 
-Json json_of(const std::string& file, const ScannedCode& code) {
-  Json object{{"file", file}, {"page", code.page}, {"tolvex", code.tolvex}, {"text", code.text}};
-  if (code.code == ERROR_OK) {
-    const Result<DocumentPtr<>> document = decode(code.text);
-    const Result<std::string> json = document ? to_json(**document) : Result<std::string>(document.error());
-    if (json) {
-      object["document"] = Json::parse(*json, nullptr, false);
-      return object;
-    }
-    object["error"] = json.error().line;
-    return object;
-  }
-  object["error"] = code.error;
-  return object;
-}
-
 class Reader {
  public:
   explicit Reader(const ReadJob& job) : job_(job) {}
@@ -122,7 +106,7 @@ class Reader {
 
   void show(const std::string& file, const ScannedCode& code) {
     if (job_.json) {
-      array_.push_back(json_of(file, code));
+      array_.push_back(scanned_code_json(file, code));
       return;
     }
     if (job_.text) {

@@ -1,7 +1,7 @@
 // tolvex stamp INVOICE.pdf [DOCUMENT] -o OUT.pdf: the code of a document placed onto a page of a PDF.
 #include <cstdio>
 
-#include "cli/run.h"
+#include "cli/describe.h"
 #include "command/common.h"
 #include "command/subcommands.h"
 #include "tolvex/stamp.hpp"

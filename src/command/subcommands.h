@@ -18,6 +18,7 @@ CLI::App* add_read(CLI::App& app, ReadJob& job);
 CLI::App* add_batch(CLI::App& app, BatchJob& job);
 CLI::App* add_check(CLI::App& app, CheckJob& job);
 CLI::App* add_stamp(CLI::App& app, StampJob& job);
+CLI::App* add_serve(CLI::App& app, ServeJob& job);
 
 // --size, --no-logo, --logo-dir, --placement, --colour, --no-frame, --format, --from, -q.
 // With paper, --paper and the place on it need --paper; without, --at, --position and
@@ -40,5 +41,6 @@ int run_check(const CheckJob& job);
 [[nodiscard]] bool checked_before_drawing(std::string_view input, std::string_view file, bool strict, bool quiet,
                                           std::FILE* err);
 int run_stamp(const StampJob& job);
+int run_serve(const ServeJob& job);
 
 }  // namespace tolvex::command

@@ -67,7 +67,7 @@ INSTANTIATE_TEST_SUITE_P(
         UsageCase{{"mak", "a.xml"}, "tolvex: unknown command 'mak'; did you mean 'make'?"},
         UsageCase{{"paint"}, "tolvex: unknown command 'paint'"},
         UsageCase{{"--verison"}, "tolvex: unknown option '--verison'; did you mean '--version'?"},
-        UsageCase{{}, "tolvex: no command given; one of encode, make, decode, read, batch, check, stamp (see 'tolvex --help')"},
+        UsageCase{{}, "tolvex: no command given; one of encode, make, decode, read, batch, check, stamp, serve (see 'tolvex --help')"},
         UsageCase{{"make", "--size=0mm", "-o", "x.pdf"}, "tolvex make: --size: '0mm' is not a length above 0"},
         UsageCase{{"make", "--size=40cm", "-o", "x.pdf"}, "tolvex make: --size: '40cm' is not a whole number from 1 to 8000"},
         UsageCase{{"make", "--module-size=0", "-o", "x.png"},
