@@ -4,11 +4,15 @@
 // (photographed invoices) instead of the mixed degradations.
 //
 //   scan_variant_sweep [variants per picture style, default 12] [seed, default 14] [--peers]
-//                      [--perspective]
+//                      [--perspective] [--write DIRECTORY]
+//
+// --write keeps each variant as DIRECTORY/NNNN.png, with its text in NNNN.txt, for readers
+// outside this program.
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <fstream>
 #include <future>
 #include <string>
 #include <vector>
@@ -24,11 +28,14 @@ int main(int argc, char** argv) {
   int perStyle = 12;
   std::uint32_t seed = 14;
   bool peers = false, perspective = false;
+  std::string kept;
   for (int i = 1, position = 0; i < argc; ++i) {
     if (std::strcmp(argv[i], "--peers") == 0) {
       peers = true;
     } else if (std::strcmp(argv[i], "--perspective") == 0) {
       perspective = true;
+    } else if (std::strcmp(argv[i], "--write") == 0 && i + 1 < argc) {
+      kept = argv[++i];
     } else if (position++ == 0) {
       perStyle = std::atoi(argv[i]);
     } else {
@@ -43,7 +50,14 @@ int main(int argc, char** argv) {
   std::vector<double> seconds(kQrAttempts.size(), 0);
   int read = 0, zbar = 0, zxing = 0, either = 0;
   const test::TempDir directory;
-  for (const test::Variant& variant : variants) {
+  for (std::size_t v = 0; v < variants.size(); ++v) {
+    const test::Variant& variant = variants[v];
+    if (!kept.empty()) {
+      char name[32];
+      std::snprintf(name, sizeof name, "/%04zu", v);
+      test::write_gray_png(variant.picture, kept + name + ".png");
+      std::ofstream(kept + name + ".txt") << variant.text;
+    }
     bool done = false;
     for (std::size_t i = 0; i < kQrAttempts.size(); ++i) {
       const auto start = std::chrono::steady_clock::now();
