@@ -20,14 +20,14 @@ _tolvex() {
         --format) COMPREPLY=($(compgen -W "png svg pdf" -- "$cur")); return ;;
         --from) COMPREPLY=($(compgen -W "xml json text" -- "$cur")); return ;;
         --logo-dir) COMPREPLY=($(compgen -d -- "$cur")); return ;;
-        --size|-j|--jobs) return ;;
+        --size|-j|--jobs|--timeout) return ;;
     esac
     local options
     case $command in
         encode) options="--from --help" ;;
         make) options="-o --output --strict $picture" ;;
         decode) options="--xml --json --help" ;;
-        read) options="--json --csv --text --first -q --quiet --help" ;;
+        read) options="--json --csv --text --first --timeout -q --quiet --help" ;;
         batch) options="-o --output -j --jobs -R --recursive --mirror --skip-existing --report --strict $picture" ;;
         check) options="--json --strict -q --quiet --help" ;;
     esac
