@@ -1,8 +1,8 @@
-// Codes seen at a steep angle, straightened before reading: zxing-cpp's detector gives up on a
-// symbol whose opposite sides differ by more than about a third, since it expects the three
-// finder patterns to be of one size. Here the finder patterns are found in the binarised
-// picture, the projective map from the module grid is fitted to their twelve outer corners, and
-// the symbol is resampled upright, for a reader to read as a clean picture.
+// Codes seen at a steep angle, straightened before reading: zxing-cpp's detector misses many
+// symbols whose opposite sides differ by a third and more (scan_variant_sweep --perspective).
+// Here the finder patterns are found in the binarised picture, the projective map from the
+// module grid is fitted to their twelve outer corners, and the symbol is resampled upright, for
+// a reader to read as a clean picture.
 #pragma once
 
 #include <array>
