@@ -23,6 +23,26 @@ constexpr int kOutputMarginModules = 8;
 // A fit whose corners lie farther than this part of a module from the grid, on average, is not a
 // symbol.
 constexpr double kMaxResidualModules = 0.6;
+// A larger picture (a page rendered at 300 dpi) is searched at half its size, where a code of
+// print size still has four pixels a module; the symbol is resampled from the full picture.
+constexpr long kHalvedAbovePixels = 4'000'000;
+
+// Each 2 x 2 block averaged into one pixel.
+GrayImage halved(const GrayImage& picture) {
+  GrayImage half;
+  half.width = picture.width / 2;
+  half.height = picture.height / 2;
+  half.pixels.resize(static_cast<std::size_t>(half.width) * half.height);
+  for (int y = 0; y < half.height; ++y) {
+    const std::uint8_t* top = picture.pixels.data() + static_cast<std::size_t>(2 * y) * picture.width;
+    const std::uint8_t* bottom = top + picture.width;
+    std::uint8_t* out = half.pixels.data() + static_cast<std::size_t>(y) * half.width;
+    for (int x = 0; x < half.width; ++x) {
+      out[x] = static_cast<std::uint8_t>((top[2 * x] + top[2 * x + 1] + bottom[2 * x] + bottom[2 * x + 1] + 2) / 4);
+    }
+  }
+  return half;
+}
 
 struct Binary {
   int width = 0;
@@ -380,11 +400,18 @@ bool fit_projection(const std::vector<PicturePoint>& from, const std::vector<Pic
 
 std::vector<GrayImage> qr_straightened(const GrayImage& picture) {
   if (picture.width < 21 || picture.height < 21) return {};
-  const Binary binary = binarised(picture);
+  const bool halve = static_cast<long>(picture.width) * picture.height > kHalvedAbovePixels;
+  const Binary binary = binarised(halve ? halved(picture) : picture);
   std::vector<Finder> finders;
   for (Finder& finder : finder_centres(binary)) {
     if (finders.size() == kMaxFinders) break;
-    if (finder.hits >= 2 && finder_corners(binary, &finder)) finders.push_back(finder);
+    if (finder.hits < 2 || !finder_corners(binary, &finder)) continue;
+    if (halve) {
+      finder.centre = {2 * finder.centre.x, 2 * finder.centre.y};
+      finder.module *= 2;
+      for (PicturePoint& corner : finder.corners) corner = {2 * corner.x, 2 * corner.y};
+    }
+    finders.push_back(finder);
   }
   std::vector<Fit> fits;
   const std::size_t n = finders.size();

@@ -85,6 +85,20 @@ TEST(Straighten, SteepAnglesReadOnceStraightened) {
   EXPECT_GT(plainMisses, 0) << "these angles no longer need straightening";
 }
 
+// A photograph of many megapixels is searched at half its size and resampled from the whole.
+TEST(Straighten, ALargePictureIsSearchedAtHalfItsSize) {
+  const std::string text = test::example_text("invoice.xml");
+  const SurfacePtr surface = test::plain_code(text, 4);
+  test::Degradation d;
+  d.tilt = 0.45;
+  d.tiltAngle = 90;
+  d.angle = 20;
+  d.scale = 8;
+  const GrayImage large = test::degrade(gray_from_surface(surface.get()), d, 7);
+  ASSERT_GT(static_cast<long>(large.width) * large.height, 4'000'000L);
+  EXPECT_TRUE(holds(qr_read_attempt(large, QrAttempt::straightened), text));
+}
+
 TEST(Straighten, NoSymbolWhereNoFinderPatterns) {
   GrayImage blank;
   blank.width = 600;
