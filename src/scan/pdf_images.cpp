@@ -1,5 +1,6 @@
 #include "scan/pdf_images.h"
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 
@@ -9,8 +10,11 @@
 namespace tolvex {
 namespace {
 
-// A stream's dictionary is looked for this far back from its stream keyword.
+// A stream's dictionary is looked for this far back from its stream keyword, and never past the
+// keyword before it, so that the whole search reads each byte a bounded number of times.
 constexpr std::size_t kMaxDictionaryBytes = 64 * 1024;
+// References to integer objects followed in one document, each a search of the whole file.
+constexpr int kMaxReferencesFollowed = 64;
 
 bool is_space(char c) { return c == ' ' || c == '\n' || c == '\r' || c == '\t' || c == '\f' || c == '\0'; }
 
@@ -44,8 +48,9 @@ std::int64_t integer(std::string_view text, std::size_t* at) {
 }
 
 // The integer value of key in the dictionary: written there, or "N G R" naming an object whose
-// body is an integer.
-std::int64_t integer_value(std::string_view document, std::string_view dictionary, std::string_view key) {
+// body is an integer, while references remain to be followed.
+std::int64_t integer_value(std::string_view document, std::string_view dictionary, std::string_view key,
+                           int* references) {
   for (std::size_t at = dictionary.find(key); at != std::string_view::npos; at = dictionary.find(key, at + 1)) {
     std::size_t i = name_end(dictionary, at, key);
     if (i == std::string_view::npos) continue;
@@ -56,6 +61,8 @@ std::int64_t integer_value(std::string_view document, std::string_view dictionar
     const std::int64_t generation = integer(dictionary, &j);
     j = skip_space(dictionary, j);
     if (generation < 0 || j >= dictionary.size() || dictionary[j] != 'R') return value;
+    if (*references <= 0) return -1;
+    --*references;
     const std::string object = std::to_string(value) + " " + std::to_string(generation) + " obj";
     for (std::size_t o = document.find(object); o != std::string_view::npos; o = document.find(object, o + 1)) {
       if (o > 0 && !is_space(document[o - 1])) continue;
@@ -81,21 +88,24 @@ bool is_image(std::string_view dictionary) {
 
 }  // namespace
 
-PdfImageSize pdf_image_size(std::string_view document, std::string_view dictionary) {
+PdfImageSize pdf_image_size(std::string_view document, std::string_view dictionary, int* references) {
   if (!is_image(dictionary)) return {};
-  return {integer_value(document, dictionary, "/Width"), integer_value(document, dictionary, "/Height")};
+  const std::int64_t width = integer_value(document, dictionary, "/Width", references);
+  return {width, integer_value(document, dictionary, "/Height", references)};
 }
 
 ErrorCode pdf_check_image_sizes(const std::uint8_t* bytes, std::size_t size) {
   const std::string_view document(reinterpret_cast<const char*>(bytes), size);
+  int references = kMaxReferencesFollowed;
+  std::size_t previous = 0;  // just past the keyword before
   for (std::size_t at = document.find("stream"); at != std::string_view::npos;
-       at = document.find("stream", at + 1)) {
+       previous = at + 6, at = document.find("stream", at + 1)) {
     // The dictionary closes right before the keyword; its opening is found by counting the
     // nested dictionaries back from there.
     std::size_t end = at;
     while (end > 0 && is_space(document[end - 1])) --end;
     if (end < 2 || document.substr(end - 2, 2) != ">>") continue;
-    const std::size_t stop = end > kMaxDictionaryBytes ? end - kMaxDictionaryBytes : 0;
+    const std::size_t stop = std::max(previous, end > kMaxDictionaryBytes ? end - kMaxDictionaryBytes : 0);
     std::size_t i = end;
     int depth = 0;
     bool opened = false;
@@ -112,7 +122,7 @@ ErrorCode pdf_check_image_sizes(const std::uint8_t* bytes, std::size_t size) {
       }
     }
     if (!opened) continue;
-    const PdfImageSize claimed = pdf_image_size(document, document.substr(i, end - i));
+    const PdfImageSize claimed = pdf_image_size(document, document.substr(i, end - i), &references);
     // Not an image, or a size poppler refuses itself.
     if (claimed.width <= 0 || claimed.height <= 0) continue;
     if (check_picture_size(claimed.width, claimed.height) != ERROR_OK) return report(messages::kPdfImageTooLarge);

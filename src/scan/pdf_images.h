@@ -12,12 +12,14 @@ namespace tolvex {
 
 // The /Width and /Height of an image XObject's dictionary (the one ending right before its
 // stream keyword), written directly or as a reference to an integer object; -1 for a value not
-// given so, 0 and 0 for a dictionary that is not an image's.
+// given so (or a reference when references, the number still to follow, is spent), 0 and 0 for
+// a dictionary that is not an image's.
 struct PdfImageSize {
   std::int64_t width = 0;
   std::int64_t height = 0;
 };
-[[nodiscard]] PdfImageSize pdf_image_size(std::string_view document, std::string_view dictionary);
+[[nodiscard]] PdfImageSize pdf_image_size(std::string_view document, std::string_view dictionary,
+                                          int* references);
 
 // Every image XObject of the document within the picture limits, or ERROR_ILLEGAL_ARGUMENT
 // "PDF image too large. ". Image dictionaries stand in plain text in every PDF, since a stream

@@ -83,10 +83,17 @@ TEST(ScanLimits, ImageSizesAreReadFromTheirDictionaries) {
       {"<< /Length 5 >>", 0, 0},
   };
   for (const Case& c : cases) {
-    const PdfImageSize size = pdf_image_size(document, c.dictionary);
+    int references = 2;
+    const PdfImageSize size = pdf_image_size(document, c.dictionary, &references);
     EXPECT_EQ(size.width, c.width) << c.dictionary;
     EXPECT_EQ(size.height, c.height) << c.dictionary;
   }
+  // Once the references to follow are spent, a reference is a value not given.
+  int references = 1;
+  const PdfImageSize size = pdf_image_size(document, "<< /Subtype /Image /Width 7 0 R /Height 17 0 R >>", &references);
+  EXPECT_EQ(size.width, 30000);
+  EXPECT_EQ(size.height, -1);
+  EXPECT_EQ(references, 0);
 }
 
 TEST(ScanLimits, ImagesBeyondThePictureLimitsRefuseTheDocument) {
@@ -107,6 +114,8 @@ TEST(ScanLimits, ImagesBeyondThePictureLimitsRefuseTheDocument) {
             ERROR_ILLEGAL_ARGUMENT);
   EXPECT_EQ(checked("%PDF-1.5\n" + image + "/Width 90000 /Height 90000 >> endobj"), ERROR_OK);
   EXPECT_EQ(checked("stream >> stream << stream"), ERROR_OK);
+  // A dictionary is not looked for past the stream keyword before it.
+  EXPECT_EQ(checked("%PDF-1.5\n<< /Subtype /Image /Width 90000 /Height 90000 stream >>\nstream\nx"), ERROR_OK);
 }
 
 TEST(ScanLimits, JpegScansAreCountedBeforeDecoding) {
