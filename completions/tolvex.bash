@@ -24,14 +24,14 @@ _tolvex() {
         --paper) COMPREPLY=($(compgen -W "a4 a5 a6 letter" -- "$cur")); return ;;
         --position) COMPREPLY=($(compgen -W "top-left top top-right left centre right bottom-left bottom bottom-right" -- "$cur")); return ;;
         --tokens) COMPREPLY=($(compgen -f -- "$cur")); return ;;
-        --size|--module-size|--margin|--dpi|--at|--page-margin|--page|-j|--jobs|--listen|--threads) return ;;
+        --size|--module-size|--margin|--dpi|--at|--page-margin|--page|-j|--jobs|--listen|--threads|--timeout) return ;;
     esac
     local options
     case $command in
         encode) options="--from --help" ;;
         make) options="-o --output --strict --paper $picture" ;;
         decode) options="--xml --json --help" ;;
-        read) options="--json --csv --text --first -q --quiet --help" ;;
+        read) options="--json --csv --text --first --timeout -q --quiet --help" ;;
         batch) options="-o --output -j --jobs -R --recursive --mirror --skip-existing --report --strict --paper $picture" ;;
         stamp) options="-o --output --page $picture" ;;
         check) options="--json --strict -q --quiet --help" ;;

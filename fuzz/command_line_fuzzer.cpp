@@ -63,6 +63,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   } else if (const auto* read = std::get_if<ReadJob>(&*line.job)) {
     require(!read->files.empty(), "read has files");
     require((read->json ? 1 : 0) + (read->csv ? 1 : 0) + (read->text ? 1 : 0) <= 1, "one output form");
+    require(read->timeoutSeconds >= 1 && read->timeoutSeconds <= 3600, "the timeout within its range");
   } else if (const auto* encode = std::get_if<EncodeJob>(&*line.job)) {
     require(!encode->from || listed(*encode->from, {"xml", "json"}), "encode reads XML or JSON");
   }

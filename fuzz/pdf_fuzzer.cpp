@@ -1,5 +1,5 @@
-// Arbitrary bytes as a PDF document into poppler through pdf_visit_pages, and the pages it
-// renders: in order, within the render-size limit, never more than the page limit. The QR
+// Arbitrary bytes as a PDF document: its image sizes checked as every reading checks them, then
+// into poppler through pdf_visit_pages, and the pages it renders: in order, within the render-size limit, never more than the page limit. The QR
 // reading of rendered pages is the picture harness's; here a page's picture is only checked, so
 // that each input costs one parse and its renderings.
 #include <cstddef>
@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "require.h"
+#include "scan/pdf_images.h"
 #include "scan/pdf_pages.h"
 #include "scan/scan_limits.h"
 
@@ -21,6 +22,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const char header[] = "%PDF-1.4\n";
     bytes.insert(bytes.begin(), header, header + sizeof header - 1);
   }
+  const ErrorCode checked = pdf_check_image_sizes(bytes.data(), bytes.size());
+  require(checked == ERROR_OK || checked == ERROR_ILLEGAL_ARGUMENT, "the image check refuses only a limit");
+  if (checked != ERROR_OK) return 0;
   int pages = 0;
   const ErrorCode code =
       pdf_visit_pages(bytes.data(), bytes.size(), [&pages](int page, const GrayImage& picture) {

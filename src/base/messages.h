@@ -240,6 +240,10 @@ inline constexpr Message kHeicDecoderMissing{ERROR_ILLEGAL_ARGUMENT,
 inline constexpr Message kCannotReadBmpPicture{ERROR_IO, "Cannot read BMP picture. "};
 inline constexpr Message kUnsupportedBmpPicture{ERROR_ILLEGAL_ARGUMENT,
                                                 "BMP picture of a kind not read (compression or depth). "};
+// Hostile files refused before decoding: an image of a PDF beyond the picture limits, a
+// progressive JPEG of more scans than any encoder writes.
+inline constexpr Message kPdfImageTooLarge{ERROR_ILLEGAL_ARGUMENT, "PDF image too large. "};
+inline constexpr Message kTooManyJpegScans{ERROR_ILLEGAL_ARGUMENT, "Too many JPEG scans. "};
 // The scanning entries of a library built with TOLVEX_READERS=OFF.
 // stamp_pdf of a library built without qpdf.
 inline constexpr Message kStampingNotBuilt{ERROR_ILLEGAL_ARGUMENT, "Stamping PDFs is not built in. "};
@@ -442,6 +446,8 @@ inline constexpr std::array kEveryMessage{
     kCannotReadWebpPicture,
     kCannotReadHeicPicture,
     kHeicDecoderMissing,
+    kPdfImageTooLarge,
+    kTooManyJpegScans,
     kCannotReadBmpPicture,
     kUnsupportedBmpPicture,
     kStampingNotBuilt,

@@ -73,6 +73,7 @@ struct ReadJob {
   bool text = false;
   bool first = false;
   bool quiet = false;
+  std::int32_t timeoutSeconds = 10;  // --timeout: the longest one file's reading may take
 };
 
 struct BatchJob {

@@ -1,4 +1,5 @@
 // tolvex read FILE...: every code of pictures and PDF files, each named by file and page.
+#include <chrono>
 #include <cstdio>
 #include <nlohmann/json.hpp>
 
@@ -12,6 +13,9 @@
 
 namespace tolvex::command {
 namespace {
+
+// An hour: a file that needs longer is not one to wait for.
+constexpr std::int32_t kMaxReadTimeoutSeconds = 3600;
 
 using Json = nlohmann::ordered_json;
 
@@ -92,7 +96,9 @@ class Reader {
 
  private:
   void read_file(const std::string& file) {
-    const Result<std::vector<ScannedCode>> codes = scan_file(file);
+    ScanOptions options;
+    options.timeout = std::chrono::seconds(job_.timeoutSeconds);
+    const Result<std::vector<ScannedCode>> codes = scan_file(file, options);
     if (!codes) return fail(codes.error());
     // A file that gives no document fails, as it does for tolvexdecode; its other codes are still shown.
     const Result<std::size_t> first = first_document(*codes, file);
@@ -149,6 +155,19 @@ CLI::App* add_read(CLI::App& app, ReadJob& job) {
   csv->excludes(text);
   sub->add_flag("--first", job.first, "only the first document of each file");
   sub->add_flag("-q,--quiet", job.quiet, "no notes on codes that are not tolvex codes");
+  sub->add_option_function<std::string>(
+         "--timeout",
+         [&job](const std::string& value) {
+           job.timeoutSeconds = whole_number(value, 1, kMaxReadTimeoutSeconds).value_or(job.timeoutSeconds);
+         },
+         "the longest one file may take to read, in seconds (default 10)")
+      ->check(CLI::Validator(
+          [](std::string& value) -> std::string {
+            if (whole_number(value, 1, kMaxReadTimeoutSeconds)) return {};
+            return "'" + value + "' is not a whole number from 1 to " + std::to_string(kMaxReadTimeoutSeconds);
+          },
+          ""))
+      ->type_name("SECONDS");
   sub->footer(
       "\nBy default each document's summary, named by file and page.\n"
       "\nExample:\n  tolvex read --csv invoices/*.pdf > payments.csv\n");

@@ -128,6 +128,31 @@ ErrorCode load_png(const std::uint8_t* bytes, std::size_t size, GrayImage* image
   return ERROR_OK;
 }
 
+std::size_t jpeg_scan_count(const std::uint8_t* bytes, std::size_t size, std::size_t most) {
+  std::size_t scans = 0;
+  std::size_t at = 2;  // past the start of image
+  while (at + 1 < size && scans <= most) {
+    if (bytes[at] != 0xFF) return scans;
+    const std::uint8_t marker = bytes[at + 1];
+    at += 2;
+    if (marker == 0xFF) {  // fill byte
+      --at;
+      continue;
+    }
+    if (marker == 0xD9) break;                                        // end of image
+    if (marker == 0x01 || (marker >= 0xD0 && marker <= 0xD7)) continue;  // no length
+    if (at + 1 >= size) break;
+    at += static_cast<std::size_t>(bytes[at]) << 8 | bytes[at + 1];
+    if (marker != 0xDA) continue;
+    ++scans;
+    // The coded data runs to the next marker: 0xFF before anything but a stuffed 0 or a restart.
+    for (; at + 1 < size; ++at) {
+      if (bytes[at] == 0xFF && bytes[at + 1] != 0 && (bytes[at + 1] < 0xD0 || bytes[at + 1] > 0xD7)) break;
+    }
+  }
+  return scans;
+}
+
 ErrorCode load_jpeg(const std::uint8_t* bytes, std::size_t size, GrayImage* image) {
   const JpegDecoder decoder(tjInitDecompress());
   if (!decoder) return report(messages::kNotEnoughMemory);
@@ -141,6 +166,10 @@ ErrorCode load_jpeg(const std::uint8_t* bytes, std::size_t size, GrayImage* imag
     return report(messages::kCannotReadJpegPicture);
   }
   if (const ErrorCode code = check_picture_size(width, height)) return code;
+  // Counted before decoding: TurboJPEG's own bound (500 scans) fires only after minutes.
+  if (jpeg_scan_count(bytes, size, kScanMaxJpegScans) > static_cast<std::size_t>(kScanMaxJpegScans)) {
+    return report(messages::kTooManyJpegScans);
+  }
   GrayImage result;
   result.width = width;
   result.height = height;
@@ -162,7 +191,6 @@ ErrorCode load_jpeg(const std::uint8_t* bytes, std::size_t size, GrayImage* imag
     *image = std::move(result);
     return ERROR_OK;
   }
-  // A progressive file of thousands of scans decodes for minutes; real encoders write about ten.
   if (tjDecompress2(decoder.get(), bytes, length, result.pixels.data(), width, 0, height, TJPF_GRAY,
                     TJFLAG_LIMITSCANS) != 0 &&
       tjGetErrorCode(decoder.get()) != TJERR_WARNING) {

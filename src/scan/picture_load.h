@@ -19,7 +19,8 @@ enum class ScanFormat { unknown, png, jpeg, pdf, tiff, webp, heic, bmp };
 // A picture beyond the limits: ERROR_ILLEGAL_ARGUMENT "Picture too large. ". A file that is
 // not a readable PNG or JPEG: ERROR_IO "Cannot read PNG picture. " or "Cannot read JPEG
 // picture. ". Transparent pixels are taken over white. A CMYK or YCCK JPEG is read as the ink
-// would print it, its values taken as inverted when an Adobe marker says so.
+// would print it, its values taken as inverted when an Adobe marker says so. A progressive file
+// of more than kScanMaxJpegScans scans: ERROR_ILLEGAL_ARGUMENT "Too many JPEG scans. ".
 [[nodiscard]] ErrorCode load_png(const std::uint8_t* bytes, std::size_t size, GrayImage* image);
 [[nodiscard]] ErrorCode load_jpeg(const std::uint8_t* bytes, std::size_t size, GrayImage* image);
 
@@ -45,6 +46,10 @@ void prepare_picture_decoders();
 // RLE8 and RLE4, rows bottom-up or top-down. ERROR_IO "Cannot read BMP picture. " for a damaged
 // file, ERROR_ILLEGAL_ARGUMENT "BMP picture of a kind not read ... " for others (JPEG or PNG inside).
 [[nodiscard]] ErrorCode load_bmp(const std::uint8_t* bytes, std::size_t size, GrayImage* image);
+
+// The scans (start-of-scan segments) of a JPEG file, counted up to one past most; a damaged
+// file is counted as far as its segments can be followed.
+[[nodiscard]] std::size_t jpeg_scan_count(const std::uint8_t* bytes, std::size_t size, std::size_t most);
 
 // Whether a picture of width x height pixels is within the limits (records the error if not).
 [[nodiscard]] ErrorCode check_picture_size(std::int64_t width, std::int64_t height);

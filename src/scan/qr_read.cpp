@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "scan/qr_readers.h"
+#include "scan/qr_straighten.h"
 
 namespace tolvex {
 namespace {
@@ -34,6 +35,8 @@ std::string_view qr_attempt_name(QrAttempt attempt) {
       return "zxing enlarged inverted";
     case QrAttempt::zbar:
       return "zbar";
+    case QrAttempt::straightened:
+      return "straightened";
   }
   return "";
 }
@@ -53,6 +56,13 @@ std::vector<std::string> qr_read_attempt(const GrayImage& picture, QrAttempt att
                  : std::vector<std::string>{};
     case QrAttempt::zbar:
       return zbar_read_texts(picture);
+    case QrAttempt::straightened: {
+      std::vector<std::string> texts;
+      for (const GrayImage& upright : qr_straightened(picture)) {
+        for (std::string& text : zxing_read_texts(upright)) texts.push_back(std::move(text));
+      }
+      return texts;
+    }
   }
   return {};
 }

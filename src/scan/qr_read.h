@@ -18,12 +18,13 @@ enum class QrAttempt {
   zxing_inverted,  // the same on the inverted picture: light modules on a dark ground
   zxing_enlarged,  // zxing-cpp at twice the size, for pictures of one or two pixels a module
   zxing_enlarged_inverted,
-  zbar,  // libzbar, whose finder succeeds on some pictures where zxing-cpp's fails
+  zbar,         // libzbar, whose finder succeeds on some pictures where zxing-cpp's fails
+  straightened  // zxing-cpp on each symbol found by its finder patterns and resampled upright
 };
 
-inline constexpr std::array<QrAttempt, 5> kQrAttempts = {QrAttempt::zxing, QrAttempt::zxing_inverted,
-                                                         QrAttempt::zxing_enlarged,
-                                                         QrAttempt::zxing_enlarged_inverted, QrAttempt::zbar};
+inline constexpr std::array<QrAttempt, 6> kQrAttempts = {
+    QrAttempt::zxing,  QrAttempt::zxing_inverted, QrAttempt::zxing_enlarged, QrAttempt::zxing_enlarged_inverted,
+    QrAttempt::zbar,   QrAttempt::straightened};
 
 [[nodiscard]] std::string_view qr_attempt_name(QrAttempt attempt);
 

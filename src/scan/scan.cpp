@@ -8,6 +8,7 @@
 #include "base/guard.h"
 #include "base/messages.h"
 #include "codec/container.h"
+#include "scan/pdf_images.h"
 #include "scan/pdf_pages.h"
 #include "scan/picture_load.h"
 #include "scan/qr_read.h"
@@ -83,6 +84,9 @@ ErrorCode scan_in_process(const std::uint8_t* bytes, std::size_t size, std::vect
   };
   const ScanFormat format = scan_format(bytes, size);
   if (format == ScanFormat::pdf || format == ScanFormat::tiff) {
+    if (format == ScanFormat::pdf) {
+      if (const ErrorCode code = pdf_check_image_sizes(bytes, size)) return code;
+    }
     const ErrorCode code =
         format == ScanFormat::pdf ? pdf_visit_pages(bytes, size, visit) : tiff_visit_pages(bytes, size, visit);
     if (code != ERROR_OK) return code;

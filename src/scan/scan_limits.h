@@ -24,6 +24,11 @@ inline constexpr int kScanMaxTiffPages = 100;
 // working picture: four bytes a pixel of the largest picture allowed.
 inline constexpr std::int64_t kScanMaxDecoderAllocation = 4 * kScanMaxPicturePixels;
 
+// A progressive JPEG: each scan is a pass over every pixel, so a file of thousands of small scans
+// over a large picture decodes for minutes. Encoders write at most a few dozen (libjpeg's
+// progression ten for colour, six for grey).
+inline constexpr int kScanMaxJpegScans = 64;
+
 // Pages are rendered at 300 dpi: a code of print size (35 to 45 mm, 50 to 70 modules) gets
 // 6 to 9 pixels a module there. A page larger than 8000 pixels a side at that resolution
 // (larger than A2) is rendered at the resolution that fits, but not below 150 dpi, which still

@@ -47,6 +47,9 @@ INSTANTIATE_TEST_SUITE_P(
         UsageCase{{"make", "--frobnicate", "-o", "x.png"}, "tolvex make: unknown option '--frobnicate'"},
         UsageCase{{"decode", "--jsno"}, "tolvex decode: unknown option '--jsno'; did you mean '--json'?"},
         UsageCase{{"read", "--cvs", "a.png"}, "tolvex read: unknown option '--cvs'; did you mean '--csv'?"},
+        UsageCase{{"read", "--timeout=0", "a.png"}, "tolvex read: --timeout: '0' is not a whole number from 1 to 3600"},
+        UsageCase{{"read", "--timeout=3601", "a.png"}, "tolvex read: --timeout: '3601' is not a whole number from 1 to 3600"},
+        UsageCase{{"read", "--timeout=2.5", "a.png"}, "tolvex read: --timeout: '2.5' is not a whole number from 1 to 3600"},
         UsageCase{{"batch", "--mirorr", "-o", "out", "in"}, "tolvex batch: unknown option '--mirorr'; did you mean '--mirror'?"},
         UsageCase{{"make", "--size=1e3", "-o", "x.png"}, "tolvex make: --size: '1e3' is not a whole number from 1 to 8000"},
         UsageCase{{"make", "--size=-5", "-o", "x.png"}, "tolvex make: --size: '-5' is not a whole number from 1 to 8000"},
@@ -200,6 +203,9 @@ TEST(OtherJobs, TakeTheirOptions) {
   EXPECT_TRUE(read.first);
   EXPECT_TRUE(read.csv);
   EXPECT_EQ(read.files, (std::vector<std::string>{"a.png", "b.pdf"}));
+  EXPECT_EQ(read.timeoutSeconds, 10);
+  EXPECT_EQ(job_of<ReadJob>({"read", "--timeout=3", "a.png"}).timeoutSeconds, 3);
+  EXPECT_EQ(job_of<ReadJob>({"read", "--timeout", "3600", "a.png"}).timeoutSeconds, 3600);
   const BatchJob batch = job_of<BatchJob>(
       {"batch", "-R", "--mirror", "--skip-existing", "--report=r.jsonl", "-j", "3", "-o", "out", "in", "-"});
   EXPECT_TRUE(batch.recursive);

@@ -521,6 +521,21 @@ TEST_F(ReadTest, SummaryIsNamedByFileAndPageAndAFileWithoutADocumentFails) {
   EXPECT_FALSE(summary.empty());
 }
 
+// A file that reads for minutes (a hundred blank pages of 1920 points) ends at --timeout with
+// its own error, and the next file still reads.
+TEST_F(ReadTest, TimeoutEndsAFileAndTheNextReads) {
+  const std::string slow = scratch.file("slow.pdf");
+  const test::Bytes pdf = test::blank_pdf(100, 1920, 1920);
+  write_file(slow, std::string(pdf.begin(), pdf.end()));
+  const ProcessResult result = tolvex("read --text --timeout=1 " + shell_quote(slow) + " " + shell_quote(pngFile()));
+  EXPECT_EQ(result.status, 1);
+  EXPECT_EQ(result.err, "ERROR_IO: File could not be read: it took longer than 1 s.  " + slow + "\n");
+  EXPECT_EQ(result.out, payText + "\n");
+  const ProcessResult usage = tolvex("read --timeout=0 " + shell_quote(pngFile()));
+  EXPECT_EQ(usage.status, 2);
+  EXPECT_EQ(usage.err, "tolvex read: --timeout: '0' is not a whole number from 1 to 3600\n");
+}
+
 TEST(Batch, MirrorsFoldersSkipsWhatIsThereAndReportsEachDocument) {
   const TempDir scratch;
   const std::string in = scratch.file("in");

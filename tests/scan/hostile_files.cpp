@@ -1,9 +1,13 @@
 #include "scan/hostile_files.h"
 
+#include <turbojpeg.h>
+#include <zlib.h>
+
 #include <gtest/gtest.h>
 
 #include <cstdint>
 #include <iterator>
+#include <memory>
 #include <string>
 
 #include "codec/checksum.h"
@@ -124,7 +128,156 @@ Bytes webp_of_largest_size() {
   return webp;
 }
 
+// A PDF written by hand: the objects in order (object 1 the catalogue), the cross-reference
+// table and trailer computed.
+Bytes pdf_of_objects(const std::vector<std::string>& objects) {
+  std::string pdf = "%PDF-1.5\n";
+  std::vector<std::size_t> offsets;
+  for (std::size_t i = 0; i < objects.size(); ++i) {
+    offsets.push_back(pdf.size());
+    pdf += std::to_string(i + 1) + " 0 obj\n" + objects[i] + "\nendobj\n";
+  }
+  const std::size_t xref = pdf.size();
+  pdf += "xref\n0 " + std::to_string(objects.size() + 1) + "\n0000000000 65535 f \n";
+  for (const std::size_t offset : offsets) {
+    char line[24];
+    std::snprintf(line, sizeof line, "%010zu 00000 n \n", offset);
+    pdf += line;
+  }
+  pdf += "trailer\n<< /Size " + std::to_string(objects.size() + 1) + " /Root 1 0 R >>\nstartxref\n" +
+         std::to_string(xref) + "\n%%EOF\n";
+  return Bytes(pdf.begin(), pdf.end());
+}
+
+std::string stream(const std::string& dictionary, const std::string& data) {
+  return "<< " + dictionary + " /Length " + std::to_string(data.size()) + " >>\nstream\n" + data + "\nendstream";
+}
+
+// One page drawing an image of 30000 x 30000 pixels in JBIG2: a page information segment
+// claiming that size and the end of the page, 682 bytes in all.
+Bytes pdf_of_huge_jbig2_image() {
+  Bytes segments;
+  put32(segments, 0);
+  segments.insert(segments.end(), {48, 0, 1});  // page information, no references, page 1
+  put32(segments, 19);
+  put32(segments, 30000);
+  put32(segments, 30000);
+  put32(segments, 0);
+  put32(segments, 0);
+  segments.insert(segments.end(), {0, 0, 0});
+  put32(segments, 1);
+  segments.insert(segments.end(), {49, 0, 1});  // end of page
+  put32(segments, 0);
+  return pdf_of_objects({
+      "<< /Type /Catalog /Pages 2 0 R >>",
+      "<< /Type /Pages /Kids [3 0 R] /Count 1 >>",
+      "<< /Type /Page /Parent 2 0 R /MediaBox [0 0 595 842] /Contents 4 0 R /Resources << /XObject << /I 5 0 R >> >> >>",
+      stream("", "q 595 0 0 842 0 0 cm /I Do Q"),
+      stream("/Type /XObject /Subtype /Image /Width 30000 /Height 30000 /ColorSpace /DeviceGray "
+             "/BitsPerComponent 1 /Filter /JBIG2Decode",
+             std::string(segments.begin(), segments.end())),
+  });
+}
+
+// One page drawing a grey image of 30000 x 30000 pixels, a few hundred KB of Flate data.
+Bytes pdf_of_huge_flate_image() {
+  constexpr std::size_t kSide = 30000;
+  std::vector<unsigned char> row(kSide + 1, 0);
+  z_stream z{};
+  deflateInit(&z, 9);
+  std::string compressed;
+  unsigned char out[1 << 16];
+  for (std::size_t y = 0; y <= kSide; ++y) {
+    z.next_in = row.data();
+    z.avail_in = y < kSide ? static_cast<uInt>(kSide) : 0;
+    const int flush = y < kSide ? Z_NO_FLUSH : Z_FINISH;
+    do {
+      z.next_out = out;
+      z.avail_out = sizeof out;
+      deflate(&z, flush);
+      compressed.append(reinterpret_cast<char*>(out), sizeof out - z.avail_out);
+    } while (z.avail_out == 0);
+  }
+  deflateEnd(&z);
+  return pdf_of_objects({
+      "<< /Type /Catalog /Pages 2 0 R >>",
+      "<< /Type /Pages /Kids [3 0 R] /Count 1 >>",
+      "<< /Type /Page /Parent 2 0 R /MediaBox [0 0 595 842] /Contents 4 0 R /Resources << /XObject << /I 5 0 R >> >> >>",
+      stream("", "q 595 0 0 842 0 0 cm /I Do Q"),
+      stream("/Type /XObject /Subtype /Image /Width 30000 /Height 30000 /ColorSpace /DeviceGray "
+             "/BitsPerComponent 8 /Filter /FlateDecode",
+             compressed),
+  });
+}
+
+// A blank progressive JPEG of 8000 x 8000 pixels whose last scan, a refinement of every
+// coefficient, is repeated until the file has 5000 scans: about 600 KB.
+Bytes progressive_jpeg_of_many_scans() {
+  constexpr int kSide = 8000;
+  constexpr int kScans = 5000;
+  const std::vector<unsigned char> blank(static_cast<std::size_t>(kSide) * kSide, 255);
+  const std::unique_ptr<void, int (*)(tjhandle)> encoder(tjInitCompress(), tjDestroy);
+  unsigned char* jpeg = nullptr;
+  unsigned long size = 0;
+  if (tjCompress2(encoder.get(), blank.data(), kSide, 0, kSide, TJPF_GRAY, &jpeg, &size, TJSAMP_GRAY, 75,
+                  TJFLAG_PROGRESSIVE) != 0) {
+    ADD_FAILURE() << tjGetErrorStr2(encoder.get());
+    return {};
+  }
+  const Bytes written(jpeg, jpeg + size);
+  tjFree(jpeg);
+  std::size_t last = 0;
+  int scans = 0;
+  for (std::size_t i = 2; i + 1 < written.size(); ++i) {
+    if (written[i] == 0xFF && written[i + 1] == 0xDA) {
+      last = i;
+      ++scans;
+    }
+  }
+  const std::size_t end = written.size() - 2;  // the end of image marker
+  Bytes file(written.begin(), written.begin() + static_cast<std::ptrdiff_t>(end));
+  for (int i = scans; i < kScans; ++i) {
+    file.insert(file.end(), written.begin() + static_cast<std::ptrdiff_t>(last),
+                written.begin() + static_cast<std::ptrdiff_t>(end));
+  }
+  file.insert(file.end(), {0xFF, 0xD9});
+  return file;
+}
+
 }  // namespace
+
+const Bytes& pdf_of_huge_image(bool jbig2) {
+  static const Bytes jbig2Pdf = pdf_of_huge_jbig2_image();
+  static const Bytes flatePdf = pdf_of_huge_flate_image();
+  return jbig2 ? jbig2Pdf : flatePdf;
+}
+
+const Bytes& jpeg_of_many_scans() {
+  static const Bytes jpeg = progressive_jpeg_of_many_scans();
+  return jpeg;
+}
+
+Bytes pdf_of_nested_forms() {
+  std::vector<std::string> objects = {
+      "<< /Type /Catalog /Pages 2 0 R >>",
+      "<< /Type /Pages /Kids [3 0 R] /Count 1 >>",
+      "<< /Type /Page /Parent 2 0 R /MediaBox [0 0 595 842] /Contents 4 0 R /Resources << /XObject << /F 5 0 R >> >> >>",
+      stream("", "/F Do"),
+  };
+  constexpr int kLevels = 6;
+  for (int level = 0; level < kLevels; ++level) {
+    std::string content;
+    if (level + 1 < kLevels) {
+      for (int i = 0; i < 20; ++i) content += "/F Do\n";
+    } else {
+      content = "0 0 595 842 re f";
+    }
+    const std::string resources =
+        level + 1 < kLevels ? " /Resources << /XObject << /F " + std::to_string(6 + level) + " 0 R >> >>" : "";
+    objects.push_back(stream("/Type /XObject /Subtype /Form /BBox [0 0 595 842]" + resources, content));
+  }
+  return pdf_of_objects(objects);
+}
 
 std::string memory_line(const Hostile& file) {
   return std::string(file.line) + (file.page != 0 ? "page " + std::to_string(file.page) : "");
@@ -176,6 +329,12 @@ std::vector<Hostile> hostile_files() {
        "ERROR_ILLEGAL_ARGUMENT: BMP picture of a kind not read (compression or depth).  "},
       {"WebP of 16384 x 16384 pixels", webp_of_largest_size(), ERROR_ILLEGAL_ARGUMENT,
        "ERROR_ILLEGAL_ARGUMENT: Picture too large.  "},
+      {"PDF of one JBIG2 image of 30000 x 30000 pixels", pdf_of_huge_image(true), ERROR_ILLEGAL_ARGUMENT,
+       "ERROR_ILLEGAL_ARGUMENT: PDF image too large.  "},
+      {"PDF of one Flate image of 30000 x 30000 pixels", pdf_of_huge_image(false), ERROR_ILLEGAL_ARGUMENT,
+       "ERROR_ILLEGAL_ARGUMENT: PDF image too large.  "},
+      {"progressive JPEG of 5000 scans over 8000 x 8000 pixels", jpeg_of_many_scans(), ERROR_ILLEGAL_ARGUMENT,
+       "ERROR_ILLEGAL_ARGUMENT: Too many JPEG scans.  "},
       {"PNG cut short", Bytes(png.begin(), png.begin() + 60), ERROR_IO,
        "ERROR_IO: Cannot read PNG picture.  "},
       {"JPEG header alone", Bytes{0xFF, 0xD8, 0xFF, 0xE0}, ERROR_IO, "ERROR_IO: Cannot read JPEG picture.  "},

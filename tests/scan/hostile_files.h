@@ -21,6 +21,14 @@ struct Hostile {
 
 std::vector<Hostile> hostile_files();
 
+// One page drawing one image of 30000 x 30000 pixels: 682 bytes of JBIG2, or a few hundred KB
+// of Flate data.
+const Bytes& pdf_of_huge_image(bool jbig2);
+// A progressive JPEG of 5000 scans over 8000 x 8000 pixels.
+const Bytes& jpeg_of_many_scans();
+// Form XObjects six levels deep, each drawing the next twenty times: 64 million rectangles.
+Bytes pdf_of_nested_forms();
+
 // The error line of scan_memory for the file, and that of a file at path.
 std::string memory_line(const Hostile& file);
 std::string file_line(const Hostile& file, const std::string& path);

@@ -1,10 +1,13 @@
 #include "scan/variants.h"
 
 #include <png.h>
+#include <turbojpeg.h>
 
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <functional>
+#include <memory>
 #include <random>
 #include <stdexcept>
 
@@ -213,25 +216,17 @@ std::string described(const Degradation& d) {
 
 constexpr int kKinds = 12;
 
-}  // namespace
+struct Drawn {
+  Degradation degradation;
+  int jpegQuality = 0;  // stored as a JPEG of this quality; 0: not
+};
 
-GrayImage degrade(const GrayImage& picture, const Degradation& d, std::uint32_t seed) {
-  GrayImage out = warped(picture, d);
-  for (int i = 0; i < d.blur; ++i) box_blur(out);
-  std::mt19937 random(seed);
-  for (std::uint8_t& pixel : out.pixels) {
-    double value = d.ink + (d.paper - d.ink) * (pixel / 255.0);
-    if (d.noise > 0) value += d.noise * gaussian(random);
-    if (d.inverted) value = 255 - value;
-    pixel = static_cast<std::uint8_t>(std::clamp(std::lround(value), 0L, 255L));
-  }
-  return out;
-}
-
-std::vector<Variant> generated_variants(int perStyle, std::uint32_t seed) {
+// perStyle variants of every example, plain and in logo pictures with and without a frame; draw
+// gives each one's degradation from the size of a module of its picture in pixels.
+std::vector<Variant> styled_variants(int perStyle, std::uint32_t seed,
+                                     const std::function<Drawn(double module, std::mt19937&)>& draw) {
   std::mt19937 random(seed);
   std::vector<Variant> variants;
-  int kind = 0;
   for (const std::string& example : example_names()) {
     const std::string text = example_text(example);
     const int modules = qr_encode(text)->width() + 8;
@@ -251,13 +246,80 @@ std::vector<Variant> generated_variants(int perStyle, std::uint32_t seed) {
       const double module = box / modules;
       const std::string name = example + (style == 0 ? " plain" : frame ? " logo" : " logo without frame");
       for (int i = 0; i < perStyle; ++i) {
-        const Degradation d = drawn(kind++ % kKinds, module, random);
+        const Drawn drawn = draw(module, random);
         const std::uint32_t noiseSeed = random();
-        variants.push_back({name + ", " + described(d), text, degrade(picture, d, noiseSeed)});
+        GrayImage degraded = degrade(picture, drawn.degradation, noiseSeed);
+        std::string described_as = name + ", " + described(drawn.degradation);
+        if (drawn.jpegQuality > 0) {
+          degraded = jpeg_round_trip(degraded, drawn.jpegQuality);
+          described_as += " jpeg " + std::to_string(drawn.jpegQuality);
+        }
+        variants.push_back({std::move(described_as), text, std::move(degraded)});
       }
     }
   }
   return variants;
+}
+
+}  // namespace
+
+GrayImage degrade(const GrayImage& picture, const Degradation& d, std::uint32_t seed) {
+  GrayImage out = warped(picture, d);
+  for (int i = 0; i < d.blur; ++i) box_blur(out);
+  std::mt19937 random(seed);
+  for (std::uint8_t& pixel : out.pixels) {
+    double value = d.ink + (d.paper - d.ink) * (pixel / 255.0);
+    if (d.noise > 0) value += d.noise * gaussian(random);
+    if (d.inverted) value = 255 - value;
+    pixel = static_cast<std::uint8_t>(std::clamp(std::lround(value), 0L, 255L));
+  }
+  return out;
+}
+
+std::vector<Variant> generated_variants(int perStyle, std::uint32_t seed) {
+  int kind = 0;
+  return styled_variants(perStyle, seed, [&kind](double module, std::mt19937& random) {
+    return Drawn{drawn(kind++ % kKinds, module, random), 0};
+  });
+}
+
+std::vector<Variant> generated_perspective_variants(int perStyle, std::uint32_t seed) {
+  return styled_variants(perStyle, seed, [](double module, std::mt19937& random) {
+    Drawn drawn;
+    Degradation& d = drawn.degradation;
+    d.tilt = uniform(random, 0.10, 0.45);
+    d.tiltAngle = uniform(random, 0, 360);
+    d.angle = uniform(random, 0, 360);
+    const double modulePixels = uniform(random, 3, 7);
+    d.scale = modulePixels / module;
+    // Two passes blur a module of fewer than five pixels past what any reader (or phone) reads.
+    d.blur = static_cast<int>(random() % (modulePixels >= 5 ? 3 : 2));
+    d.noise = uniform(random, 0, 8);
+    if (random() % 4 != 0) drawn.jpegQuality = static_cast<int>(uniform(random, 40, 90));
+    return drawn;
+  });
+}
+
+GrayImage jpeg_round_trip(const GrayImage& picture, int quality) {
+  const std::unique_ptr<void, int (*)(tjhandle)> encoder(tjInitCompress(), tjDestroy);
+  const std::unique_ptr<void, int (*)(tjhandle)> decoder(tjInitDecompress(), tjDestroy);
+  unsigned char* jpeg = nullptr;
+  unsigned long size = 0;
+  if (!encoder || !decoder ||
+      tjCompress2(encoder.get(), picture.pixels.data(), picture.width, 0, picture.height, TJPF_GRAY, &jpeg,
+                  &size, TJSAMP_GRAY, quality, 0) != 0) {
+    tjFree(jpeg);
+    throw std::runtime_error("cannot compress a JPEG");
+  }
+  GrayImage out;
+  out.width = picture.width;
+  out.height = picture.height;
+  out.pixels.resize(picture.pixels.size());
+  const int failed = tjDecompress2(decoder.get(), jpeg, size, out.pixels.data(), out.width, 0, out.height,
+                                   TJPF_GRAY, 0);
+  tjFree(jpeg);
+  if (failed != 0) throw std::runtime_error("cannot decompress a JPEG");
+  return out;
 }
 
 void write_gray_png(const GrayImage& picture, const std::string& path) {

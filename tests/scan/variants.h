@@ -37,6 +37,14 @@ struct Variant {
 // combinations of them.
 [[nodiscard]] std::vector<Variant> generated_variants(int perStyle, std::uint32_t seed);
 
+// count variants of every example document, plain and in logo pictures, each seen at a steep
+// angle (opposite sides differing by 10 to 45 %), rotated, often blurred and stored as JPEG:
+// the photographed invoice.
+[[nodiscard]] std::vector<Variant> generated_perspective_variants(int perStyle, std::uint32_t seed);
+
+// The picture stored as a greyscale JPEG of that quality and read back.
+[[nodiscard]] GrayImage jpeg_round_trip(const GrayImage& picture, int quality);
+
 // The picture as an 8-bit greyscale PNG file, for the command-line readers.
 void write_gray_png(const GrayImage& picture, const std::string& path);
 
