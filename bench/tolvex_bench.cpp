@@ -17,6 +17,7 @@
 #include <fstream>
 #include <iterator>
 #include <map>
+#include <optional>
 #include <random>
 #include <string>
 #include <vector>
@@ -261,20 +262,29 @@ void bench_library(benchmark::State& state, const std::vector<Example>& examples
   logo_cache_free();
 }
 
-// A picture's PNG in memory a document, as composed now or as drawn on a cairo surface and
-// indexed from it (the path before composing), the same documents in the same order: with
-// logo from the XML with the logo cache on, or plain at 400 pixels from the encoded text.
-void bench_picture(benchmark::State& state, const std::vector<Example>& examples, bool logo, bool composed) {
-  logo_cache_set_budget(kLogoCacheBudget);
+// The examples' encoded texts, or nullopt with the benchmark skipped when one does not encode.
+std::optional<std::vector<std::string>> encoded_texts(benchmark::State& state, const std::vector<Example>& examples) {
   std::vector<std::string> texts;
   for (const Example& example : examples) {
     std::string text;
     if (encode_xml(example.xml.data(), example.xml.size(), &text) != ERROR_OK) {
       state.SkipWithError(error_line().c_str());
-      logo_cache_free();
-      return;
+      return std::nullopt;
     }
     texts.push_back(std::move(text));
+  }
+  return texts;
+}
+
+// A picture's PNG in memory a document, as composed now or as drawn on a cairo surface and
+// indexed from it (the path before composing), the same documents in the same order: with
+// logo from the XML with the logo cache on, or plain at 400 pixels from the encoded text.
+void bench_picture(benchmark::State& state, const std::vector<Example>& examples, bool logo, bool composed) {
+  logo_cache_set_budget(kLogoCacheBudget);
+  const std::optional<std::vector<std::string>> texts = encoded_texts(state, examples);
+  if (!texts) {
+    logo_cache_free();
+    return;
   }
   std::string text;
   std::vector<std::uint8_t> png;
@@ -288,7 +298,7 @@ void bench_picture(benchmark::State& state, const std::vector<Example>& examples
       benchmark::DoNotOptimize(qr_logo_picture(text, test::family_of(text.c_str()), LogoRotation::bottom,
                                                LogoVariation::dark, true, kLogoDirectory, &picture));
     } else {
-      benchmark::DoNotOptimize(qr_picture(texts[next], 400, &picture));
+      benchmark::DoNotOptimize(qr_picture((*texts)[next], 400, &picture));
     }
     if (composed) {
       benchmark::DoNotOptimize(write_picture_memory(picture, ImageFormat::png, &png));
@@ -313,21 +323,16 @@ void bench_picture(benchmark::State& state, const std::vector<Example>& examples
 // description), the logo cache on, from the encoded text: every example once per round.
 void bench_logo_vector(benchmark::State& state, const std::vector<Example>& examples, ImageFormat format) {
   logo_cache_set_budget(kLogoCacheBudget);
-  std::vector<std::string> texts;
-  for (const Example& example : examples) {
-    std::string text;
-    if (encode_xml(example.xml.data(), example.xml.size(), &text) != ERROR_OK) {
-      state.SkipWithError(error_line().c_str());
-      logo_cache_free();
-      return;
-    }
-    texts.push_back(std::move(text));
+  const std::optional<std::vector<std::string>> texts = encoded_texts(state, examples);
+  if (!texts) {
+    logo_cache_free();
+    return;
   }
   PictureOptions options{.format = format, .logo = LogoOptions{.directory = kLogoDirectory}, .compactVector = true,
                          .title = "Payment", .description = "Payment\nAmount 100.00"};
   double bytes = 0;
   for (auto _ : state) {
-    for (const std::string& text : texts) {
+    for (const std::string& text : *texts) {
       const Result<std::vector<std::uint8_t>> file = render(text, options);
       if (!file) {
         state.SkipWithError(file.error().line.c_str());
@@ -337,7 +342,7 @@ void bench_logo_vector(benchmark::State& state, const std::vector<Example>& exam
       bytes = static_cast<double>(file->size());
     }
   }
-  state.SetItemsProcessed(state.iterations() * static_cast<std::int64_t>(texts.size()));
+  state.SetItemsProcessed(state.iterations() * static_cast<std::int64_t>(texts->size()));
   state.counters["bytes"] = bytes;
   logo_cache_free();
 }

@@ -52,6 +52,17 @@ std::string name_of(const Names& names, Value value) {
 
 }  // namespace
 
+std::optional<std::int32_t> whole_number(std::string_view text, std::int32_t low, std::int32_t high) {
+  if (text.empty() || text.size() > 9) return std::nullopt;
+  std::int32_t value = 0;
+  for (const char c : text) {
+    if (c < '0' || c > '9') return std::nullopt;
+    value = value * 10 + (c - '0');
+  }
+  if (value < low || value > high) return std::nullopt;
+  return value;
+}
+
 bool equals_ignoring_case(std::string_view a, std::string_view b) {
   if (a.size() != b.size()) return false;
   for (std::size_t i = 0; i < a.size(); ++i) {

@@ -45,6 +45,10 @@ struct SplitOption {
   std::string_view value;  // empty when the argument has no "="
 };
 
+// A whole number from low to high written with digits only; nullopt for anything else
+// ("1e3", "-5", "+7", " 9", "abc", too large).
+[[nodiscard]] std::optional<std::int32_t> whole_number(std::string_view text, std::int32_t low, std::int32_t high);
+
 // Compares option names and values as the command line does: ASCII letters without regard to case.
 [[nodiscard]] bool equals_ignoring_case(std::string_view a, std::string_view b);
 

@@ -168,17 +168,6 @@ void print_failure(const Error& error, const std::optional<std::string>& file) {
   }
 }
 
-std::optional<std::int32_t> whole_number(std::string_view text, std::int32_t low, std::int32_t high) {
-  if (text.empty() || text.size() > 9) return std::nullopt;
-  std::int32_t value = 0;
-  for (const char c : text) {
-    if (c < '0' || c > '9') return std::nullopt;
-    value = value * 10 + (c - '0');
-  }
-  if (value < low || value > high) return std::nullopt;
-  return value;
-}
-
 std::optional<ImageFormat> format_named(std::string_view name) {
   if (name == "png") return ImageFormat::png;
   if (name == "svg") return ImageFormat::svg;

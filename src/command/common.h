@@ -10,6 +10,7 @@
 #include <string>
 #include <string_view>
 
+#include "cli/options.h"
 #include "tolvex/picture_options.hpp"
 #include "tolvex/result.hpp"
 
@@ -80,10 +81,6 @@ struct LogoSearch {
 
 // Prints the failure on standard error: "<file>: <error line>", or the line alone.
 void print_failure(const Error& error, const std::optional<std::string>& file);
-
-// A whole number from low to high written with digits only; nullopt for anything else
-// ("1e3", "-5", "+7", " 9", "abc", too large).
-[[nodiscard]] std::optional<std::int32_t> whole_number(std::string_view text, std::int32_t low, std::int32_t high);
 
 // The picture format named "png", "svg" or "pdf".
 [[nodiscard]] std::optional<ImageFormat> format_named(std::string_view name);

@@ -115,17 +115,6 @@ Result<std::string> encoded_text(std::string_view body, Form form) {
   return std::string(text);
 }
 
-std::optional<std::int32_t> whole_number(std::string_view text, std::int32_t low, std::int32_t high) {
-  if (text.empty() || text.size() > 9) return std::nullopt;
-  std::int32_t value = 0;
-  for (const char c : text) {
-    if (c < '0' || c > '9') return std::nullopt;
-    value = value * 10 + (c - '0');
-  }
-  if (value < low || value > high) return std::nullopt;
-  return value;
-}
-
 constexpr std::array<std::string_view, 2> kYesNo = {"true", "false"};
 
 // The picture a query asks for, each value checked as the command line checks its options.
