@@ -121,7 +121,8 @@ int run_batch(const BatchJob& job) {
       line["output"] = outcome.document.picture;
       if (outcome.skipped) line["skipped"] = true;
     }
-    std::fprintf(reportFile.get(), "%s\n", line.dump().c_str());
+    // File names are bytes: one that is not UTF-8 is written with U+FFFD rather than refused.
+    std::fprintf(reportFile.get(), "%s\n", line.dump(-1, ' ', false, decltype(line)::error_handler_t::replace).c_str());
     std::fflush(reportFile.get());
   };
 

@@ -90,7 +90,8 @@ class Reader {
   int run() {
     if (job_.csv) std::fputs(kCsvHeader, stdout);
     for (const std::string& file : job_.files) read_file(file);
-    if (job_.json) std::printf("%s\n", array_.dump(2).c_str());
+    // File names are bytes: one that is not UTF-8 is written with U+FFFD rather than refused.
+    if (job_.json) std::printf("%s\n", array_.dump(2, ' ', false, Json::error_handler_t::replace).c_str());
     return std::fflush(stdout) == 0 && !failed_ ? kExitOk : kExitFailed;
   }
 

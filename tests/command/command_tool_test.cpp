@@ -521,6 +521,17 @@ TEST_F(ReadTest, SummaryIsNamedByFileAndPageAndAFileWithoutADocumentFails) {
   EXPECT_FALSE(summary.empty());
 }
 
+// File names are bytes: one that is not UTF-8 is named with U+FFFD in the JSON, not a crash.
+TEST_F(ReadTest, JsonNamesAFileWhoseNameIsNotUtf8) {
+  const std::string odd = scratch.file("pay-\xff.png");
+  const std::string bytes = read_file(pngFile());
+  write_file(odd, bytes);
+  const ProcessResult result = tolvex("read --json " + shell_quote(odd));
+  ASSERT_EQ(result.status, 0) << result.err;
+  EXPECT_NE(result.out.find("pay-\xef\xbf\xbd.png"), std::string::npos) << result.out;
+  EXPECT_NE(result.out.find("\"tolvex\": true"), std::string::npos) << result.out;
+}
+
 // A file that reads for minutes (a hundred blank pages of 1920 points) ends at --timeout with
 // its own error, and the next file still reads.
 TEST_F(ReadTest, TimeoutEndsAFileAndTheNextReads) {
