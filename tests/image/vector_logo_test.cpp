@@ -62,6 +62,19 @@ std::set<std::string> matches(const std::string& text, const std::string& patter
   return found;
 }
 
+// The base64 data of every PNG embedded at the logo's place. Found without std::regex, whose
+// matcher recurses once a character and overflows the stack on a picture's worth of base64.
+std::set<std::string> embedded_pngs(const std::string& svg) {
+  static const std::string kHead = "<image x=\"0\" y=\"0\" width=\"620\" height=\"760\" href=\"data:image/png;base64,";
+  std::set<std::string> found;
+  for (std::size_t at = svg.find(kHead); at != std::string::npos; at = svg.find(kHead, at + 1)) {
+    const std::size_t start = at + kHead.size();
+    const std::size_t end = svg.find("\"/>", start);
+    if (end != std::string::npos) found.insert(svg.substr(start, end - start));
+  }
+  return found;
+}
+
 // Renders the file at 150 dpi as a viewer or printer would and reads the code back.
 std::optional<std::string> read_back(const std::string& file, ImageFormat format, const TempDir& directory) {
   const std::string png = directory.file("back.png");
@@ -154,7 +167,7 @@ TEST(LogoSvg, EmbedsThePngWhereTheTwinIsMissingOrUnfit) {
   for (const Case& c : cases) {
     const std::string own = own_logo(directory, c.twin);
     const std::string svg = rendered(print(ImageFormat::svg, {.directory = own}));
-    const std::set<std::string> data = matches(svg, "<image x=\"0\" y=\"0\" width=\"620\" height=\"760\" href=\"data:image/png;base64,([^\"]*)\"/>");
+    const std::set<std::string> data = embedded_pngs(svg);
     if (c.used) {
       EXPECT_TRUE(data.empty()) << c.name;
       EXPECT_NE(svg.find("viewBox=\"0 0 620"), svg.rfind("viewBox=\"0 0 620")) << c.name;
