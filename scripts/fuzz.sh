@@ -10,7 +10,7 @@ bash scripts/setup.sh
 seconds=${1:-30}
 shift $(($# > 0 ? 1 : 0))
 harnesses=("$@")
-[ ${#harnesses[@]} -gt 0 ] || harnesses=(xml_encode json_encode decode qr_encode base32hex options batch_options picture pdf command_line tiff webp heic bmp png_compose logo_twin serve)
+[ ${#harnesses[@]} -gt 0 ] || harnesses=(xml_encode json_encode decode qr_encode base32hex options batch_options picture pdf command_line tiff webp heic bmp check png_compose logo_twin serve)
 
 cmake -S fuzz -B build-fuzz -DCMAKE_CXX_COMPILER=clang++ >/dev/null
 targets=()
