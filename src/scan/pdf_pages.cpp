@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <functional>
 #include <memory>
 #include <mutex>
 
@@ -43,12 +44,20 @@ void silence_poppler() {
   });
 }
 
-ErrorCode render_page(PopplerPage* page, GrayImage* picture) {
+// The resolution of a page's first picture: the lowest of the allowed, or 0 when none fits.
+double page_dpi(PopplerPage* page, bool lowest) {
   double width = 0;
   double height = 0;
   poppler_page_get_size(page, &width, &height);
   const double dpi = pdf_page_dpi(width, height);
+  return lowest ? std::min(dpi, kScanPdfMinDpi) : dpi;
+}
+
+ErrorCode render_page(PopplerPage* page, double dpi, GrayImage* picture) {
   if (dpi == 0) return report(messages::kPdfPageTooLarge);
+  double width = 0;
+  double height = 0;
+  poppler_page_get_size(page, &width, &height);
   const double scale = dpi / 72.0;
   const int pixelWidth = std::max(1, static_cast<int>(std::ceil(width * scale)));
   const int pixelHeight = std::max(1, static_cast<int>(std::ceil(height * scale)));
@@ -75,7 +84,11 @@ double pdf_page_dpi(double width, double height) {
   return dpi >= kScanPdfMinDpi ? dpi : 0;
 }
 
-ErrorCode pdf_visit_pages(const std::uint8_t* bytes, std::size_t size, const PdfPageVisitor& visit) {
+namespace {
+
+// Opens the document and hands each page to look, in order, within the page limit.
+ErrorCode for_each_page(const std::uint8_t* bytes, std::size_t size,
+                        const std::function<ErrorCode(int number, PopplerPage* page)>& look) {
   silence_poppler();
   // Poppler reads the caller's bytes in place; they outlive the document.
   const std::unique_ptr<GBytes, BytesDeleter> data(g_bytes_new_static(bytes, size));
@@ -92,11 +105,34 @@ ErrorCode pdf_visit_pages(const std::uint8_t* bytes, std::size_t size, const Pdf
   for (int index = 0; index < pages; ++index) {
     const GObjectPtr<PopplerPage> page(poppler_document_get_page(document.get(), index));
     if (!page) return fail_on_page(report(messages::kCannotReadPdfDocument), index + 1);
-    GrayImage picture;
-    if (const ErrorCode code = render_page(page.get(), &picture)) return fail_on_page(code, index + 1);
-    if (const ErrorCode code = visit(index + 1, picture)) return code;
+    if (const ErrorCode code = look(index + 1, page.get())) return code;
   }
   return ERROR_OK;
+}
+
+}  // namespace
+
+ErrorCode pdf_visit_pages(const std::uint8_t* bytes, std::size_t size, const PdfPageVisitor& visit) {
+  return for_each_page(bytes, size, [&visit](int number, PopplerPage* page) {
+    GrayImage picture;
+    if (const ErrorCode code = render_page(page, page_dpi(page, false), &picture)) return fail_on_page(code, number);
+    return visit(number, picture);
+  });
+}
+
+ErrorCode pdf_find_on_pages(const std::uint8_t* bytes, std::size_t size, const PdfPageFinder& find) {
+  return for_each_page(bytes, size, [&find](int number, PopplerPage* page) {
+    const double low = page_dpi(page, true);
+    const double high = page_dpi(page, false);
+    bool found = false;
+    for (const double dpi : {low, high}) {
+      GrayImage picture;
+      if (const ErrorCode code = render_page(page, dpi, &picture)) return fail_on_page(code, number);
+      if (const ErrorCode code = find(number, picture, found)) return code;
+      if (found || high <= low) break;
+    }
+    return ERROR_OK;
+  });
 }
 
 }  // namespace tolvex

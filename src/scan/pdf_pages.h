@@ -25,4 +25,10 @@ using PdfPageVisitor = PageVisitor;
 [[nodiscard]] ErrorCode pdf_visit_pages(const std::uint8_t* bytes, std::size_t size,
                                         const PdfPageVisitor& visit);
 
+// Looks at a page as its pictures, cheapest first: find sets found when the picture gave what it
+// looks for. Each page is rendered at 150 dpi first, and at pdf_page_dpi only when that found
+// nothing; failures as pdf_visit_pages.
+using PdfPageFinder = std::function<ErrorCode(int page, const GrayImage& picture, bool& found)>;
+[[nodiscard]] ErrorCode pdf_find_on_pages(const std::uint8_t* bytes, std::size_t size, const PdfPageFinder& find);
+
 }  // namespace tolvex

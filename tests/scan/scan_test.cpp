@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "scan/pdf_pages.h"
 #include "scan/pictures.h"
 #include "scan/qr_read.h"
 #include "scan/variants.h"
@@ -133,6 +134,42 @@ TEST(Scan, ManyCodesOnAPageInReadingOrderAndPagesInOrder) {
   std::size_t first = 99;
   EXPECT_EQ(scan_first_document(codes, "batch.pdf", &first), ERROR_OK);
   EXPECT_EQ(first, payFirst ? 0u : 1u);
+}
+
+// A page is looked at at 150 dpi, and again at full resolution only when nothing was found there.
+TEST(Scan, PdfPagesAtTheLowResolutionFirstAndTheHighOnlyWhenNothingIsFound) {
+  const auto code = test::plain_code(test::example_text("pay-single.xml"), 4);
+  const Bytes pdf = test::pdf_of({{Placement{code.get(), 20, 100, 40}}, {}});
+  std::vector<std::pair<int, int>> looked;  // page, picture width
+  const ErrorCode status = pdf_find_on_pages(pdf.data(), pdf.size(), [&looked](int page, const GrayImage& picture, bool& found) {
+    looked.emplace_back(page, picture.width);
+    found = page == 1;
+    return ERROR_OK;
+  });
+  ASSERT_EQ(status, ERROR_OK);
+  // A4 is 595.28 points wide: 1241 pixels at 150 dpi, 2481 at 300.
+  const std::vector<std::pair<int, int>> expected = {{1, 1241}, {2, 1241}, {2, 2481}};
+  EXPECT_EQ(looked, expected);
+}
+
+// A code too small to read at 150 dpi is read at full resolution.
+TEST(Scan, ACodeTooSmallForTheLowResolutionReadsAtTheHigh) {
+  const std::string pay = test::example_text("pay-single.xml");
+  const auto code = test::plain_code(pay, 4);
+  const Bytes pdf = test::pdf_of({{Placement{code.get(), 20, 100, 11}}});
+  std::vector<std::pair<int, std::size_t>> read;  // picture width, texts read from it
+  ASSERT_EQ(pdf_find_on_pages(pdf.data(), pdf.size(), [&read](int, const GrayImage& picture, bool& found) {
+              const std::size_t texts = qr_read_texts(picture, [](const std::string&) { return true; }).size();
+              read.emplace_back(picture.width, texts);
+              found = texts > 0;
+              return ERROR_OK;
+            }),
+            ERROR_OK);
+  const std::vector<std::pair<int, std::size_t>> expected = {{1241, 0}, {2481, 1}};
+  EXPECT_EQ(read, expected);
+  const std::vector<ScannedCode> codes = scanned(pdf);
+  ASSERT_EQ(codes.size(), 1u);
+  EXPECT_EQ(codes[0].text, pay);
 }
 
 // Each way of holding no document has its own error and line.
