@@ -29,8 +29,8 @@ inline constexpr std::int64_t kScanMaxDecoderAllocation = 4 * kScanMaxPicturePix
 // progression ten for colour, six for grey).
 inline constexpr int kScanMaxJpegScans = 64;
 
-// Pages are rendered at 300 dpi: a code of print size (35 to 45 mm, 50 to 70 modules) gets
-// 6 to 9 pixels a module there. A page larger than 8000 pixels a side at that resolution
+// Pages are rendered at 150 dpi first, where a code of print size (35 to 45 mm, 50 to 70
+// modules) gets 3 to 4 pixels a module, and at 300 dpi (6 to 9) when nothing was found there. A page larger than 8000 pixels a side at that resolution
 // (larger than A2) is rendered at the resolution that fits, but not below 150 dpi, which still
 // gives a print-size code 3 pixels a module; a page that needs less is refused.
 inline constexpr double kScanPdfDpi = 300.0;
