@@ -19,37 +19,16 @@
 #include "image/png_encode.h"
 #include "image/render.h"
 #include "support/logo_values.h"
+#include "support/png_rgba.h"
 
 namespace tolvex {
 namespace {
 
 const std::string kLogoDir = std::string(TOLVEX_SOURCE_DIR) + "/logo/";
 
-struct Decoded {
-  std::uint32_t width = 0;
-  std::uint32_t height = 0;
-  std::vector<png_byte> rgba;
-  std::string failure;
-};
+using Decoded = test::DecodedPng;
 
-Decoded decode(const std::vector<std::uint8_t>& file) {
-  Decoded decoded;
-  png_image image{};
-  image.version = PNG_IMAGE_VERSION;
-  if (png_image_begin_read_from_memory(&image, file.data(), file.size()) == 0) {
-    decoded.failure = image.message;
-    return decoded;
-  }
-  image.format = PNG_FORMAT_RGBA;
-  decoded.rgba.resize(PNG_IMAGE_SIZE(image));
-  if (png_image_finish_read(&image, nullptr, decoded.rgba.data(), 0, nullptr) == 0) {
-    decoded.failure = image.message;
-    return decoded;
-  }
-  decoded.width = image.width;
-  decoded.height = image.height;
-  return decoded;
-}
+Decoded decode(const std::vector<std::uint8_t>& file) { return test::decode_png(file); }
 
 std::uint32_t be32(const std::uint8_t* bytes) {
   return std::uint32_t{bytes[0]} << 24 | std::uint32_t{bytes[1]} << 16 | std::uint32_t{bytes[2]} << 8 |

@@ -16,39 +16,16 @@
 #include "image/logo_compose.h"
 #include "image/render.h"
 #include "support/logo_values.h"
+#include "support/png_rgba.h"
 
 namespace tolvex {
 namespace {
 
 const std::string kLogoDir = std::string(TOLVEX_SOURCE_DIR) + "/logo/";
 
-struct Decoded {
-  std::uint32_t width = 0;
-  std::uint32_t height = 0;
-  std::vector<png_byte> rgba;
-  std::string failure;
-  bool operator==(const Decoded&) const = default;
-};
+using Decoded = test::DecodedPng;
 
-// Decoded with libpng's simplified reader to 8-bit RGBA, whatever the file stores.
-Decoded decode(const std::vector<std::uint8_t>& file) {
-  Decoded decoded;
-  png_image image{};
-  image.version = PNG_IMAGE_VERSION;
-  if (png_image_begin_read_from_memory(&image, file.data(), file.size()) == 0) {
-    decoded.failure = image.message;
-    return decoded;
-  }
-  image.format = PNG_FORMAT_RGBA;
-  decoded.rgba.resize(PNG_IMAGE_SIZE(image));
-  if (png_image_finish_read(&image, nullptr, decoded.rgba.data(), 0, nullptr) == 0) {
-    decoded.failure = image.message;
-    return decoded;
-  }
-  decoded.width = image.width;
-  decoded.height = image.height;
-  return decoded;
-}
+Decoded decode(const std::vector<std::uint8_t>& file) { return test::decode_png(file); }
 
 cairo_status_t collect(void* closure, const unsigned char* data, unsigned int length) {
   static_cast<std::vector<std::uint8_t>*>(closure)->insert(
