@@ -14,21 +14,6 @@ namespace {
 
 thread_local RenderSettings settings;
 
-// The dark modules of row y as runs [begin, end) of columns.
-template <typename Visit>
-void for_each_run(const QrSymbol& symbol, int y, Visit&& visit) {
-  const int width = symbol.width();
-  for (int x = 0; x < width;) {
-    if (!symbol.is_dark(x, y)) {
-      ++x;
-      continue;
-    }
-    const int begin = x;
-    while (x < width && symbol.is_dark(x, y)) ++x;
-    visit(begin, x);
-  }
-}
-
 // cairo's path coordinates are 24.8 fixed point, the nearest 1/256 with ties to even.
 std::int32_t cairo_fixed(double device) { return static_cast<std::int32_t>(std::nearbyint(device * 256.0)); }
 

@@ -21,6 +21,21 @@ namespace tolvex {
 // own, starting from the defaults: opaque white, 32-bit ARGB.
 const RenderSettings& render_settings();
 
+// The dark modules of row y as runs [begin, end) of columns, for every writer of the modules.
+template <typename Visit>
+void for_each_run(const QrSymbol& symbol, int y, Visit&& visit) {
+  const int width = symbol.width();
+  for (int x = 0; x < width;) {
+    if (!symbol.is_dark(x, y)) {
+      ++x;
+      continue;
+    }
+    const int begin = x;
+    while (x < width && symbol.is_dark(x, y)) ++x;
+    visit(begin, x);
+  }
+}
+
 // Draws the dark modules of the symbol in opaque black, without antialiasing,
 // into a square of side box pixels at the context's origin, a quiet zone of 4 modules inside
 // the square. Light modules are not painted. Leaves the context scaled to modules. The context

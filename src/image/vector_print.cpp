@@ -9,6 +9,8 @@
 #include <cstdio>
 #include <vector>
 
+#include "image/render.h"
+
 namespace tolvex {
 namespace {
 
@@ -27,21 +29,6 @@ std::string number(double value) {
 }
 
 int modules_across(const Picture& picture) { return picture.symbol.width() + 2 * picture.margin; }
-
-// The dark modules of row y as runs [begin, end) of columns.
-template <typename Visit>
-void for_each_run(const QrSymbol& symbol, int y, Visit&& visit) {
-  const int width = symbol.width();
-  for (int x = 0; x < width;) {
-    if (!symbol.is_dark(x, y)) {
-      ++x;
-      continue;
-    }
-    const int begin = x;
-    while (x < width && symbol.is_dark(x, y)) ++x;
-    visit(begin, x);
-  }
-}
 
 // A run of dark modules repeated in the rows below it: one rectangle.
 struct ModuleBlock {
