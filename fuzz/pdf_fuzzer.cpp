@@ -1,5 +1,6 @@
 // Arbitrary bytes as a PDF document: its image sizes checked as every reading checks them, then
-// into poppler through pdf_visit_pages, and the pages it renders: in order, within the render-size limit, never more than the page limit. The QR
+// into poppler through pdf_find_on_pages, and the pages it renders (each at both resolutions, as
+// nothing is found): in order, within the render-size limit, never more than the page limit. The QR
 // reading of rendered pages is the picture harness's; here a page's picture is only checked, so
 // that each input costs one parse and its renderings.
 #include <cstddef>
@@ -27,8 +28,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (checked != ERROR_OK) return 0;
   int pages = 0;
   const ErrorCode code =
-      pdf_visit_pages(bytes.data(), bytes.size(), [&pages](int page, const GrayImage& picture) {
-        require(page == ++pages, "pages come in order from 1");
+      pdf_find_on_pages(bytes.data(), bytes.size(), [&pages](int page, const GrayImage& picture, bool& found) {
+        found = false;
+        if (page != pages) require(page == ++pages, "pages come in order from 1");
         require(page <= kScanMaxPdfPages, "no page beyond the limit is rendered");
         require(picture.width >= 1 && picture.height >= 1 && picture.width <= kScanMaxRenderSide &&
                     picture.height <= kScanMaxRenderSide,

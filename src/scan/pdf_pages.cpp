@@ -112,14 +112,6 @@ ErrorCode for_each_page(const std::uint8_t* bytes, std::size_t size,
 
 }  // namespace
 
-ErrorCode pdf_visit_pages(const std::uint8_t* bytes, std::size_t size, const PdfPageVisitor& visit) {
-  return for_each_page(bytes, size, [&visit](int number, PopplerPage* page) {
-    GrayImage picture;
-    if (const ErrorCode code = render_page(page, page_dpi(page, false), &picture)) return fail_on_page(code, number);
-    return visit(number, picture);
-  });
-}
-
 ErrorCode pdf_find_on_pages(const std::uint8_t* bytes, std::size_t size, const PdfPageFinder& find) {
   return for_each_page(bytes, size, [&find](int number, PopplerPage* page) {
     const double low = page_dpi(page, true);
