@@ -394,7 +394,7 @@ bool Server::run() {
 }
 
 void Server::stop() {
-  state_->service.stop_accepting();
+  state_->service.stopping();
   state_->http.stop();
 }
 

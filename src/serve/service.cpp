@@ -321,7 +321,7 @@ Reply Service::route(const Call& call) {
     return reply;
   }
   if (call.path == "/healthz") return json_reply(R"({"status":"alive"})");
-  if (call.path == "/readyz") return health(ready_ && accepting_);
+  if (call.path == "/readyz") return health(ready_ && !stopping_);
   if (call.path == "/metrics") {
     Reply reply{.contentType = "text/plain; version=0.0.4", .body = metrics_.text()};
     return reply;
@@ -343,7 +343,6 @@ Reply Service::route(const Call& call) {
     return reply;
   }
   if (call.body.size() > body_limit(call.path)) return too_large(body_limit(call.path));
-  if (!accepting_) return busy();
   Reply reply;
   const bool ran = pool_.run([&] {
     try {

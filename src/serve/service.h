@@ -81,7 +81,9 @@ class Service {
 
   // Whether the logo pictures were found at start and the service takes work.
   [[nodiscard]] bool ready() const { return ready_; }
-  void stop_accepting() { accepting_ = false; }
+  // Stopping: /readyz answers 503 so that balancers send nothing more; the requests already
+  // received still run to their answers.
+  void stopping() { stopping_ = true; }
 
   [[nodiscard]] Metrics& metrics() { return metrics_; }
 
@@ -101,7 +103,7 @@ class Service {
   std::string page_;
   WorkPool pool_;  // last: its workers stop before the rest goes
   bool ready_ = false;
-  std::atomic<bool> accepting_{true};
+  std::atomic<bool> stopping_{false};
 };
 
 // The failure shape: {"error": {"code", "name", "message", "detail", "errorLine"}, "diagnostics": [...]}.
