@@ -1,6 +1,7 @@
 // Arbitrary bytes as a PDF document: its image sizes checked as every reading checks them, then
-// into poppler through pdf_find_on_pages, and the pages it renders (each at both resolutions, as
-// nothing is found): in order, within the render-size limit, never more than the page limit. The QR
+// into poppler through pdf_find_on_pages, with the images of each page and the pages it renders
+// (each at both resolutions, as nothing is found): in order, within the image and render-size
+// limits, never more than the page limit. The QR
 // reading of rendered pages is the picture harness's; here a page's picture is only checked, so
 // that each input costs one parse and its renderings.
 #include <cstddef>
@@ -27,16 +28,33 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   require(checked == ERROR_OK || checked == ERROR_ILLEGAL_ARGUMENT, "the image check refuses only a limit");
   if (checked != ERROR_OK) return 0;
   int pages = 0;
-  const ErrorCode code =
-      pdf_find_on_pages(bytes.data(), bytes.size(), [&pages](int page, const GrayImage& picture, bool& found) {
+  const auto holds_its_pixels = [](const GrayImage& picture) {
+    require(picture.pixels.size() == static_cast<std::size_t>(picture.width) * picture.height,
+            "a picture holds its pixels");
+  };
+  const ErrorCode code = pdf_find_on_pages(
+      bytes.data(), bytes.size(),
+      [&pages, &holds_its_pixels](int page, const GrayImage& picture, bool& found) {
         found = false;
         if (page != pages) require(page == ++pages, "pages come in order from 1");
         require(page <= kScanMaxPdfPages, "no page beyond the limit is rendered");
         require(picture.width >= 1 && picture.height >= 1 && picture.width <= kScanMaxRenderSide &&
                     picture.height <= kScanMaxRenderSide,
                 "a rendering stays within the limit");
-        require(picture.pixels.size() == static_cast<std::size_t>(picture.width) * picture.height,
-                "a picture holds its pixels");
+        holds_its_pixels(picture);
+        return ERROR_OK;
+      },
+      [&pages, &holds_its_pixels](int page, const std::vector<GrayImage>& images, bool& found) {
+        found = false;
+        require(page == pages + 1, "a page's images come before its renderings");
+        require(!images.empty() && images.size() <= static_cast<std::size_t>(kScanMaxPdfPageImages),
+                "a page's images are within the limit");
+        for (const GrayImage& image : images) {
+          require(image.width >= 1 && image.height >= 1 &&
+                      static_cast<std::int64_t>(image.width) * image.height <= kScanMaxPdfImagePixels,
+                  "an image is within the limit");
+          holds_its_pixels(image);
+        }
         return ERROR_OK;
       });
   require(code == ERROR_OK || code == ERROR_IO || code == ERROR_ILLEGAL_ARGUMENT,

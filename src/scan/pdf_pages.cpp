@@ -7,6 +7,7 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <vector>
 
 #include "base/messages.h"
 #include "scan/scan_limits.h"
@@ -75,6 +76,39 @@ ErrorCode render_page(PopplerPage* page, double dpi, GrayImage* picture) {
   return ERROR_OK;
 }
 
+struct ImageMappingDeleter {
+  void operator()(GList* mapping) const { poppler_page_free_image_mapping(mapping); }
+};
+
+std::vector<GrayImage> page_images(PopplerPage* page) {
+  const std::unique_ptr<GList, ImageMappingDeleter> mapping(poppler_page_get_image_mapping(page));
+  std::vector<const PopplerImageMapping*> drawn;
+  for (const GList* item = mapping.get(); item != nullptr; item = item->next) {
+    drawn.push_back(static_cast<const PopplerImageMapping*>(item->data));
+  }
+  if (drawn.size() > static_cast<std::size_t>(kScanMaxPdfPageImages)) return {};
+  // Areas are in page space with the origin at the top-left corner.
+  std::ranges::stable_sort(drawn, [](const PopplerImageMapping* a, const PopplerImageMapping* b) {
+    const double aTop = std::min(a->area.y1, a->area.y2);
+    const double bTop = std::min(b->area.y1, b->area.y2);
+    if (aTop != bTop) return aTop < bTop;
+    return std::min(a->area.x1, a->area.x2) < std::min(b->area.x1, b->area.x2);
+  });
+  std::vector<GrayImage> images;
+  for (const PopplerImageMapping* image : drawn) {
+    const std::unique_ptr<cairo_surface_t, SurfaceDeleter> surface(poppler_page_get_image(page, image->image_id));
+    if (!surface || cairo_surface_status(surface.get()) != CAIRO_STATUS_SUCCESS ||
+        cairo_surface_get_type(surface.get()) != CAIRO_SURFACE_TYPE_IMAGE) {
+      continue;
+    }
+    const std::int64_t pixels = static_cast<std::int64_t>(cairo_image_surface_get_width(surface.get())) *
+                                cairo_image_surface_get_height(surface.get());
+    if (pixels == 0 || pixels > kScanMaxPdfImagePixels) continue;
+    images.push_back(gray_from_surface(surface.get()));
+  }
+  return images;
+}
+
 }  // namespace
 
 double pdf_page_dpi(double width, double height) {
@@ -112,11 +146,19 @@ ErrorCode for_each_page(const std::uint8_t* bytes, std::size_t size,
 
 }  // namespace
 
-ErrorCode pdf_find_on_pages(const std::uint8_t* bytes, std::size_t size, const PdfPageFinder& find) {
-  return for_each_page(bytes, size, [&find](int number, PopplerPage* page) {
+ErrorCode pdf_find_on_pages(const std::uint8_t* bytes, std::size_t size, const PdfPageFinder& find,
+                            const PdfImagesFinder& findInImages) {
+  return for_each_page(bytes, size, [&find, &findInImages](int number, PopplerPage* page) {
+    bool found = false;
+    if (findInImages) {
+      const std::vector<GrayImage> images = page_images(page);
+      if (!images.empty()) {
+        if (const ErrorCode code = findInImages(number, images, found)) return code;
+        if (found) return ERROR_OK;
+      }
+    }
     const double low = page_dpi(page, true);
     const double high = page_dpi(page, false);
-    bool found = false;
     for (const double dpi : {low, high}) {
       GrayImage picture;
       if (const ErrorCode code = render_page(page, dpi, &picture)) return fail_on_page(code, number);

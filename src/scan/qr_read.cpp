@@ -68,9 +68,10 @@ std::vector<std::string> qr_read_attempt(const GrayImage& picture, QrAttempt att
 }
 
 std::vector<std::string> qr_read_texts(const GrayImage& picture,
-                                       const std::function<bool(const std::string&)>& wanted) {
+                                       const std::function<bool(const std::string&)>& wanted,
+                                       std::span<const QrAttempt> attempts) {
   std::vector<std::string> texts;
-  for (const QrAttempt attempt : kQrAttempts) {
+  for (const QrAttempt attempt : attempts) {
     bool found = false;
     for (std::string& text : qr_read_attempt(picture, attempt)) {
       found = found || wanted(text);

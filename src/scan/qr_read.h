@@ -5,6 +5,7 @@
 
 #include <array>
 #include <functional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -34,6 +35,11 @@ inline constexpr std::array<QrAttempt, 6> kQrAttempts = {
 // Runs the attempts in order and gathers the texts they read, each text once, until an attempt
 // has read a text for which wanted is true.
 [[nodiscard]] std::vector<std::string> qr_read_texts(const GrayImage& picture,
-                                                     const std::function<bool(const std::string&)>& wanted);
+                                                     const std::function<bool(const std::string&)>& wanted,
+                                                     std::span<const QrAttempt> attempts = kQrAttempts);
+
+// The cheap attempts, for pictures that are most likely clean (an image embedded in a PDF
+// page): what they miss, the whole list finds on the rendered page.
+inline constexpr std::array<QrAttempt, 2> kQrCleanAttempts = {QrAttempt::zxing, QrAttempt::zxing_enlarged};
 
 }  // namespace tolvex

@@ -2,6 +2,7 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <memory>
 
@@ -94,8 +95,24 @@ ErrorCode scan_in_process(const std::uint8_t* bytes, std::size_t size, std::vect
       any = found.size() > before;
       return ERROR_OK;
     };
-    const ErrorCode code =
-        format == ScanFormat::pdf ? pdf_find_on_pages(bytes, size, find) : tiff_visit_pages(bytes, size, visit);
+    // Before that, the page's images with the cheap attempts: a code embedded as a picture reads
+    // there in a fraction of a rendering. Only a tolvex code ends the page's search; a page whose
+    // images hold none is rendered, which finds what they hold again.
+    const auto findInImages = [&found](int page, const std::vector<GrayImage>& images, bool& any) {
+      std::vector<std::string> texts;
+      for (const GrayImage& image : images) {
+        for (std::string& text : qr_read_texts(image, decodes, kQrCleanAttempts)) {
+          any = any || decodes(text);
+          if (std::ranges::find(texts, text) == texts.end()) texts.push_back(std::move(text));
+        }
+      }
+      if (any) {
+        for (std::string& text : texts) found.push_back(scanned(std::move(text), page));
+      }
+      return ERROR_OK;
+    };
+    const ErrorCode code = format == ScanFormat::pdf ? pdf_find_on_pages(bytes, size, find, findInImages)
+                                                     : tiff_visit_pages(bytes, size, visit);
     if (code != ERROR_OK) return code;
   } else {
     GrayImage picture;

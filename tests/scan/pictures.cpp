@@ -66,6 +66,21 @@ void draw_invoice_page(cairo_t* page) {
   cairo_show_text(page, "Pay by scanning the code with your banking app.");
 }
 
+// The picture's dark pixels as unit squares in one black fill, in the context's current space.
+void fill_dark_pixels(cairo_t* context, cairo_surface_t* picture) {
+  cairo_surface_flush(picture);
+  const unsigned char* data = cairo_image_surface_get_data(picture);
+  const int stride = cairo_image_surface_get_stride(picture);
+  for (int y = 0; y < cairo_image_surface_get_height(picture); ++y) {
+    const auto* row = reinterpret_cast<const std::uint32_t*>(data + static_cast<std::ptrdiff_t>(y) * stride);
+    for (int x = 0; x < cairo_image_surface_get_width(picture); ++x) {
+      if ((row[x] & 0xFF) < 128) cairo_rectangle(context, x, y, 1, 1);
+    }
+  }
+  cairo_set_source_rgb(context, 0, 0, 0);
+  cairo_fill(context);
+}
+
 }  // namespace
 
 SurfacePtr plain_code(const std::string& text, int pixelsPerModule) {
@@ -124,10 +139,14 @@ Bytes pdf_of(const std::vector<std::vector<Placement>>& pages) {
       cairo_save(page.get());
       cairo_translate(page.get(), placement.x * kPointsPerMillimetre, placement.y * kPointsPerMillimetre);
       cairo_scale(page.get(), scale, scale);
-      cairo_set_source_surface(page.get(), placement.picture, 0, 0);
-      // Modules stay sharp squares, as a printing program embeds a code.
-      cairo_pattern_set_filter(cairo_get_source(page.get()), CAIRO_FILTER_NEAREST);
-      cairo_paint(page.get());
+      if (placement.vector) {
+        fill_dark_pixels(page.get(), placement.picture);
+      } else {
+        cairo_set_source_surface(page.get(), placement.picture, 0, 0);
+        // Modules stay sharp squares, as a printing program embeds a code.
+        cairo_pattern_set_filter(cairo_get_source(page.get()), CAIRO_FILTER_NEAREST);
+        cairo_paint(page.get());
+      }
       cairo_restore(page.get());
     }
     cairo_show_page(page.get());

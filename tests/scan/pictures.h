@@ -23,11 +23,14 @@ using Bytes = std::vector<std::uint8_t>;
 [[nodiscard]] Bytes jpeg_of(cairo_surface_t* surface, int quality);
 
 // A code placed on a page: its picture, the corner and the width of the picture in millimetres.
+// An embedded image, or with vector, drawn as one filled path of a square for each dark pixel,
+// as a program that draws its codes writes them (the picture then has one pixel a module).
 struct Placement {
   cairo_surface_t* picture = nullptr;
   double x = 0;
   double y = 0;
   double width = 40;
+  bool vector = false;
 };
 
 // A PDF document of A4 pages, each with a heading, lines of text and a table drawn around the

@@ -172,6 +172,73 @@ TEST(Scan, ACodeTooSmallForTheLowResolutionReadsAtTheHigh) {
   EXPECT_EQ(codes[0].text, pay);
 }
 
+// A page's images are read before it is rendered; only a tolvex code among them spares the
+// rendering, which then finds what is drawn as vectors too.
+TEST(Scan, PdfPageImagesFirstAndTheRenderingWhenTheyHoldNoDocument) {
+  const std::string pay = test::example_text("pay-single.xml");
+  const std::string invoice = test::example_text("invoice.xml");
+  const std::string url = "https://example.com/pay?inv=2026010087";
+  const auto payCode = test::plain_code(pay, 4);
+  const auto payModules = test::plain_code(pay, 1);
+  const auto invoiceCode = test::plain_code(invoice, 2);
+  const auto urlCode = test::plain_code(url, 4);
+  struct Case {
+    const char* name;
+    std::vector<Placement> placements;
+    std::vector<std::string> texts;  // what the scan reads, in this order when ordered
+    bool ordered;
+    bool inImages;  // a code reads from the page's images, which spares the rendering
+  };
+  const std::vector<Case> cases = {
+      {"an embedded code", {Placement{payCode.get(), 20, 100, 40}}, {pay}, true, true},
+      // One pixel a module, as some programs embed it and let the viewer enlarge it.
+      {"an embedded code of one pixel a module", {Placement{payModules.get(), 20, 100, 40}}, {pay}, true, true},
+      // Drawn lower first: the reading order is the page's, not the drawing's.
+      {"two embedded codes drawn bottom first",
+       {Placement{invoiceCode.get(), 20, 200, 45}, Placement{payCode.get(), 120, 60, 40}},
+       {pay, invoice},
+       true,
+       true},
+      {"a drawn code", {Placement{payModules.get(), 20, 100, 40, true}}, {pay}, true, false},
+      // The link is no document: the scan renders the page and finds the drawn code as well.
+      {"an embedded link beside a drawn code",
+       {Placement{urlCode.get(), 20, 100, 30}, Placement{payModules.get(), 120, 100, 40, true}},
+       {url, pay},
+       false,
+       true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const Bytes pdf = test::pdf_of({c.placements});
+    int renderings = 0;
+    ASSERT_EQ(pdf_find_on_pages(
+                  pdf.data(), pdf.size(),
+                  [&renderings](int, const GrayImage&, bool& found) {
+                    ++renderings;
+                    found = true;
+                    return ERROR_OK;
+                  },
+                  [](int, const std::vector<GrayImage>& images, bool& found) {
+                    found = std::ranges::any_of(images, [](const GrayImage& image) {
+                      return !qr_read_texts(image, [](const std::string&) { return true; }, kQrCleanAttempts)
+                                  .empty();
+                    });
+                    return ERROR_OK;
+                  }),
+              ERROR_OK);
+    EXPECT_EQ(renderings, c.inImages ? 0 : 1);
+    std::vector<std::string> texts;
+    for (const ScannedCode& code : scanned(pdf)) texts.push_back(code.text);
+    std::vector<std::string> expected = c.texts;
+    if (!c.ordered) {
+      // Codes side by side come in the order the reader finds them.
+      std::ranges::sort(texts);
+      std::ranges::sort(expected);
+    }
+    EXPECT_EQ(texts, expected);
+  }
+}
+
 // Each way of holding no document has its own error and line.
 TEST(Scan, NoCodeAForeignCodeAndADamagedCodeAreToldApart) {
   struct Case {
