@@ -218,6 +218,8 @@ inline constexpr Message kTooManyPdfPages{ERROR_ILLEGAL_ARGUMENT, "Too many PDF 
 inline constexpr Message kPdfPageTooLarge{ERROR_ILLEGAL_ARGUMENT, "PDF page too large. "};
 // The reading worker: a file whose reading ended the worker or held it too long.
 inline constexpr Message kCannotStartReader{ERROR_IO, "Cannot start the reader. "};
+// The program that runs a subcommand of the tolvex command (tolvex-read, ...).
+inline constexpr Message kCannotRunProgram{ERROR_IO, "Cannot run the program. "};
 inline constexpr Message kReaderStoppedBySignal{ERROR_IO, "File could not be read: the reader stopped (signal "};
 inline constexpr Message kReaderStoppedBySignalEnd{ERROR_IO, "). "};
 inline constexpr Message kReaderForbiddenCall{ERROR_IO,
@@ -432,6 +434,7 @@ inline constexpr std::array kEveryMessage{
     kTooManyPdfPages,
     kPdfPageTooLarge,
     kCannotStartReader,
+    kCannotRunProgram,
     kReaderStoppedBySignal,
     kReaderStoppedBySignalEnd,
     kReaderForbiddenCall,

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <span>
 #include <string>
@@ -124,6 +125,18 @@ struct CommandLine {
 
 // Parses the arguments after the program name.
 [[nodiscard]] CommandLine parse_command_line(std::span<const std::string> arguments);
+
+// The main of the tolvex command and of the programs that run its subcommands: parses the
+// arguments after argv[0], prints a usage error (exit 2) or the help or version (exit 0), or
+// hands the job to run and returns its exit status.
+int command_main(int argc, char** argv, const std::function<int(const Job&)>& run);
+
+// Runs a subcommand in the program of that name (tolvex-read, ...) in place of this process,
+// with the same arguments: signals and the exit status stay the caller's. The program is looked
+// for beside this executable, then in the installed libexec/tolvex relative to it, then where it
+// was to be installed. Returns only when it cannot be started: kExitFailed after ERROR_IO
+// "Cannot run the program. " with its path and the system's reason.
+int run_program(const char* name, char** argv);
 
 // Of the candidates, the one closest to what was typed, when one is close enough to be meant.
 [[nodiscard]] std::optional<std::string> closest(std::string_view typed, std::span<const std::string> candidates);

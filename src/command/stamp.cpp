@@ -1,10 +1,6 @@
-// tolvex stamp INVOICE.pdf [DOCUMENT] -o OUT.pdf: the code of a document placed onto a page of a PDF.
-#include <cstdio>
-
-#include "cli/describe.h"
+// tolvex stamp's options; the stamping itself runs in the program tolvex-stamp.
 #include "command/common.h"
 #include "command/subcommands.h"
-#include "tolvex/stamp.hpp"
 
 namespace tolvex::command {
 
@@ -29,36 +25,6 @@ CLI::App* add_stamp(CLI::App& app, StampJob& job) {
       "  tolvex stamp invoice.pdf invoice.xml --position=bottom-right --size=30mm -o sent.pdf\n"
       "  tolvex stamp invoice.pdf invoice.xml --page=1 --at=150,240 -o invoice.pdf\n");
   return sub;
-}
-
-int run_stamp(const StampJob& job) {
-  const Result<std::string> input = read_document_input(job.file);
-  if (!input) {
-    print_failure(input.error(), std::nullopt);
-    return kExitFailed;
-  }
-  const PictureChoices& choices = job.picture;
-  const Form form = choices.from ? form_named(*choices.from).value_or(Form::xml) : detect_form(*input);
-  const Result<EncodedDocument> encoded = encoded_document(*input, form);
-  if (!encoded) {
-    print_failure(encoded.error(), job.file);
-    return kExitFailed;
-  }
-  StampOptions options{.picture = picture_options(choices, ImageFormat::pdf,
-                                                  find_logo_directory(logo_search(choices.logoDir))),
-                       .page = job.page,
-                       .at = choices.at};
-  if (choices.position) options.position = position_named(*choices.position);
-  if (choices.pageMargin) options.pageMargin = *choices.pageMargin;
-  describe(encoded->text, options.picture);
-  if (const Result<void> stamped = stamp_pdf(encoded->text, job.pdf, job.output, options); !stamped) {
-    print_failure(options.picture.logo ? with_logo_file(stamped.error(), encoded->family, *options.picture.logo)
-                                       : stamped.error(),
-                  job.pdf);
-    return kExitFailed;
-  }
-  if (!choices.quiet) std::fprintf(stderr, "wrote %s\n", job.output.c_str());
-  return kExitOk;
 }
 
 }  // namespace tolvex::command

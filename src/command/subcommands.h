@@ -1,10 +1,13 @@
 // The subcommands of the tolvex command, one file each: its options on the command line (add_*)
-// and its run (run_*, returning the exit status).
+// and its run (run_*, returning the exit status). Those whose libraries are large (read, serve,
+// stamp) run in programs of their own (command_programs), so that the others never load them.
 #pragma once
 
 #include <CLI/CLI.hpp>
 
 #include <cstdio>
+#include <optional>
+#include <string>
 #include <string_view>
 
 #include "command/command_line.h"
@@ -40,7 +43,12 @@ int run_check(const CheckJob& job);
 // the document may be drawn. Errors without strict are left to the drawing, which reports them.
 [[nodiscard]] bool checked_before_drawing(std::string_view input, std::string_view file, bool strict, bool quiet,
                                           std::FILE* err);
-int run_stamp(const StampJob& job);
-int run_serve(const ServeJob& job);
+
+// "HOST:PORT" of serve --listen, the host also as "[::1]"; nullopt for anything else.
+struct ListenAddress {
+  std::string host;
+  int port = 0;
+};
+[[nodiscard]] std::optional<ListenAddress> listen_address(std::string_view text);
 
 }  // namespace tolvex::command

@@ -426,6 +426,37 @@ TEST(HelpAndVersion, GoToStandardOutputWithStatusZero) {
   EXPECT_EQ(tolvex("--version").out, "tolvex 1.0.10\n");
 }
 
+// read, serve and stamp run in programs of their own beside the command: their statuses and
+// output are the command's, a program that is missing is named, and a program runs only its job.
+TEST(Programs, RunTheirSubcommandsAndAMissingOneIsNamed) {
+  const TempDir scratch;
+  const std::string picture = scratch.file("pay.png");
+  ASSERT_EQ(tolvex("make -q --no-logo --module-size=4 -o " + shell_quote(picture) + " " +
+                   shell_quote(example_path("pay-single")))
+                .status,
+            0);
+  const ProcessResult read = tolvex("read --text " + shell_quote(picture));
+  EXPECT_EQ(read.status, 0) << read.err;
+  EXPECT_EQ(read.out, text_of("pay-single") + "\n");
+  EXPECT_EQ(tolvex("read " + shell_quote(scratch.file("none.png"))).status, 1);
+  EXPECT_EQ(tolvex("stamp --page=x in.pdf -o out.pdf").status, 2);
+
+  // The command alone, without its programs beside it or installed relative to it.
+  const std::string alone = scratch.file("tolvex");
+  fs::copy_file(TOLVEX_COMMAND_PATH, alone);
+  const ProcessResult missing = run_command(shell_quote(alone) + " read " + shell_quote(picture));
+  EXPECT_EQ(missing.status, 1);
+  EXPECT_EQ(missing.err.rfind("ERROR_IO: Cannot run the program.  ", 0), 0u) << missing.err;
+  EXPECT_NE(missing.err.find("tolvex-read: No such file or directory"), std::string::npos) << missing.err;
+  // What needs no program still runs.
+  EXPECT_EQ(run_command(shell_quote(alone) + " encode " + shell_quote(example_path("pay-single"))).status, 0);
+
+  const std::string program = (fs::path(TOLVEX_COMMAND_PATH).parent_path() / "tolvex-read").string();
+  const ProcessResult other = run_command(shell_quote(program) + " encode " + shell_quote(example_path("pay-single")));
+  EXPECT_EQ(other.status, 2);
+  EXPECT_EQ(other.out, "");
+}
+
 TEST(Bounds, StandardInputPastSixteenMebibytesIsRefused) {
   const TempDir scratch;
   write_file(scratch.file("big"), std::string(20u << 20, '<'));

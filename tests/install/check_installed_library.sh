@@ -80,8 +80,13 @@ mkdir "$scratch/elsewhere"
 "$scratch/prefix/bin/tolvexqr" -l="$logodir/" -f="$scratch/qr.png" <"$invoice" >/dev/null
 (cd "$scratch/elsewhere" && env -u TOLVEX_LOGO_DIR "$scratch/prefix/bin/tolvex" make -q -o code.png "$invoice")
 cmp "$scratch/elsewhere/code.png" "$scratch/qr.png" || { echo "tolvex make does not draw with the installed logos"; exit 1; }
+# Reading runs in a program of its own in libexec/tolvex, found from the command.
+expected=$("$scratch/prefix/bin/tolvex" encode "$invoice")
+read_back() { "$1/bin/tolvex" read --text "$scratch/elsewhere/code.png"; }
+[ "$(read_back "$scratch/prefix")" = "$expected" ] || { echo "tolvex read does not run its installed program"; exit 1; }
 mv "$scratch/prefix" "$scratch/moved"
 (cd "$scratch/elsewhere" && env -u TOLVEX_LOGO_DIR "$scratch/moved/bin/tolvex" make -q -o moved.png "$invoice")
+[ "$(read_back "$scratch/moved")" = "$expected" ] || { echo "a moved installation loses its programs"; exit 1; }
 mv "$scratch/moved" "$scratch/prefix"
 cmp "$scratch/elsewhere/moved.png" "$scratch/qr.png" || { echo "a moved installation loses its logos"; exit 1; }
 
