@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "image/cairo_ptr.h"
+#include "scan/gray_image.h"
 #include "scan/picture_load.h"
 #include "scan/pictures.h"
 #include "scan/samples.h"
@@ -63,6 +65,49 @@ GrayImage ramp() {
     for (int x = 0; x < picture.width; ++x) picture.pixels.push_back(static_cast<std::uint8_t>((x * 4 + y * 29) % 256));
   }
   return picture;
+}
+
+// A rendering's pixels to luminance over white, at every width around the vector lengths the
+// conversion is compiled to, in both formats cairo renders to: each pixel as the formula gives
+// it alone, and the fixed points (black, white, paper showing through).
+TEST(Formats, RenderedPixelsBecomeLuminanceOverWhite) {
+  for (const cairo_format_t format : {CAIRO_FORMAT_ARGB32, CAIRO_FORMAT_RGB24}) {
+    const bool alpha = format == CAIRO_FORMAT_ARGB32;
+    for (int width = 1; width <= 40; ++width) {
+      const int height = 3;
+      SurfacePtr surface(cairo_image_surface_create(format, width, height));
+      ASSERT_EQ(cairo_surface_status(surface.get()), CAIRO_STATUS_SUCCESS);
+      cairo_surface_flush(surface.get());
+      unsigned char* data = cairo_image_surface_get_data(surface.get());
+      const int stride = cairo_image_surface_get_stride(surface.get());
+      std::vector<std::uint8_t> expected;
+      for (int y = 0; y < height; ++y) {
+        auto* row = reinterpret_cast<std::uint32_t*>(data + static_cast<std::ptrdiff_t>(y) * stride);
+        for (int x = 0; x < width; ++x) {
+          const unsigned a = alpha ? (x * 37u + y * 101u) % 256u : 255u;
+          // Premultiplied: no channel above alpha.
+          const unsigned r = (x * 53u + y) % (a + 1), g = (x * 29u + 7u * y) % (a + 1), b = (x * 11u) % (a + 1);
+          row[x] = (a << 24) | (r << 16) | (g << 8) | b;
+          expected.push_back(gray_luminance(r + 255 - a, g + 255 - a, b + 255 - a));
+        }
+      }
+      cairo_surface_mark_dirty(surface.get());
+      const GrayImage gray = gray_from_surface(surface.get());
+      ASSERT_EQ(gray.width, width);
+      ASSERT_EQ(gray.height, height);
+      EXPECT_EQ(gray.pixels, expected) << (alpha ? "ARGB32" : "RGB24") << ", " << width << " wide";
+    }
+  }
+  EXPECT_EQ(gray_luminance(0, 0, 0), 0);
+  EXPECT_EQ(gray_luminance(255, 255, 255), 255);
+  // Half-covered black over white is mid grey; nothing covered is the paper.
+  SurfacePtr dot(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, 2, 1));
+  cairo_surface_flush(dot.get());
+  auto* pixels = reinterpret_cast<std::uint32_t*>(cairo_image_surface_get_data(dot.get()));
+  pixels[0] = 128u << 24;
+  pixels[1] = 0;
+  cairo_surface_mark_dirty(dot.get());
+  EXPECT_EQ(gray_from_surface(dot.get()).pixels, (std::vector<std::uint8_t>{127, 255}));
 }
 
 TEST(Formats, SignaturesAreRecognised) {
