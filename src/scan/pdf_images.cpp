@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <functional>
 #include <string>
 
 #include "base/messages.h"
@@ -94,9 +95,11 @@ PdfImageSize pdf_image_size(std::string_view document, std::string_view dictiona
   return {width, integer_value(document, dictionary, "/Height", references)};
 }
 
-ErrorCode pdf_check_image_sizes(const std::uint8_t* bytes, std::size_t size) {
-  const std::string_view document(reinterpret_cast<const char*>(bytes), size);
-  int references = kMaxReferencesFollowed;
+namespace {
+
+// Hands each dictionary that ends right before a "stream" keyword to look, in the document's
+// order, until look returns false.
+void for_each_stream_dictionary(std::string_view document, const std::function<bool(std::string_view)>& look) {
   std::size_t previous = 0;  // just past the keyword before
   for (std::size_t at = document.find("stream"); at != std::string_view::npos;
        previous = at + 6, at = document.find("stream", at + 1)) {
@@ -121,13 +124,37 @@ ErrorCode pdf_check_image_sizes(const std::uint8_t* bytes, std::size_t size) {
         --i;
       }
     }
-    if (!opened) continue;
-    const PdfImageSize claimed = pdf_image_size(document, document.substr(i, end - i), &references);
-    // Not an image, or a size poppler refuses itself.
-    if (claimed.width <= 0 || claimed.height <= 0) continue;
-    if (check_picture_size(claimed.width, claimed.height) != ERROR_OK) return report(messages::kPdfImageTooLarge);
+    if (opened && !look(document.substr(i, end - i))) return;
   }
-  return ERROR_OK;
+}
+
+std::string_view as_text(const std::uint8_t* bytes, std::size_t size) {
+  return {reinterpret_cast<const char*>(bytes), size};
+}
+
+}  // namespace
+
+ErrorCode pdf_check_image_sizes(const std::uint8_t* bytes, std::size_t size) {
+  const std::string_view document = as_text(bytes, size);
+  int references = kMaxReferencesFollowed;
+  bool tooLarge = false;
+  for_each_stream_dictionary(document, [&](std::string_view dictionary) {
+    const PdfImageSize claimed = pdf_image_size(document, dictionary, &references);
+    // Not an image, or a size poppler refuses itself.
+    if (claimed.width <= 0 || claimed.height <= 0) return true;
+    tooLarge = check_picture_size(claimed.width, claimed.height) != ERROR_OK;
+    return !tooLarge;
+  });
+  return tooLarge ? report(messages::kPdfImageTooLarge) : ERROR_OK;
+}
+
+bool pdf_has_image_objects(const std::uint8_t* bytes, std::size_t size) {
+  bool found = false;
+  for_each_stream_dictionary(as_text(bytes, size), [&found](std::string_view dictionary) {
+    found = is_image(dictionary);
+    return !found;
+  });
+  return found;
 }
 
 }  // namespace tolvex

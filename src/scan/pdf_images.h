@@ -27,4 +27,9 @@ struct PdfImageSize {
 // inside content streams, are left to the reading worker's bounds.
 [[nodiscard]] ErrorCode pdf_check_image_sizes(const std::uint8_t* bytes, std::size_t size);
 
+// Whether the document holds an image XObject: without one, no page has a picture to read
+// before it is rendered (an inline image, or a name written with #xx escapes, is read from the
+// rendering).
+[[nodiscard]] bool pdf_has_image_objects(const std::uint8_t* bytes, std::size_t size);
+
 }  // namespace tolvex

@@ -7,6 +7,7 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <utility>
 #include <vector>
 
 #include "base/messages.h"
@@ -54,14 +55,17 @@ double page_dpi(PopplerPage* page, bool lowest) {
   return lowest ? std::min(dpi, kScanPdfMinDpi) : dpi;
 }
 
-ErrorCode render_page(PopplerPage* page, double dpi, GrayImage* picture) {
-  if (dpi == 0) return report(messages::kPdfPageTooLarge);
-  double width = 0;
-  double height = 0;
-  poppler_page_get_size(page, &width, &height);
+// The width and height in pixels of a rectangle of the page (points) at dpi.
+std::pair<int, int> region_pixels(const PopplerRectangle& region, double dpi) {
   const double scale = dpi / 72.0;
-  const int pixelWidth = std::max(1, static_cast<int>(std::ceil(width * scale)));
-  const int pixelHeight = std::max(1, static_cast<int>(std::ceil(height * scale)));
+  return {std::max(1, static_cast<int>(std::ceil((region.x2 - region.x1) * scale))),
+          std::max(1, static_cast<int>(std::ceil((region.y2 - region.y1) * scale)))};
+}
+
+// A rectangle of the page (points from its top-left corner) rendered over white at dpi.
+ErrorCode render_region(PopplerPage* page, const PopplerRectangle& region, double dpi, GrayImage* picture) {
+  const double scale = dpi / 72.0;
+  const auto [pixelWidth, pixelHeight] = region_pixels(region, dpi);
   const std::unique_ptr<cairo_surface_t, SurfaceDeleter> surface(
       cairo_image_surface_create(CAIRO_FORMAT_RGB24, pixelWidth, pixelHeight));
   if (cairo_surface_status(surface.get()) != CAIRO_STATUS_SUCCESS) {
@@ -71,40 +75,58 @@ ErrorCode render_page(PopplerPage* page, double dpi, GrayImage* picture) {
   cairo_set_source_rgb(context.get(), 1, 1, 1);
   cairo_paint(context.get());
   cairo_scale(context.get(), scale, scale);
+  cairo_translate(context.get(), -region.x1, -region.y1);
   poppler_page_render(page, context.get());
   *picture = gray_from_surface(surface.get());
   return ERROR_OK;
+}
+
+ErrorCode render_page(PopplerPage* page, double dpi, GrayImage* picture) {
+  if (dpi == 0) return report(messages::kPdfPageTooLarge);
+  PopplerRectangle whole{};
+  poppler_page_get_size(page, &whole.x2, &whole.y2);
+  return render_region(page, whole, dpi, picture);
 }
 
 struct ImageMappingDeleter {
   void operator()(GList* mapping) const { poppler_page_free_image_mapping(mapping); }
 };
 
+// Around an image's area: the quiet zone of a code whose image ends at its modules.
+constexpr double kImageMarginPoints = 3 * 72 / 25.4;
+
+// Each image's area of the page, as the page shows it there (flipped, masked, coloured), not
+// the image's own pixels: what poppler would decode of an image is then bounded by the rendering
+// (an inline image's size is checked by nothing before), and the reader sees what a person sees.
 std::vector<GrayImage> page_images(PopplerPage* page) {
   const std::unique_ptr<GList, ImageMappingDeleter> mapping(poppler_page_get_image_mapping(page));
-  std::vector<const PopplerImageMapping*> drawn;
+  std::vector<PopplerRectangle> areas;
   for (const GList* item = mapping.get(); item != nullptr; item = item->next) {
-    drawn.push_back(static_cast<const PopplerImageMapping*>(item->data));
+    const PopplerRectangle& area = static_cast<const PopplerImageMapping*>(item->data)->area;
+    areas.push_back({std::min(area.x1, area.x2), std::min(area.y1, area.y2), std::max(area.x1, area.x2),
+                     std::max(area.y1, area.y2)});
   }
-  if (drawn.size() > static_cast<std::size_t>(kScanMaxPdfPageImages)) return {};
+  if (areas.size() > static_cast<std::size_t>(kScanMaxPdfPageImages)) return {};
   // Areas are in page space with the origin at the top-left corner.
-  std::ranges::stable_sort(drawn, [](const PopplerImageMapping* a, const PopplerImageMapping* b) {
-    const double aTop = std::min(a->area.y1, a->area.y2);
-    const double bTop = std::min(b->area.y1, b->area.y2);
-    if (aTop != bTop) return aTop < bTop;
-    return std::min(a->area.x1, a->area.x2) < std::min(b->area.x1, b->area.x2);
+  std::ranges::stable_sort(areas, [](const PopplerRectangle& a, const PopplerRectangle& b) {
+    return a.y1 != b.y1 ? a.y1 < b.y1 : a.x1 < b.x1;
   });
+  double width = 0;
+  double height = 0;
+  poppler_page_get_size(page, &width, &height);
   std::vector<GrayImage> images;
-  for (const PopplerImageMapping* image : drawn) {
-    const std::unique_ptr<cairo_surface_t, SurfaceDeleter> surface(poppler_page_get_image(page, image->image_id));
-    if (!surface || cairo_surface_status(surface.get()) != CAIRO_STATUS_SUCCESS ||
-        cairo_surface_get_type(surface.get()) != CAIRO_SURFACE_TYPE_IMAGE) {
-      continue;
-    }
-    const std::int64_t pixels = static_cast<std::int64_t>(cairo_image_surface_get_width(surface.get())) *
-                                cairo_image_surface_get_height(surface.get());
-    if (pixels == 0 || pixels > kScanMaxPdfImagePixels) continue;
-    images.push_back(gray_from_surface(surface.get()));
+  for (const PopplerRectangle& area : areas) {
+    const PopplerRectangle region{std::max(0.0, area.x1 - kImageMarginPoints),
+                                  std::max(0.0, area.y1 - kImageMarginPoints),
+                                  std::min(width, area.x2 + kImageMarginPoints),
+                                  std::min(height, area.y2 + kImageMarginPoints)};
+    // An image that covers much of the page (a scan) is read from the page's rendering.
+    const double share = (region.x2 - region.x1) * (region.y2 - region.y1) / (width * height);
+    if (!(share > 0) || share > kScanMaxPdfImageShare) continue;
+    const auto [pixelWidth, pixelHeight] = region_pixels(region, kScanPdfMinDpi);
+    if (static_cast<std::int64_t>(pixelWidth) * pixelHeight > kScanMaxPdfImagePixels) continue;
+    GrayImage picture;
+    if (render_region(page, region, kScanPdfMinDpi, &picture) == ERROR_OK) images.push_back(std::move(picture));
   }
   return images;
 }

@@ -23,12 +23,13 @@ namespace tolvex {
 // rendered) and "PDF page too large. " for a page beyond the render-size limit. A failure on one
 // page has "page N" as its detail.
 //
-// With findInImages, each page's images come first, at their own resolution: an invoice that
-// embeds its code as a picture is read without rendering the page. They come in reading order
-// (by where their top-left corner lies on the page: top to bottom, then left to right), one
-// for each time an image is drawn; an image of more pixels than kScanMaxPdfImagePixels is left
-// to the rendering, and a page of no image, or of more than kScanMaxPdfPageImages, is only
-// rendered. Setting found there skips the renderings of that page.
+// With findInImages, each page's images come first: the part of the page each covers (and a
+// margin of 3 mm), rendered at 150 dpi. An invoice that embeds its code as a picture is read
+// without rendering the whole page. They come in reading order (by where their top-left corner
+// lies on the page: top to bottom, then left to right), one for each time an image is drawn; an
+// image beyond the share and pixels of scan_limits.h is left to the page's rendering, and a page
+// of no image, or of more than kScanMaxPdfPageImages, is only rendered. Setting found there
+// skips the renderings of that page.
 using PdfPageFinder = std::function<ErrorCode(int page, const GrayImage& picture, bool& found)>;
 using PdfImagesFinder = std::function<ErrorCode(int page, const std::vector<GrayImage>& images, bool& found)>;
 [[nodiscard]] ErrorCode pdf_find_on_pages(const std::uint8_t* bytes, std::size_t size, const PdfPageFinder& find,

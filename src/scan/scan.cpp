@@ -111,8 +111,11 @@ ErrorCode scan_in_process(const std::uint8_t* bytes, std::size_t size, std::vect
       }
       return ERROR_OK;
     };
-    const ErrorCode code = format == ScanFormat::pdf ? pdf_find_on_pages(bytes, size, find, findInImages)
-                                                     : tiff_visit_pages(bytes, size, visit);
+    const ErrorCode code =
+        format == ScanFormat::pdf
+            ? pdf_find_on_pages(bytes, size, find,
+                                pdf_has_image_objects(bytes, size) ? PdfImagesFinder(findInImages) : PdfImagesFinder())
+            : tiff_visit_pages(bytes, size, visit);
     if (code != ERROR_OK) return code;
   } else {
     GrayImage picture;

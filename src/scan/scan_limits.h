@@ -37,10 +37,12 @@ inline constexpr double kScanPdfDpi = 300.0;
 inline constexpr double kScanPdfMinDpi = 150.0;
 inline constexpr int kScanMaxRenderSide = 8000;
 
-// A page's images are read before it is rendered when it draws at most this many, each of at
-// most this many pixels (a code embedded as a picture has far fewer; a scanned page is rendered).
-// The bounds keep the first look cheap: each image costs a pass over the page's content.
+// A page's images are read before it is rendered when it draws at most this many: the part of
+// the page each covers, rendered at 150 dpi, when that is at most this share of the page and
+// this many pixels (a scanned page, or a large image on a large page, is left to the page's
+// rendering). The bounds keep the first look cheap: each image costs a pass over the content.
 inline constexpr int kScanMaxPdfPageImages = 16;
+inline constexpr double kScanMaxPdfImageShare = 0.25;
 inline constexpr std::int64_t kScanMaxPdfImagePixels = 4'000'000;
 
 }  // namespace tolvex

@@ -118,6 +118,23 @@ TEST(ScanLimits, ImagesBeyondThePictureLimitsRefuseTheDocument) {
   EXPECT_EQ(checked("%PDF-1.5\n<< /Subtype /Image /Width 90000 /Height 90000 stream >>\nstream\nx"), ERROR_OK);
 }
 
+// Only a document with an image object has pages whose pictures are read before rendering.
+TEST(ScanLimits, ImageObjectsAreFoundByTheirDictionaries) {
+  const auto code = test::plain_code("HAS IMAGES", 2);
+  const auto has = [](const Bytes& pdf) { return pdf_has_image_objects(pdf.data(), pdf.size()); };
+  EXPECT_TRUE(has(test::pdf_of({{}, {test::Placement{code.get(), 20, 20, 30}}})));
+  EXPECT_FALSE(has(test::pdf_of({{test::Placement{code.get(), 20, 20, 30, true}}})));
+  EXPECT_FALSE(has(test::pdf_of({{}})));
+  EXPECT_FALSE(has(test::blank_pdf(2, 595, 842)));
+  const auto text = [](const std::string& pdf) {
+    return pdf_has_image_objects(reinterpret_cast<const std::uint8_t*>(pdf.data()), pdf.size());
+  };
+  EXPECT_TRUE(text("%PDF-1.5\n<< /Subtype /Image /Width 8 /Height 8 >>\nstream\nx\nendstream"));
+  // A dictionary that is no stream's, and a form, draw no picture.
+  EXPECT_FALSE(text("%PDF-1.5\n<< /Subtype /Image /Width 8 /Height 8 >> endobj"));
+  EXPECT_FALSE(text("%PDF-1.5\n<< /Subtype /Form /BBox [0 0 8 8] >>\nstream\nx\nendstream"));
+}
+
 TEST(ScanLimits, JpegScansAreCountedBeforeDecoding) {
   const Bytes baseline = test::jpeg_of(test::plain_code("SCANS", 2).get(), 75);
   EXPECT_EQ(jpeg_scan_count(baseline.data(), baseline.size(), 64), 1u);
