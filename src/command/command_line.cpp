@@ -6,14 +6,13 @@
 #include <memory>
 
 #include "base/version.h"
+#include "cli/options.h"
 #include "command/common.h"
 #include "command/subcommands.h"
 
 namespace tolvex::command {
 namespace {
 
-constexpr std::array<std::string_view, 4> kPlacements = {"bottom", "top", "left", "right"};
-constexpr std::array<std::string_view, 4> kColours = {"dark", "medium", "light", "gray"};
 constexpr std::array<std::string_view, 4> kLevels = {"L", "M", "Q", "H"};
 constexpr std::array<std::string_view, 4> kPapers = {"a4", "a5", "a6", "letter"};
 // In the order of PagePosition.
@@ -24,6 +23,11 @@ template <std::size_t N>
 std::int32_t position(const std::array<std::string_view, N>& names, std::string_view name) {
   const auto at = std::ranges::find(names, name);
   return at == names.end() ? 0 : static_cast<std::int32_t>(at - names.begin());
+}
+
+template <std::size_t N>
+std::vector<std::string> words(const std::array<std::string_view, N>& names) {
+  return {names.begin(), names.end()};
 }
 
 // Letters inserted, dropped, changed or two swapped, each counting one: the slips of typing.
@@ -127,8 +131,8 @@ PictureOptions picture_options(const PictureChoices& choices, ImageFormat format
   if (!choices.noLogo) {
     options.logo = LogoOptions{
         .directory = logoDirectory,
-        .rotation = static_cast<LogoRotation>(position(kPlacements, choices.placement)),
-        .variation = static_cast<LogoVariation>(position(kColours, choices.colour)),
+        .rotation = static_cast<LogoRotation>(position(kLogoRotationWords, choices.placement)),
+        .variation = static_cast<LogoVariation>(position(kLogoVariationWords, choices.colour)),
         .frame = !choices.noFrame,
     };
   }
@@ -187,14 +191,14 @@ void add_picture_options(CLI::App& sub, PictureChoices& choices, bool texts, boo
       ->type_name("N");
   sub.add_option("--level", choices.level, "error correction level (default: L)")
       ->type_name("LEVEL")
-      ->check(one_of({"L", "M", "Q", "H"}));
+      ->check(one_of(words(kLevels)));
   sub.add_flag("--boost-level", choices.boostLevel,
                "raise the level as far as the same code size allows: more robust, no larger");
   CLI::Option* sheet = nullptr;
   if (paper) {
     sheet = sub.add_option("--paper", choices.paper, "the picture on a sheet of paper (PDF only)")
                 ->type_name("PAPER")
-                ->check(one_of({"a4", "a5", "a6", "letter"}));
+                ->check(one_of(words(kPapers)));
   }
   CLI::Option* at =
       sub.add_option_function<std::string>(
@@ -208,8 +212,7 @@ void add_picture_options(CLI::App& sub, PictureChoices& choices, bool texts, boo
                      paper ? "where on the paper, inside --page-margin (default: top-left)"
                            : "where on the page, inside --page-margin (default: bottom-right)")
           ->type_name("POSITION")
-          ->check(one_of({"top-left", "top", "top-right", "left", "centre", "right", "bottom-left", "bottom",
-                          "bottom-right"}))
+          ->check(one_of(words(kPositions)))
           ->excludes(at);
   CLI::Option* margin =
       sub.add_option_function<std::string>(
@@ -227,10 +230,10 @@ void add_picture_options(CLI::App& sub, PictureChoices& choices, bool texts, boo
   sub.add_option("--logo-dir", choices.logoDir, "where the logo pictures are")->type_name("DIR");
   sub.add_option("--placement", choices.placement, "where the logo sits around the code (default: bottom)")
       ->type_name("PLACE")
-      ->check(one_of({"bottom", "top", "left", "right"}));
+      ->check(one_of(words(kLogoRotationWords)));
   sub.add_option("--colour,--color", choices.colour, "colour variant of the logo (default: dark)")
       ->type_name("COLOUR")
-      ->check(one_of({"dark", "medium", "light", "gray"}));
+      ->check(one_of(words(kLogoVariationWords)));
   sub.add_flag("--no-frame", choices.noFrame, "the logo picture without its frame");
   sub.add_option("--format", choices.format, "picture format (default: by the output's extension, else png)")
       ->type_name("FORMAT")
