@@ -58,8 +58,8 @@ GrayImage gray_from_surface(cairo_surface_t* surface) {
   const unsigned char* data = cairo_image_surface_get_data(surface);
   const int stride = cairo_image_surface_get_stride(surface);
   // One loop for each format, so that the compiler vectorises the row (a rendered page is
-  // millions of pixels).
-  // The sizes in locals: a store through the byte pointer could otherwise change them.
+  // millions of pixels), and the sizes in locals, which a store through the byte pointer could
+  // otherwise change.
   const int width = image.width;
   const int height = image.height;
   const auto convert = [&]<bool kAlpha>() {
