@@ -466,7 +466,8 @@ class SummaryReporter : public benchmark::ConsoleReporter {
 
     // zbarimg runs as a process: its figure is the wall time of the run, not our CPU time.
     std::printf("\nReading the code back (scan_memory), invoice.xml, milliseconds\n");
-    for (const char* name : {"scan/png_logo", "scan/zbarimg_png_logo", "scan/pdf_a4_page", "scan/pdf_a4_page_drawn_code"}) {
+    for (const char* name :
+         {"scan/png_logo", "scan/zbarimg_png_logo", "scan/pdf_a4_page", "scan/pdf_a4_page_drawn_code"}) {
       const Figure* figure = find(name);
       if (figure == nullptr) continue;
       if (figure->failed) {

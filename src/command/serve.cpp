@@ -16,7 +16,8 @@ std::optional<ListenAddress> listen_address(std::string_view text) {
 
 CLI::App* add_serve(CLI::App& app, ServeJob& job) {
   CLI::App* sub = app.add_subcommand("serve", "an HTTP service and a page for documents, codes and checks");
-  sub->add_option("--listen", job.listen, "address and port to listen on (default: 127.0.0.1:8080; port 0: any free)")
+  sub->add_option("--listen", job.listen,
+                  "address and port to listen on (default: 127.0.0.1:8080; port 0: any free)")
       ->type_name("HOST:PORT")
       ->check(CLI::Validator(
           [](std::string& value) -> std::string {

@@ -65,12 +65,14 @@ GrayImage gray_from_surface(cairo_surface_t* surface) {
   const auto convert = [&]<bool kAlpha>() {
     std::uint8_t* out = image.pixels.data();
     for (int y = 0; y < height; ++y) {
-      const auto* row = reinterpret_cast<const std::uint32_t*>(data + static_cast<std::ptrdiff_t>(y) * stride);
+      const auto* row =
+          reinterpret_cast<const std::uint32_t*>(data + static_cast<std::ptrdiff_t>(y) * stride);
       for (int x = 0; x < width; ++x) {
         const std::uint32_t pixel = row[x];
         // Premultiplied colour over white: what is not covered shows the paper.
         const unsigned paper = kAlpha ? 255 - (pixel >> 24) : 0;
-        out[x] = gray_luminance(((pixel >> 16) & 0xFF) + paper, ((pixel >> 8) & 0xFF) + paper, (pixel & 0xFF) + paper);
+        out[x] = gray_luminance(((pixel >> 16) & 0xFF) + paper, ((pixel >> 8) & 0xFF) + paper,
+                                (pixel & 0xFF) + paper);
       }
       out += width;
     }

@@ -99,7 +99,8 @@ namespace {
 
 // Hands each dictionary that ends right before a "stream" keyword to look, in the document's
 // order, until look returns false.
-void for_each_stream_dictionary(std::string_view document, const std::function<bool(std::string_view)>& look) {
+void for_each_stream_dictionary(std::string_view document,
+                                const std::function<bool(std::string_view)>& look) {
   std::size_t previous = 0;  // just past the keyword before
   for (std::size_t at = document.find("stream"); at != std::string_view::npos;
        previous = at + 6, at = document.find("stream", at + 1)) {

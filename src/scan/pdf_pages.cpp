@@ -116,17 +116,17 @@ std::vector<GrayImage> page_images(PopplerPage* page) {
   poppler_page_get_size(page, &width, &height);
   std::vector<GrayImage> images;
   for (const PopplerRectangle& area : areas) {
-    const PopplerRectangle region{std::max(0.0, area.x1 - kImageMarginPoints),
-                                  std::max(0.0, area.y1 - kImageMarginPoints),
-                                  std::min(width, area.x2 + kImageMarginPoints),
-                                  std::min(height, area.y2 + kImageMarginPoints)};
+    const PopplerRectangle region{
+        std::max(0.0, area.x1 - kImageMarginPoints), std::max(0.0, area.y1 - kImageMarginPoints),
+        std::min(width, area.x2 + kImageMarginPoints), std::min(height, area.y2 + kImageMarginPoints)};
     // An image that covers much of the page (a scan) is read from the page's rendering.
     const double share = (region.x2 - region.x1) * (region.y2 - region.y1) / (width * height);
     if (!(share > 0) || share > kScanMaxPdfImageShare) continue;
     const auto [pixelWidth, pixelHeight] = region_pixels(region, kScanPdfMinDpi);
     if (static_cast<std::int64_t>(pixelWidth) * pixelHeight > kScanMaxPdfImagePixels) continue;
     GrayImage picture;
-    if (render_region(page, region, kScanPdfMinDpi, &picture) == ERROR_OK) images.push_back(std::move(picture));
+    if (render_region(page, region, kScanPdfMinDpi, &picture) == ERROR_OK)
+      images.push_back(std::move(picture));
   }
   return images;
 }

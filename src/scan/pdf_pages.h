@@ -32,7 +32,8 @@ namespace tolvex {
 // skips the renderings of that page.
 using PdfPageFinder = std::function<ErrorCode(int page, const GrayImage& picture, bool& found)>;
 using PdfImagesFinder = std::function<ErrorCode(int page, const std::vector<GrayImage>& images, bool& found)>;
-[[nodiscard]] ErrorCode pdf_find_on_pages(const std::uint8_t* bytes, std::size_t size, const PdfPageFinder& find,
+[[nodiscard]] ErrorCode pdf_find_on_pages(const std::uint8_t* bytes, std::size_t size,
+                                          const PdfPageFinder& find,
                                           const PdfImagesFinder& findInImages = {});
 
 }  // namespace tolvex

@@ -111,10 +111,10 @@ ErrorCode scan_in_process(const std::uint8_t* bytes, std::size_t size, std::vect
       }
       return ERROR_OK;
     };
+    const bool images = format == ScanFormat::pdf && pdf_has_image_objects(bytes, size);
     const ErrorCode code =
         format == ScanFormat::pdf
-            ? pdf_find_on_pages(bytes, size, find,
-                                pdf_has_image_objects(bytes, size) ? PdfImagesFinder(findInImages) : PdfImagesFinder())
+            ? pdf_find_on_pages(bytes, size, find, images ? PdfImagesFinder(findInImages) : PdfImagesFinder())
             : tiff_visit_pages(bytes, size, visit);
     if (code != ERROR_OK) return code;
   } else {

@@ -452,7 +452,8 @@ TEST(Programs, RunTheirSubcommandsAndAMissingOneIsNamed) {
   EXPECT_EQ(run_command(shell_quote(alone) + " encode " + shell_quote(example_path("pay-single"))).status, 0);
 
   const std::string program = (fs::path(TOLVEX_COMMAND_PATH).parent_path() / "tolvex-read").string();
-  const ProcessResult other = run_command(shell_quote(program) + " encode " + shell_quote(example_path("pay-single")));
+  const ProcessResult other =
+      run_command(shell_quote(program) + " encode " + shell_quote(example_path("pay-single")));
   EXPECT_EQ(other.status, 2);
   EXPECT_EQ(other.out, "");
 }

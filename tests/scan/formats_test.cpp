@@ -86,7 +86,8 @@ TEST(Formats, RenderedPixelsBecomeLuminanceOverWhite) {
         for (int x = 0; x < width; ++x) {
           const unsigned a = alpha ? (x * 37u + y * 101u) % 256u : 255u;
           // Premultiplied: no channel above alpha.
-          const unsigned r = (x * 53u + y) % (a + 1), g = (x * 29u + 7u * y) % (a + 1), b = (x * 11u) % (a + 1);
+          const unsigned r = (x * 53u + y) % (a + 1), g = (x * 29u + 7u * y) % (a + 1),
+                         b = (x * 11u) % (a + 1);
           row[x] = (a << 24) | (r << 16) | (g << 8) | b;
           expected.push_back(gray_luminance(r + 255 - a, g + 255 - a, b + 255 - a));
         }

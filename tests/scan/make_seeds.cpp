@@ -37,7 +37,8 @@ int main(int argc, char** argv) {
   save(root + "/pdf/invoice-page.pdf", test::pdf_of({{test::Placement{payCode.get(), 130, 200, 40}}}));
   save(root + "/pdf/two-blank-pages.pdf", test::blank_pdf(2, 595, 842));
   save(root + "/pdf/link-beside-drawn-code.pdf",
-       test::pdf_of({{test::Placement{urlCode.get(), 20, 100, 30}, test::Placement{payCode.get(), 120, 100, 40, true}}}));
+       test::pdf_of({{test::Placement{urlCode.get(), 20, 100, 30},
+                      test::Placement{payCode.get(), 120, 100, 40, true}}}));
   const GrayImage url = test::gray_of(urlCode.get());
   const GrayImage white = test::white_like(url);
   save(root + "/tiff/url-page-2-g4.tif", test::tiff_of({white, url}, test::TiffPage::bilevel_g4));

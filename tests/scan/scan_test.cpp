@@ -192,7 +192,11 @@ TEST(Scan, PdfPageImagesFirstAndTheRenderingWhenTheyHoldNoDocument) {
   const std::vector<Case> cases = {
       {"an embedded code", {Placement{payCode.get(), 20, 100, 40}}, {pay}, true, true},
       // One pixel a module, as some programs embed it and let the viewer enlarge it.
-      {"an embedded code of one pixel a module", {Placement{payModules.get(), 20, 100, 40}}, {pay}, true, true},
+      {"an embedded code of one pixel a module",
+       {Placement{payModules.get(), 20, 100, 40}},
+       {pay},
+       true,
+       true},
       // Drawn lower first: the reading order is the page's, not the drawing's.
       {"two embedded codes drawn bottom first",
        {Placement{invoiceCode.get(), 20, 200, 45}, Placement{payCode.get(), 120, 60, 40}},
@@ -220,7 +224,8 @@ TEST(Scan, PdfPageImagesFirstAndTheRenderingWhenTheyHoldNoDocument) {
                   },
                   [](int, const std::vector<GrayImage>& images, bool& found) {
                     found = std::ranges::any_of(images, [](const GrayImage& image) {
-                      return !qr_read_texts(image, [](const std::string&) { return true; }, kQrCleanAttempts)
+                      return !qr_read_texts(
+                                  image, [](const std::string&) { return true; }, kQrCleanAttempts)
                                   .empty();
                     });
                     return ERROR_OK;
