@@ -128,29 +128,22 @@ Bytes webp_of_largest_size() {
   return webp;
 }
 
-// A PDF written by hand: the objects in order (object 1 the catalogue), the cross-reference
-// table and trailer computed.
-Bytes pdf_of_objects(const std::vector<std::string>& objects) {
-  std::string pdf = "%PDF-1.5\n";
-  std::vector<std::size_t> offsets;
-  for (std::size_t i = 0; i < objects.size(); ++i) {
-    offsets.push_back(pdf.size());
-    pdf += std::to_string(i + 1) + " 0 obj\n" + objects[i] + "\nendobj\n";
-  }
-  const std::size_t xref = pdf.size();
-  pdf += "xref\n0 " + std::to_string(objects.size() + 1) + "\n0000000000 65535 f \n";
-  for (const std::size_t offset : offsets) {
-    char line[24];
-    std::snprintf(line, sizeof line, "%010zu 00000 n \n", offset);
-    pdf += line;
-  }
-  pdf += "trailer\n<< /Size " + std::to_string(objects.size() + 1) + " /Root 1 0 R >>\nstartxref\n" +
-         std::to_string(xref) + "\n%%EOF\n";
-  return Bytes(pdf.begin(), pdf.end());
-}
-
 std::string stream(const std::string& dictionary, const std::string& data) {
   return "<< " + dictionary + " /Length " + std::to_string(data.size()) + " >>\nstream\n" + data + "\nendstream";
+}
+
+// One A4 page covered by a grey image of 30000 x 30000 pixels: encoding holds the rest of the
+// image's dictionary, data its stream.
+Bytes pdf_of_page_image(const std::string& encoding, const std::string& data) {
+  return pdf_of_objects({
+      "<< /Type /Catalog /Pages 2 0 R >>",
+      "<< /Type /Pages /Kids [3 0 R] /Count 1 >>",
+      "<< /Type /Page /Parent 2 0 R /MediaBox [0 0 595 842] /Contents 4 0 R /Resources << /XObject << /I 5 0 "
+      "R >> >> >>",
+      stream("", "q 595 0 0 842 0 0 cm /I Do Q"),
+      stream("/Type /XObject /Subtype /Image /Width 30000 /Height 30000 /ColorSpace /DeviceGray " + encoding,
+             data),
+  });
 }
 
 // One page drawing an image of 30000 x 30000 pixels in JBIG2: a page information segment
@@ -168,15 +161,8 @@ Bytes pdf_of_huge_jbig2_image() {
   put32(segments, 1);
   segments.insert(segments.end(), {49, 0, 1});  // end of page
   put32(segments, 0);
-  return pdf_of_objects({
-      "<< /Type /Catalog /Pages 2 0 R >>",
-      "<< /Type /Pages /Kids [3 0 R] /Count 1 >>",
-      "<< /Type /Page /Parent 2 0 R /MediaBox [0 0 595 842] /Contents 4 0 R /Resources << /XObject << /I 5 0 R >> >> >>",
-      stream("", "q 595 0 0 842 0 0 cm /I Do Q"),
-      stream("/Type /XObject /Subtype /Image /Width 30000 /Height 30000 /ColorSpace /DeviceGray "
-             "/BitsPerComponent 1 /Filter /JBIG2Decode",
-             std::string(segments.begin(), segments.end())),
-  });
+  return pdf_of_page_image("/BitsPerComponent 1 /Filter /JBIG2Decode",
+                           std::string(segments.begin(), segments.end()));
 }
 
 // One page drawing a grey image of 30000 x 30000 pixels, a few hundred KB of Flate data.
@@ -199,15 +185,7 @@ Bytes pdf_of_huge_flate_image() {
     } while (z.avail_out == 0);
   }
   deflateEnd(&z);
-  return pdf_of_objects({
-      "<< /Type /Catalog /Pages 2 0 R >>",
-      "<< /Type /Pages /Kids [3 0 R] /Count 1 >>",
-      "<< /Type /Page /Parent 2 0 R /MediaBox [0 0 595 842] /Contents 4 0 R /Resources << /XObject << /I 5 0 R >> >> >>",
-      stream("", "q 595 0 0 842 0 0 cm /I Do Q"),
-      stream("/Type /XObject /Subtype /Image /Width 30000 /Height 30000 /ColorSpace /DeviceGray "
-             "/BitsPerComponent 8 /Filter /FlateDecode",
-             compressed),
-  });
+  return pdf_of_page_image("/BitsPerComponent 8 /Filter /FlateDecode", compressed);
 }
 
 // A blank progressive JPEG of 8000 x 8000 pixels whose last scan, a refinement of every

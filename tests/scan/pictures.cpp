@@ -157,31 +157,35 @@ Bytes pdf_of(const std::vector<std::vector<Placement>>& pages) {
   return pdf;
 }
 
-Bytes blank_pdf(int count, double width, double height) {
-  std::string pdf = "%PDF-1.4\n";
+Bytes pdf_of_objects(const std::vector<std::string>& objects) {
+  std::string pdf = "%PDF-1.5\n";
   std::vector<std::size_t> offsets;
-  const auto object = [&pdf, &offsets](const std::string& body) {
+  for (std::size_t i = 0; i < objects.size(); ++i) {
     offsets.push_back(pdf.size());
-    pdf += std::to_string(offsets.size()) + " 0 obj\n" + body + "\nendobj\n";
-  };
-  object("<< /Type /Catalog /Pages 2 0 R >>");
+    pdf += std::to_string(i + 1) + " 0 obj\n" + objects[i] + "\nendobj\n";
+  }
+  const std::size_t xref = pdf.size();
+  pdf += "xref\n0 " + std::to_string(objects.size() + 1) + "\n0000000000 65535 f \n";
+  for (const std::size_t offset : offsets) {
+    char line[24];
+    std::snprintf(line, sizeof line, "%010zu 00000 n \n", offset);
+    pdf += line;
+  }
+  pdf += "trailer\n<< /Size " + std::to_string(objects.size() + 1) + " /Root 1 0 R >>\nstartxref\n" +
+         std::to_string(xref) + "\n%%EOF\n";
+  return Bytes(pdf.begin(), pdf.end());
+}
+
+Bytes blank_pdf(int count, double width, double height) {
+  std::vector<std::string> objects = {"<< /Type /Catalog /Pages 2 0 R >>"};
   std::string kids;
   for (int i = 0; i < count; ++i) kids += std::to_string(3 + i) + " 0 R ";
-  object("<< /Type /Pages /Count " + std::to_string(count) + " /Kids [" + kids + "] >>");
+  objects.push_back("<< /Type /Pages /Count " + std::to_string(count) + " /Kids [" + kids + "] >>");
   char box[96];
   std::snprintf(box, sizeof box, "[0 0 %.2f %.2f]", width, height);
   for (int i = 0; i < count; ++i)
-    object(std::string("<< /Type /Page /Parent 2 0 R /MediaBox ") + box + " >>");
-  const std::size_t xref = pdf.size();
-  pdf += "xref\n0 " + std::to_string(offsets.size() + 1) + "\n0000000000 65535 f \n";
-  for (const std::size_t offset : offsets) {
-    char entry[24];
-    std::snprintf(entry, sizeof entry, "%010zu 00000 n \n", offset);
-    pdf += entry;
-  }
-  pdf += "trailer\n<< /Size " + std::to_string(offsets.size() + 1) + " /Root 1 0 R >>\nstartxref\n" +
-         std::to_string(xref) + "\n%%EOF\n";
-  return Bytes(pdf.begin(), pdf.end());
+    objects.push_back(std::string("<< /Type /Page /Parent 2 0 R /MediaBox ") + box + " >>");
+  return pdf_of_objects(objects);
 }
 
 std::string example_text(const std::string& name) {

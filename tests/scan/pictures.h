@@ -37,8 +37,11 @@ struct Placement {
 // codes placed on it.
 [[nodiscard]] Bytes pdf_of(const std::vector<std::vector<Placement>>& pages);
 
-// A PDF document written out by hand, without cairo: count empty pages of width x height
-// points each, every one its own object, with a correct cross-reference table.
+// A PDF document written out by hand, without cairo: the objects in order (object 1 the
+// catalogue), the cross-reference table and trailer computed.
+[[nodiscard]] Bytes pdf_of_objects(const std::vector<std::string>& objects);
+
+// count empty pages of width x height points each, every one its own object.
 [[nodiscard]] Bytes blank_pdf(int count, double width, double height);
 
 // The encoded text of an example document (examples/<name>).
