@@ -57,14 +57,10 @@ CLI::App* add_batch(CLI::App& app, BatchJob& job) {
       ->type_name("DIR")
       ->required();
   sub->add_option_function<std::string>(
-         "-j,--jobs", [&job](const std::string& value) { job.threads = whole_number(value, 1, kMaxBatchThreads); },
+         "-j,--jobs",
+         [&job](const std::string& value) { job.threads = whole_number(value, 1, kMaxBatchThreads); },
          "documents drawn at a time (default: one a core)")
-      ->check(CLI::Validator(
-          [](std::string& value) -> std::string {
-            if (whole_number(value, 1, kMaxBatchThreads)) return {};
-            return "'" + value + "' is not a whole number from 1 to " + std::to_string(kMaxBatchThreads);
-          },
-          ""))
+      ->check(whole_number_from(1, kMaxBatchThreads))
       ->type_name("N");
   sub->add_flag("-R,--recursive", job.recursive, "also the subdirectories of directories");
   sub->add_flag("--mirror", job.mirror, "keep a directory's subfolders below DIR");

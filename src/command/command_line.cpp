@@ -139,6 +139,12 @@ PictureOptions picture_options(const PictureChoices& choices, ImageFormat format
   return options;
 }
 
+CLI::Validator whole_number_from(std::int32_t low, std::int32_t high) {
+  return parses_as(
+      [low, high](const std::string& value) { return whole_number(value, low, high).has_value(); },
+      "a whole number from " + std::to_string(low) + " to " + std::to_string(high));
+}
+
 CLI::Validator one_of(std::vector<std::string> values) {
   std::string shown;
   for (const std::string& value : values) shown += (shown.empty() ? "" : "|") + value;
@@ -172,22 +178,24 @@ void add_picture_options(CLI::App& sub, PictureChoices& choices, bool texts, boo
           ""))
       ->type_name("PIXELS|LENGTH");
   sub.add_option_function<std::string>(
-         "--module-size", [&choices](const std::string& value) { choices.moduleSize = whole_number(value, 1, 100).value_or(0); },
+         "--module-size",
+         [&choices](const std::string& value) {
+           choices.moduleSize = whole_number(value, 1, 100).value_or(0);
+         },
          "whole pixels a module of the plain code, so that every module has the same size")
-      ->check(parses_as([](const std::string& value) { return whole_number(value, 1, 100).has_value(); },
-                        "a whole number from 1 to 100"))
+      ->check(whole_number_from(1, 100))
       ->type_name("PIXELS");
   sub.add_option_function<std::string>(
-         "--margin", [&choices](const std::string& value) { choices.margin = whole_number(value, 4, 100).value_or(4); },
+         "--margin",
+         [&choices](const std::string& value) { choices.margin = whole_number(value, 4, 100).value_or(4); },
          "quiet zone around the plain code in modules (default: 4, the least scanners need)")
-      ->check(parses_as([](const std::string& value) { return whole_number(value, 4, 100).has_value(); },
-                        "a whole number from 4 to 100"))
+      ->check(whole_number_from(4, 100))
       ->type_name("MODULES");
   sub.add_option_function<std::string>(
-         "--dpi", [&choices](const std::string& value) { choices.dpi = whole_number(value, 1, 10000).value_or(0); },
+         "--dpi",
+         [&choices](const std::string& value) { choices.dpi = whole_number(value, 1, 10000).value_or(0); },
          "resolution recorded in the PNG, and the pixels of a --size on paper (default: 72 there)")
-      ->check(parses_as([](const std::string& value) { return whole_number(value, 1, 10000).has_value(); },
-                        "a whole number from 1 to 10000"))
+      ->check(whole_number_from(1, 10000))
       ->type_name("N");
   sub.add_option("--level", choices.level, "error correction level (default: L)")
       ->type_name("LEVEL")

@@ -26,12 +26,7 @@ CLI::App* add_read(CLI::App& app, ReadJob& job) {
            job.timeoutSeconds = whole_number(value, 1, kMaxReadTimeoutSeconds).value_or(job.timeoutSeconds);
          },
          "the longest one file may take to read, in seconds (default 10)")
-      ->check(CLI::Validator(
-          [](std::string& value) -> std::string {
-            if (whole_number(value, 1, kMaxReadTimeoutSeconds)) return {};
-            return "'" + value + "' is not a whole number from 1 to " + std::to_string(kMaxReadTimeoutSeconds);
-          },
-          ""))
+      ->check(whole_number_from(1, kMaxReadTimeoutSeconds))
       ->type_name("SECONDS");
   sub->footer(
       "\nBy default each document's summary, named by file and page.\n"

@@ -12,12 +12,7 @@ CLI::App* add_stamp(CLI::App& app, StampJob& job) {
   sub->add_option_function<std::string>(
          "--page", [&job](const std::string& value) { job.page = whole_number(value, 1, 1000000); },
          "the page, 1 the first (default: the last)")
-      ->check(CLI::Validator(
-          [](std::string& value) -> std::string {
-            if (whole_number(value, 1, 1000000)) return {};
-            return "'" + value + "' is not a whole number from 1 to 1000000";
-          },
-          ""))
+      ->check(whole_number_from(1, 1000000))
       ->type_name("N");
   add_picture_options(*sub, job.picture, true, false);
   sub->footer(

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <CLI/CLI.hpp>
+#include <cstdint>
 #include <cstdio>
 #include <optional>
 #include <string>
@@ -29,6 +30,9 @@ void add_picture_options(CLI::App& sub, PictureChoices& choices, bool texts, boo
 
 // Checks a value against the allowed ones: "--placement: 'middle' is not one of bottom, top, left, right".
 [[nodiscard]] CLI::Validator one_of(std::vector<std::string> values);
+
+// Checks a whole number within bounds: "--jobs: '0' is not a whole number from 1 to 256".
+[[nodiscard]] CLI::Validator whole_number_from(std::int32_t low, std::int32_t high);
 
 int run_encode(const EncodeJob& job);
 int run_make(const MakeJob& job);
