@@ -244,6 +244,42 @@ TEST(Scan, PdfPageImagesFirstAndTheRenderingWhenTheyHoldNoDocument) {
   }
 }
 
+// The images looked at before a page is rendered stay within their bounds: at most 16 a page,
+// each a part of at most a quarter of the page, at 150 dpi.
+TEST(Scan, PdfPageImagesStayWithinTheirBounds) {
+  const auto code = test::plain_code("BOUNDS", 2);
+  const auto images_handed = [](const Bytes& pdf) {
+    std::vector<std::vector<std::pair<int, int>>> pages;  // the sizes of each page's images
+    EXPECT_EQ(pdf_find_on_pages(
+                  pdf.data(), pdf.size(), [](int, const GrayImage&, bool&) { return ERROR_OK; },
+                  [&pages](int, const std::vector<GrayImage>& images, bool&) {
+                    pages.emplace_back();
+                    for (const GrayImage& image : images) pages.back().emplace_back(image.width, image.height);
+                    return ERROR_OK;
+                  }),
+              ERROR_OK);
+    return pages;
+  };
+  std::vector<Placement> sixteen;
+  std::vector<Placement> seventeen;
+  for (int i = 0; i < 17; ++i) {
+    const Placement placement{code.get(), 10.0 + (i % 4) * 45, 10.0 + (i / 4) * 55, 20};
+    if (i < 16) sixteen.push_back(placement);
+    seventeen.push_back(placement);
+  }
+  const auto pages = images_handed(test::pdf_of({sixteen, seventeen}));
+  ASSERT_EQ(pages.size(), 1u) << "the page of 17 images is only rendered";
+  ASSERT_EQ(pages[0].size(), 16u);
+  // 20 mm and 3 mm on each side at 150 dpi, 153 pixels, and the few points poppler rounds an
+  // image's area out by.
+  for (const auto& [width, height] : pages[0]) {
+    EXPECT_NEAR(width, 155, 4);
+    EXPECT_NEAR(height, 155, 4);
+  }
+  // Half the page's width and more: read from the page's rendering, not as an image.
+  EXPECT_TRUE(images_handed(test::pdf_of({{Placement{code.get(), 10, 10, 150}}})).empty());
+}
+
 // Each way of holding no document has its own error and line.
 TEST(Scan, NoCodeAForeignCodeAndADamagedCodeAreToldApart) {
   struct Case {
