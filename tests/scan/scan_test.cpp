@@ -254,7 +254,8 @@ TEST(Scan, PdfPageImagesStayWithinTheirBounds) {
                   pdf.data(), pdf.size(), [](int, const GrayImage&, bool&) { return ERROR_OK; },
                   [&pages](int, const std::vector<GrayImage>& images, bool&) {
                     pages.emplace_back();
-                    for (const GrayImage& image : images) pages.back().emplace_back(image.width, image.height);
+                    for (const GrayImage& image : images)
+                      pages.back().emplace_back(image.width, image.height);
                     return ERROR_OK;
                   }),
               ERROR_OK);
